@@ -1,0 +1,9 @@
+// QvBase.h - includes every public header of the library.
+#ifndef QVBASE_QVBASE_H
+#define QVBASE_QVBASE_H
+
+#include <QvBase/QvExport.h>
+#include <QvBase/QvGlobals.h>
+#include <QvBase/QvPlatform.h>
+
+#endif  // QVBASE_QVBASE_H

@@ -1,0 +1,27 @@
+// QvGlobals.h - the global values that QvBase hosts for its callers.
+//
+// Twelve plain values, all false or 0 from the moment the library is
+// loaded. The library never reads or writes them itself: their meaning
+// belongs to the applications and plug-ins of a process, which share them
+// through this one home. Access from several threads must be serialised by
+// the callers.
+#ifndef QVBASE_QVGLOBALS_H
+#define QVBASE_QVGLOBALS_H
+
+#include <QvBase/QvExport.h>
+
+extern QV_BASE_API bool QV_GV_BOOL;
+extern QV_BASE_API bool QV_GV_BOOL_0;
+extern QV_BASE_API bool QV_GV_BOOL_1;
+extern QV_BASE_API bool QV_GV_BOOL_2;
+extern QV_BASE_API bool QV_GV_BOOL_3;
+extern QV_BASE_API bool QV_GV_BOOL_4;
+
+extern QV_BASE_API int QV_GV_INT;
+extern QV_BASE_API int QV_GV_INT_0;
+extern QV_BASE_API int QV_GV_INT_1;
+extern QV_BASE_API int QV_GV_INT_2;
+extern QV_BASE_API int QV_GV_INT_3;
+extern QV_BASE_API int QV_GV_INT_4;
+
+#endif  // QVBASE_QVGLOBALS_H

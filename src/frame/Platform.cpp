@@ -1,0 +1,89 @@
+// Implementation of the platform layer: Windows runtime calls on Windows,
+// their POSIX equivalents elsewhere.
+#include "frame/Platform.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <cinttypes>
+#include <cstdio>
+
+#if !defined(_WIN32)
+#include <time.h>
+#endif
+
+namespace qv::platform {
+namespace {
+
+void SystemClock(struct _timeb* out) {
+#if defined(_WIN32)
+  _ftime(out);
+#else
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  out->time = ts.tv_sec;
+  out->millitm = static_cast<unsigned short>(ts.tv_nsec / 1000000);
+  out->timezone = 0;
+  out->dstflag = 0;
+#endif
+}
+
+ClockSource g_clock = nullptr;  // test seam; null means the system clock
+
+}  // namespace
+
+void FTime(struct _timeb* out) {
+  if (g_clock != nullptr)
+    g_clock(out);
+  else
+    SystemClock(out);
+}
+
+void SetClockSource(ClockSource source) {
+  g_clock = source;
+}
+
+bool LocalTime(std::time_t t, std::tm* out) {
+#if defined(_WIN32)
+  return localtime_s(out, &t) == 0;
+#else
+  return localtime_r(&t, out) != nullptr;
+#endif
+}
+
+bool StatPath(const char* path, FileStatus* out) {
+  if (path == nullptr) return false;
+#if defined(_WIN32)
+  struct _stat st;
+  if (_stat(path, &st) != 0) return false;
+  out->isDirectory = (st.st_mode & _S_IFMT) == _S_IFDIR;
+  out->isRegular = (st.st_mode & _S_IFMT) == _S_IFREG;
+#else
+  struct stat st;
+  if (stat(path, &st) != 0) return false;
+  out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
+#endif
+  return true;
+}
+
+int FormatInt64(char* buf, std::size_t size, std::int64_t value) {
+#if defined(_WIN32)
+  return std::snprintf(buf, size, "%I64d", static_cast<long long>(value));
+#else
+  return std::snprintf(buf, size, "%" PRId64, value);
+#endif
+}
+
+bool ScanInt64(const char* text, std::int64_t* value) {
+  if (text == nullptr) return false;
+  long long v = 0;
+#if defined(_WIN32)
+  if (std::sscanf(text, "%I64d", &v) != 1) return false;
+#else
+  if (std::sscanf(text, "%lld", &v) != 1) return false;
+#endif
+  *value = static_cast<std::int64_t>(v);
+  return true;
+}
+
+}  // namespace qv::platform

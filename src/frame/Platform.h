@@ -1,0 +1,47 @@
+// Platform.h - the one place where QvBase calls functions that differ
+// between Windows and other systems. Every other file goes through these.
+#ifndef QVBASE_SRC_FRAME_PLATFORM_H
+#define QVBASE_SRC_FRAME_PLATFORM_H
+
+#include <QvBase/QvPlatform.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+namespace qv::platform {
+
+/// Reads the wall clock into a millisecond record, as Windows' _ftime does.
+/// timezone and dstflag are set to 0 on systems without them.
+void FTime(struct _timeb* out);
+
+/// Replaces the clock that FTime reads, for tests that drive time without
+/// sleeping. nullptr restores the system clock. Not thread-safe.
+using ClockSource = void (*)(struct _timeb* out);
+void SetClockSource(ClockSource source);
+
+/// Local calendar time of a time_t (thread-safe form of localtime).
+/// Returns false when the value cannot be represented.
+bool LocalTime(std::time_t t, std::tm* out);
+
+/// What a file-status query tells about a path (stands for _stat).
+struct FileStatus {
+  bool isDirectory = false;
+  bool isRegular = false;
+};
+/// Queries the status of a path; false when the path does not exist or
+/// cannot be queried (out is then left unchanged).
+bool StatPath(const char* path, FileStatus* out);
+
+/// Writes a signed 64-bit value as decimal digits (the "%I64d" conversion
+/// on Windows); returns what snprintf returns.
+int FormatInt64(char* buf, std::size_t size, std::int64_t value);
+
+/// Reads a signed 64-bit decimal value from the start of text, skipping
+/// leading white space, as sscanf with "%I64d" does. Returns false when
+/// no number is there; value is then unchanged.
+bool ScanInt64(const char* text, std::int64_t* value);
+
+}  // namespace qv::platform
+
+#endif  // QVBASE_SRC_FRAME_PLATFORM_H

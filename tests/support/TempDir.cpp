@@ -1,0 +1,60 @@
+#include "support/TempDir.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace qvtest {
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device rd;
+  const fs::path base = fs::temp_directory_path();
+  for (;;) {
+    const std::string name =
+        "qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++);
+    std::error_code ec;
+    if (fs::create_directory(base / name, ec)) {
+      m_Path = (base / name).string();
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(m_Path, ec);
+}
+
+std::string TempDir::File(const std::string& name) const {
+  return (fs::path(m_Path) / name).string();
+}
+
+std::vector<unsigned char> ReadAll(const std::string& path) {
+  std::vector<unsigned char> out;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return out;
+  unsigned char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    out.insert(out.end(), buf, buf + n);
+  std::fclose(f);
+  return out;
+}
+
+bool WriteAll(const std::string& path, const void* data, std::size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+bool WriteAll(const std::string& path, const std::string& text) {
+  return WriteAll(path, text.data(), text.size());
+}
+
+}  // namespace qvtest
