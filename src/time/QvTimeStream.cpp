@@ -2,7 +2,6 @@
 // blanks, so that values written one after another read back in order.
 #include <QvBase/QvTime.h>
 
-#include <cstring>
 #include <iomanip>
 #include <istream>
 #include <locale>
@@ -21,7 +20,8 @@ constexpr std::size_t kWordSize = 100;
 bool ReadWord(std::istream& is, char (&word)[kWordSize]) {
   is >> std::setw(kWordSize) >> word;
   if (!is) return false;
-  if (std::strlen(word) + 1 < kWordSize) return true;
+  // Extraction stops at white space, at the end, or when the buffer is
+  // full; only in the last case does a word character follow.
   const auto& ctype = std::use_facet<std::ctype<char>>(is.getloc());
   // peek() on a stream already at its end would also set failbit.
   while (!is.eof()) {

@@ -209,6 +209,7 @@ TEST(QvTimeStream, WordsWithoutANumberLeaveTheTargetAlone) {
       {longZeros + "42 6", 42, 6},
       {longZeros + "427 6", 42, 6},
       {std::string(5000, 'x') + " 6", 99, 6},
+      {std::string("12\0", 3) + std::string(200, '9') + " 6", 12, 6},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text.substr(0, 20));
