@@ -23,7 +23,9 @@ class QV_BASE_API QvStopWatch {
   /// Init0, then Start when bStart is true. A stopwatch created stopped
   /// takes its creation moment as its start, so a Stop without a Start
   /// measures from creation.
-  explicit QvStopWatch(bool bStart = true);
+  explicit QvStopWatch(bool bStart);
+  /// Created running, as QvStopWatch(true).
+  QvStopWatch() : QvStopWatch(true) {}
   /// Copies every field as it stands, the running state included.
   QvStopWatch(const QvStopWatch&) = default;
   QvStopWatch& operator=(const QvStopWatch&) = default;
