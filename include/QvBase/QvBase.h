@@ -5,5 +5,7 @@
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvStopWatch.h>
+#include <QvBase/QvTime.h>
 
 #endif  // QVBASE_QVBASE_H

@@ -3,12 +3,18 @@
 // Twelve plain values, all false or 0 from the moment the library is
 // loaded. The library never reads or writes them itself: their meaning
 // belongs to the applications and plug-ins of a process, which share them
-// through this one home. Access from several threads must be serialised by
-// the callers.
+// through this one home.
+//
+// Four stopwatches, GV_STOP_WATCH0 to GV_STOP_WATCH3, constructed running
+// (in that order) while the library is loaded, so that they measure from
+// the load on; the library does not touch them afterwards.
+//
+// Access from several threads must be serialised by the callers.
 #ifndef QVBASE_QVGLOBALS_H
 #define QVBASE_QVGLOBALS_H
 
 #include <QvBase/QvExport.h>
+#include <QvBase/QvStopWatch.h>
 
 extern QV_BASE_API bool QV_GV_BOOL;
 extern QV_BASE_API bool QV_GV_BOOL_0;
@@ -23,5 +29,10 @@ extern QV_BASE_API int QV_GV_INT_1;
 extern QV_BASE_API int QV_GV_INT_2;
 extern QV_BASE_API int QV_GV_INT_3;
 extern QV_BASE_API int QV_GV_INT_4;
+
+extern QV_BASE_API QvStopWatch GV_STOP_WATCH0;
+extern QV_BASE_API QvStopWatch GV_STOP_WATCH1;
+extern QV_BASE_API QvStopWatch GV_STOP_WATCH2;
+extern QV_BASE_API QvStopWatch GV_STOP_WATCH3;
 
 #endif  // QVBASE_QVGLOBALS_H

@@ -1,0 +1,160 @@
+#include <QvBase/QvStopWatch.h>
+#include <QvBase/QvTime.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "StopWatchView.h"
+#include "TimeTestSupport.h"
+#include "frame/Platform.h"
+
+namespace {
+
+// Spans of a clock near 1e9 s carry rounding of about 1e-7 s.
+#define EXPECT_SPAN(expected, actual) EXPECT_NEAR(expected, actual, 1e-6)
+
+// Runs each test on a clock that only moves when the test says so.
+class StopWatchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    now_ = {};
+    now_.time = 1000000000;
+    qv::platform::SetClockSource(&Read);
+  }
+  void TearDown() override { qv::platform::SetClockSource(nullptr); }
+  static void Advance(int ms) {
+    const int total = now_.millitm + ms;
+    now_.time += total / 1000;
+    now_.millitm = static_cast<unsigned short>(total % 1000);
+  }
+
+ private:
+  static void Read(struct _timeb* out) { *out = now_; }
+  static struct _timeb now_;
+};
+struct _timeb StopWatchTest::now_;
+
+TEST(QvStopWatchClock, TimeInSec) {
+  struct Row {
+    std::time_t time;
+    unsigned short millitm;
+    double sec;
+  };
+  const Row rows[] = {{10, 250, 10.25},
+                      {0, 0, 0.0},
+                      {-1, 500, -0.5},
+                      {1700000000, 999, 1700000000.999}};
+  for (const Row& r : rows) {
+    struct _timeb tb {};
+    tb.time = r.time;
+    tb.millitm = r.millitm;
+    EXPECT_DOUBLE_EQ(r.sec, QvStopWatch::TimeInSec(tb)) << r.time;
+  }
+}
+
+TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
+  double prev = QvStopWatch::GetCurrTime();
+  for (int i = 0; i < 200; ++i) {
+    const double now = QvStopWatch::GetCurrTime();
+    EXPECT_LE(prev, now);
+    EXPECT_NEAR(now * 1000, std::round(now * 1000), 1e-3);
+    prev = now;
+  }
+  QvStopWatch watch;
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GE(watch.Stop(), 0.018);
+}
+
+TEST_F(StopWatchTest, ClockReadsGoThroughThePlatformLayer) {
+  Advance(7);
+  EXPECT_DOUBLE_EQ(1000000000.007, QvStopWatch::GetCurrTime());
+  std::int64_t us = 0;
+  QvTime().Get(us);
+  EXPECT_EQ(1000000000007000, us);
+  qvtest::UseTimeZone("UTC");
+  EXPECT_STREQ("Sun Sep 09 01:46:40 2001\n", QvStopWatch::GetCurrTimeString());
+}
+
+TEST_F(StopWatchTest, LapsAndTotals) {
+  QvStopWatch watch;
+  EXPECT_EQ(0.0, watch.GetTotalRunTime());
+  Advance(1000);
+  double total = -1;
+  EXPECT_SPAN(1.0, watch.Stop(&total));
+  EXPECT_SPAN(1.0, total);
+  Advance(1000);  // a pause, not counted
+  watch.Start();
+  Advance(1000);
+  EXPECT_SPAN(1.0, watch.Stop());
+  EXPECT_SPAN(2.0, watch.GetTotalRunTime());
+  EXPECT_SPAN(3.0, watch.GetElapsedTime());
+  // A second Stop measures again from the same start.
+  Advance(500);
+  EXPECT_SPAN(1.5, watch.Stop(&total));
+  EXPECT_SPAN(3.5, total);
+  // Start while running restarts the run.
+  watch.Start();
+  Advance(200);
+  watch.Start();
+  Advance(300);
+  watch.SetTotRunTime(5.0);
+  EXPECT_SPAN(0.3, watch.Stop());
+  EXPECT_SPAN(5.3, watch.GetTotalRunTime());
+  watch.ResetTotRunTime();
+  EXPECT_EQ(0.0, watch.GetTotalRunTime());
+}
+
+TEST_F(StopWatchTest, Init0RestartsTheElapsedTimeButKeepsTheStart) {
+  QvStopWatch watch;
+  Advance(1000);
+  watch.Stop();
+  Advance(1000);
+  watch.Init0();
+  EXPECT_FALSE(qvtest::StopWatchView(watch).IsRunning());
+  EXPECT_EQ(0.0, watch.GetTotalRunTime());
+  Advance(250);
+  EXPECT_SPAN(0.25, watch.GetElapsedTime());
+  EXPECT_SPAN(2.25, watch.Stop());
+}
+
+TEST_F(StopWatchTest, CreatedStoppedMeasuresFromCreation) {
+  QvStopWatch watch(false);
+  EXPECT_FALSE(qvtest::StopWatchView(watch).IsRunning());
+  Advance(400);
+  EXPECT_SPAN(0.4, watch.Stop());
+  struct Holder {
+    QvStopWatch watch;
+  } running{};  // a member initialised from {} starts as well
+  EXPECT_TRUE(qvtest::StopWatchView(running.watch).IsRunning());
+}
+
+TEST_F(StopWatchTest, CopiesAreIndependent) {
+  QvStopWatch watch;
+  Advance(1000);
+  watch.Stop();
+  watch.Start();
+  Advance(500);
+  const QvStopWatch copy(watch);
+  QvStopWatch assigned(false);
+  assigned = watch;
+  for (const QvStopWatch* c : {&copy, &std::as_const(assigned)}) {
+    const qvtest::StopWatchView v(*c), w(watch);
+    EXPECT_TRUE(v.IsRunning());
+    EXPECT_EQ(w.InitSec(), v.InitSec());
+    EXPECT_EQ(w.StartSec(), v.StartSec());
+    EXPECT_EQ(1.0, v.GetTotalRunTime());
+  }
+  QvStopWatch stopped(copy);
+  Advance(100);
+  EXPECT_SPAN(0.6, stopped.Stop());
+  EXPECT_SPAN(1.6, stopped.GetTotalRunTime());
+  EXPECT_SPAN(1.0, watch.GetTotalRunTime());
+  EXPECT_TRUE(qvtest::StopWatchView(watch).IsRunning());
+}
+
+}  // namespace

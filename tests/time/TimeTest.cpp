@@ -1,0 +1,226 @@
+#include <QvBase/QvTime.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+
+std::int64_t Us(const QvTime& t) {
+  std::int64_t v = 0;
+  t.Get(v);
+  return v;
+}
+
+TEST(QvTime, ConstructionAndSet) {
+  struct _timeb tb {};
+  tb.time = 1000000000;
+  tb.millitm = 7;
+  EXPECT_EQ(5250000, Us(QvTime(5, 250)));
+  EXPECT_EQ(1000000000007000, Us(QvTime(tb)));
+  EXPECT_EQ(-1000, Us(QvTime(0, -1)));
+  EXPECT_EQ(INT32_MIN * INT64_C(1000000) + 999000, Us(QvTime(INT32_MIN, 999)));
+  EXPECT_EQ(-3, Us(QvTime(std::int64_t{-3})));
+  QvTime t(std::int64_t{1});
+  t.Set(2, 3000);  // milliseconds past 999 are added as they are
+  EXPECT_EQ(5000000, Us(t));
+  t = QvTime::INF_TIME;
+  EXPECT_EQ(kMax, Us(t));
+  EXPECT_EQ(0, Us(QvTime::ZERO_TIME));
+  EXPECT_EQ(0.0, QvTime::ZERO_TIME_SPAN);
+  EXPECT_EQ(-99999.0, QvTime::INF_TIME_SPAN);
+}
+
+TEST(QvTime, ClockStampsLieBetweenTheConstants) {
+  QvTime prev = QvTime::GetCurrTime();
+  for (int i = 0; i < 100; ++i) {
+    QvTime now;
+    EXPECT_LE(prev, now);
+    EXPECT_LT(QvTime::ZERO_TIME, now);
+    EXPECT_GT(QvTime::INF_TIME, now);
+    EXPECT_EQ(0, Us(now) % 1000);  // whole milliseconds
+    prev.SetCurrTime();
+  }
+}
+
+// The six results of one pair as bits: <, >, <=, >=, ==, !=.
+template <typename A, typename B>
+int Order(const A& a, const B& b) {
+  return (a < b) | (a > b) << 1 | (a <= b) << 2 | (a >= b) << 3 |
+         (a == b) << 4 | (a != b) << 5;
+}
+
+TEST(QvTime, ComparisonsAgreeWithTheCounts) {
+  const std::int64_t values[] = {kMin, -1, 0, 1, 5250000, kMax};
+  for (std::int64_t a : values) {
+    for (std::int64_t b : values) {
+      SCOPED_TRACE(testing::Message() << a << " vs " << b);
+      const QvTime ta(a), tb(b);
+      EXPECT_EQ(Order(a, b), Order(ta, tb));
+      EXPECT_EQ(Order(a, b), Order(ta, b));
+      EXPECT_EQ(a == b, ta.IsSameTime(tb));
+    }
+  }
+}
+
+TEST(QvTime, DifferenceInSeconds) {
+  EXPECT_DOUBLE_EQ(1.5, QvTime(3, 0) - QvTime(1, 500));
+  EXPECT_DOUBLE_EQ(-1.5, QvTime(1, 500) - QvTime(3, 0));
+  // Formed exactly in integers: one microsecond between large stamps.
+  EXPECT_DOUBLE_EQ(1e-6, QvTime(kMax) - QvTime(kMax - 1));
+  // Past the 64-bit range the seconds are still about right.
+  EXPECT_NEAR(18446744073709.55, QvTime::INF_TIME - QvTime(kMin), 1.0);
+  EXPECT_NEAR(-18446744073709.55, QvTime(kMin) - QvTime::INF_TIME, 1.0);
+}
+
+TEST(QvTime, ShiftsTruncateDifferently) {
+  struct Row {
+    std::int64_t start;
+    double sec;
+    std::int64_t plus, plusAssign, minus, minusAssign;
+  };
+  const Row rows[] = {
+      {0, 1.5, 1500000, 1500000, -1500000, -1500000},
+      {0, 0.25, 250000, 250000, -250000, -250000},
+      // + truncates the sum, += the span: they differ by one microsecond
+      // when stamp and span have opposite signs.
+      {10, -0.0000005, 9, 10, 10, 10},
+      {10, 0.0000005, 10, 10, 9, 10},
+      {-10, 0.0000005, -9, -10, -10, -10},
+      // The sum is formed in doubles, which are 1024 apart up there.
+      {kMax, 1.0, kMax, kMax, kMax - 1000447, kMax - 1000000},
+      {0, 1e300, kMax, kMax, kMin, kMin},
+      {7, std::nan(""), 7, 7, 7, 7},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.start << " and " << r.sec);
+    const QvTime t(r.start);
+    QvTime a(r.start), b(r.start);
+    EXPECT_EQ(r.plus, Us(t + r.sec));
+    EXPECT_EQ(r.minus, Us(t - r.sec));
+    EXPECT_EQ(r.plusAssign, Us(a += r.sec));
+    EXPECT_EQ(r.minusAssign, Us(b -= r.sec));
+    EXPECT_EQ(r.start, Us(t));
+  }
+  QvTime t(3, 141);
+  (t += 2.0) -= 2.0;
+  EXPECT_EQ(3141000, Us(t));
+}
+
+TEST(QvTime, SpanToleranceIsSinglePrecision) {
+  const double tol = static_cast<double>(1e-6f);  // 9.99999997e-7
+  struct Row {
+    double a, b;
+    bool same;
+  };
+  const Row rows[] = {
+      {1.0, 1.0, true},
+      {1.0, 1.0000005, true},
+      {1.0, 1.000001, false},
+      {0.0, std::nextafter(tol, 0.0), true},
+      {0.0, tol, false},
+      {0.0, -tol, false},
+      {0.0, 9.999999985e-7, false},  // under 1e-6 but over the tolerance
+      {std::nan(""), std::nan(""), false},
+      {0.0, std::nan(""), false},
+      {HUGE_VAL, HUGE_VAL, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.a << " vs " << r.b);
+    EXPECT_EQ(r.same, QvIsSameTimeSpan(r.a, r.b));
+    EXPECT_EQ(r.same, QvIsSameTimeSpan(r.b, r.a));
+    EXPECT_EQ(r.same, QvIsZeroTimeSpan(r.b - r.a + 0.0));
+  }
+  EXPECT_TRUE(QvIsZeroTimeSpan(-0.0));
+  EXPECT_TRUE(QvIsInfTimeSpan(-99999.0));
+  EXPECT_TRUE(QvIsInfTimeSpan(-99999.0000009));
+  EXPECT_FALSE(QvIsInfTimeSpan(-99999.000002));
+  EXPECT_FALSE(QvIsInfTimeSpan(99999.0));
+  EXPECT_FALSE(QvIsInfTimeSpan(-HUGE_VAL));
+  EXPECT_FALSE(QvIsInfTimeSpan(std::nan("")));
+  EXPECT_FALSE(QvIsZeroTimeSpan(std::nan("")));
+}
+
+// A program that includes the library keeps the streams' own meaning of
+// << and >> on 64-bit values; the library's form is there by name.
+TEST(QvTimeStream, PlainStreamingOfLongsIsUnchanged) {
+  std::ostringstream os;
+  const long l = 5;
+  const std::int64_t v = -7;
+  const long long ll = 8;
+  os << l << v << ll << 9;
+  EXPECT_EQ("5-789", os.str());
+  operator<<(os, v);
+  EXPECT_EQ("5-789-7 ", os.str());
+  std::istringstream in("12 34");
+  std::int64_t a = 0, b = 0;
+  in >> a;
+  operator>>(in, b);
+  EXPECT_EQ(12, a);
+  EXPECT_EQ(34, b);
+}
+
+TEST(QvTimeStream, WritesDigitsAndBlanks) {
+  std::ostringstream os;
+  operator<<(os, std::int64_t{7});
+  operator<<(os, kMin);
+  os << QvTime(std::int64_t{-42}) << QvTime::INF_TIME;
+  EXPECT_EQ("7 -9223372036854775808 -42  9223372036854775807  ", os.str());
+}
+
+TEST(QvTimeStream, SequencesReadBackInOrder) {
+  const std::vector<std::int64_t> values = {0, -42, 123, kMin, kMax, -1};
+  std::stringstream s;
+  for (std::int64_t v : values) s << QvTime(v);
+  for (std::int64_t v : values) operator<<(s, v);
+  for (std::int64_t v : values) {
+    QvTime t(std::int64_t{99});
+    s >> t;
+    EXPECT_EQ(v, Us(t));
+  }
+  for (std::int64_t v : values) {
+    std::int64_t back = 99;
+    operator>>(s, back);
+    EXPECT_EQ(v, back);
+  }
+  EXPECT_TRUE(s.good());
+}
+
+TEST(QvTimeStream, WordsWithoutANumberLeaveTheTargetAlone) {
+  const std::string longZeros(97, '0');
+  struct Row {
+    std::string text;
+    std::int64_t first, second;
+  };
+  const Row rows[] = {
+      {"abc 5", 99, 5},
+      {"12abc -3", 12, -3},
+      {"", 99, 99},
+      {" \t\n", 99, 99},
+      {"+ 4", 99, 4},
+      // 99 characters are read; a longer word is consumed whole and
+      // parsed from its first 99.
+      {longZeros + "42 6", 42, 6},
+      {longZeros + "427 6", 42, 6},
+      {std::string(5000, 'x') + " 6", 99, 6},
+      {std::string("12\0", 3) + std::string(200, '9') + " 6", 12, 6},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text.substr(0, 20));
+    std::istringstream in(r.text);
+    QvTime t(std::int64_t{99});
+    std::int64_t v = 99;
+    in >> t;
+    operator>>(in, v);
+    EXPECT_EQ(r.first, Us(t));
+    EXPECT_EQ(r.second, v);
+  }
+}
+
+}  // namespace
