@@ -6,5 +6,7 @@
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvIdManager.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvUserData.h>
+#include <QvBase/QvUserDataUse.h>
 
 #endif  // QVBASE_QVBASE_H
