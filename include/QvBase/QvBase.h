@@ -2,6 +2,8 @@
 #ifndef QVBASE_QVBASE_H
 #define QVBASE_QVBASE_H
 
+#include <QvBase/QvDrawableAttrib.h>
+#include <QvBase/QvDrawableObj.h>
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvIdManager.h>
