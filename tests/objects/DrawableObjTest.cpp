@@ -48,23 +48,19 @@ class QvDisplayList : public qvtest::GlTest {
 
 const Rgba kBlack = {0, 0, 0, 255};
 
-// Selection-mode pass over DrawToSelect; returns the names of the hits.
+// Selection-mode pass over DrawToSelect; returns the names of the hits
+// (each hit record: name count, two depths, the names).
 std::vector<GLuint> Pick(Panel& obj, void* selName) {
-  GLuint buffer[64] = {};
-  glSelectBuffer(64, buffer);
+  GLuint buf[64] = {};
+  glSelectBuffer(64, buf);
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
   obj.DrawToSelect(selName);
-  const GLint hits = glRenderMode(GL_RENDER);
   std::vector<GLuint> names;
-  GLint at = 0;
-  for (GLint h = 0; h < hits && at < 64; ++h) {
-    const GLuint count = buffer[at];
-    for (GLuint k = 0; k < count && at + 3 + static_cast<GLint>(k) < 64; ++k) {
-      names.push_back(buffer[at + 3 + k]);
-    }
-    at += 3 + static_cast<GLint>(count);
+  GLuint* rec = buf;
+  for (GLint h = glRenderMode(GL_RENDER); h > 0; --h, rec += 3 + rec[0]) {
+    names.insert(names.end(), rec + 3, rec + 3 + rec[0]);
   }
   return names;
 }

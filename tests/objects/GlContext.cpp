@@ -1,4 +1,5 @@
 // GlContext.cpp - headless context through EGL's surfaceless platform.
+#define GL_GLEXT_PROTOTYPES 1
 #include "GlContext.h"
 
 #include <EGL/egl.h>
@@ -9,78 +10,31 @@
 namespace qvtest {
 namespace {
 
-// The display is opened once per process and stays open: Mesa keeps
-// per-display state that is costly to set up for every test.
-EGLDisplay SharedDisplay(std::string* reason) {
-  static EGLDisplay display = EGL_NO_DISPLAY;
-  static std::string failure;
-  static bool tried = false;
-  if (!tried) {
-    tried = true;
-    auto getDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+// Opened once per process and kept: setting up a display is costly.
+EGLDisplay SharedDisplay() {
+  static const EGLDisplay display = [] {
+    auto get = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    EGLDisplay d = EGL_NO_DISPLAY;
-    if (getDisplay == nullptr) {
-      failure = "EGL has no eglGetPlatformDisplayEXT";
-    } else {
-      d = getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY,
-                     nullptr);
-      if (d == EGL_NO_DISPLAY) failure = "no surfaceless EGL display";
-    }
+    if (get == nullptr) return EGL_NO_DISPLAY;
+    EGLDisplay d =
+        get(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     EGLint major = 0, minor = 0;
-    if (d != EGL_NO_DISPLAY && eglInitialize(d, &major, &minor) != EGL_TRUE) {
-      failure = "eglInitialize failed on the surfaceless display";
-      d = EGL_NO_DISPLAY;
+    if (d == EGL_NO_DISPLAY || eglInitialize(d, &major, &minor) != EGL_TRUE) {
+      return EGL_NO_DISPLAY;
     }
-    display = d;
-  }
-  if (display == EGL_NO_DISPLAY) *reason = failure;
+    return d;
+  }();
   return display;
-}
-
-struct FboCalls {
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-
-  bool Load() {
-    Get(genFramebuffers, "glGenFramebuffers");
-    Get(bindFramebuffer, "glBindFramebuffer");
-    Get(deleteFramebuffers, "glDeleteFramebuffers");
-    Get(genRenderbuffers, "glGenRenderbuffers");
-    Get(bindRenderbuffer, "glBindRenderbuffer");
-    Get(deleteRenderbuffers, "glDeleteRenderbuffers");
-    Get(renderbufferStorage, "glRenderbufferStorage");
-    Get(framebufferRenderbuffer, "glFramebufferRenderbuffer");
-    Get(checkFramebufferStatus, "glCheckFramebufferStatus");
-    return genFramebuffers && bindFramebuffer && deleteFramebuffers &&
-           genRenderbuffers && bindRenderbuffer && deleteRenderbuffers &&
-           renderbufferStorage && framebufferRenderbuffer &&
-           checkFramebufferStatus;
-  }
-
-  template <typename F>
-  static void Get(F& f, const char* name) {
-    f = reinterpret_cast<F>(eglGetProcAddress(name));
-  }
-};
-
-FboCalls& Fbo() {
-  static FboCalls calls;
-  return calls;
 }
 
 }  // namespace
 
-GlContext::GlContext() {
-  EGLDisplay display = SharedDisplay(&m_Reason);
-  if (display == EGL_NO_DISPLAY) return;
+GlContext::GlContext(int width, int height) {
+  EGLDisplay display = SharedDisplay();
+  if (display == EGL_NO_DISPLAY) {
+    m_Reason = "no surfaceless EGL display";
+    return;
+  }
   if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
     m_Reason = "EGL cannot bind the desktop OpenGL API";
     return;
@@ -88,53 +42,36 @@ GlContext::GlContext() {
   EGLContext context =
       eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, nullptr);
   if (context == EGL_NO_CONTEXT) {
-    m_Reason = "eglCreateContext failed (no configless context support?)";
-    return;
-  }
-  if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) !=
-      EGL_TRUE) {
-    eglDestroyContext(display, context);
-    m_Reason = "the context cannot be made current without a surface";
+    m_Reason = "eglCreateContext failed";
     return;
   }
   m_Display = display;
   m_Context = context;
-  m_Ok = true;
+  if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) !=
+      EGL_TRUE) {
+    m_Reason = "the context cannot be made current without a surface";
+    return;
+  }
+  glGenRenderbuffers(1, &m_Renderbuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, m_Renderbuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glGenFramebuffers(1, &m_Framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, m_Framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                            GL_RENDERBUFFER, m_Renderbuffer);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    m_Reason = "the offscreen framebuffer is incomplete";
+  }
+  glViewport(0, 0, width, height);
 }
 
 GlContext::~GlContext() {
-  if (!m_Ok) return;
-  FboCalls& fbo = Fbo();
-  if (m_Framebuffer != 0) {
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    fbo.deleteFramebuffers(1, &m_Framebuffer);
-  }
-  if (m_Renderbuffer != 0) fbo.deleteRenderbuffers(1, &m_Renderbuffer);
+  if (m_Context == nullptr) return;
+  if (m_Framebuffer != 0) glDeleteFramebuffers(1, &m_Framebuffer);
+  if (m_Renderbuffer != 0) glDeleteRenderbuffers(1, &m_Renderbuffer);
   eglMakeCurrent(m_Display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   eglDestroyContext(m_Display, m_Context);
   eglReleaseThread();
-}
-
-bool GlContext::UseFramebuffer(int width, int height) {
-  if (!m_Ok) return false;
-  FboCalls& fbo = Fbo();
-  if (!fbo.Load()) {
-    m_Reason = "framebuffer objects are not available";
-    return false;
-  }
-  fbo.genRenderbuffers(1, &m_Renderbuffer);
-  fbo.bindRenderbuffer(GL_RENDERBUFFER, m_Renderbuffer);
-  fbo.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  fbo.genFramebuffers(1, &m_Framebuffer);
-  fbo.bindFramebuffer(GL_FRAMEBUFFER, m_Framebuffer);
-  fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                              GL_RENDERBUFFER, m_Renderbuffer);
-  if (fbo.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    m_Reason = "the offscreen framebuffer is incomplete";
-    return false;
-  }
-  glViewport(0, 0, width, height);
-  return true;
 }
 
 std::array<unsigned char, 4> GlContext::Pixel(int x, int y) const {
@@ -145,15 +82,8 @@ std::array<unsigned char, 4> GlContext::Pixel(int x, int y) const {
 }
 
 void GlTest::SetUp() {
-  m_Gl = std::make_unique<GlContext>();
+  m_Gl = std::make_unique<GlContext>(kSize, kSize);
   if (!m_Gl->Ok()) GTEST_SKIP() << "no OpenGL context: " << m_Gl->Reason();
-  if (!m_Gl->UseFramebuffer(kSize, kSize)) {
-    GTEST_SKIP() << "no offscreen framebuffer: " << m_Gl->Reason();
-  }
-}
-
-void GlTest::TearDown() {
-  m_Gl.reset();
 }
 
 }  // namespace qvtest

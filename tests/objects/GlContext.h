@@ -1,9 +1,9 @@
 // GlContext.h - a real, headless OpenGL context for tests that need one.
 //
-// Uses EGL's surfaceless platform (Mesa's software renderer on a machine
-// without a display) and a compatibility-profile context, so the legacy
-// calls (display lists, selection mode) are there. Where no context can be
-// made, Ok() is false and Reason() says why; tests then skip.
+// EGL's surfaceless platform (Mesa's software renderer on a machine without
+// a display) with a compatibility-profile context, so display lists and
+// selection mode are there, drawing into an offscreen framebuffer. Where no
+// context can be made, Ok() is false and Reason() says why.
 #ifndef QVBASE_TESTS_OBJECTS_GLCONTEXT_H
 #define QVBASE_TESTS_OBJECTS_GLCONTEXT_H
 
@@ -17,20 +17,16 @@ namespace qvtest {
 
 class GlContext {
  public:
-  /// Makes a new context current on the calling thread.
-  GlContext();
-  /// Releases the context and anything the tests left in it.
+  /// Makes a new context current on the calling thread and binds an RGBA8
+  /// framebuffer of width x height with the viewport set to it.
+  GlContext(int width, int height);
   ~GlContext();
   GlContext(const GlContext&) = delete;
   GlContext& operator=(const GlContext&) = delete;
 
-  bool Ok() const { return m_Ok; }
+  bool Ok() const { return m_Reason.empty(); }
   const std::string& Reason() const { return m_Reason; }
-
-  /// Binds an offscreen RGBA8 framebuffer of width x height and sets the
-  /// viewport to it. False (with Reason() set) when that fails.
-  bool UseFramebuffer(int width, int height);
-  /// The RGBA bytes of one pixel of the bound framebuffer.
+  /// The RGBA bytes of one pixel of the framebuffer.
   std::array<unsigned char, 4> Pixel(int x, int y) const;
 
  private:
@@ -38,17 +34,16 @@ class GlContext {
   void* m_Context = nullptr;
   unsigned m_Framebuffer = 0;
   unsigned m_Renderbuffer = 0;
-  bool m_Ok = false;
   std::string m_Reason;
 };
 
-/// Fixture that gives each test a fresh context with a 16 x 16 framebuffer,
-/// and skips the test with the reason when none can be made.
+/// Gives each test a fresh 16 x 16 context; skips with the reason when
+/// none can be made. Objects that own lists must die inside the test body.
 class GlTest : public ::testing::Test {
  protected:
   static constexpr int kSize = 16;
   void SetUp() override;
-  void TearDown() override;
+  void TearDown() override { m_Gl.reset(); }
   GlContext& Gl() { return *m_Gl; }
 
  private:
