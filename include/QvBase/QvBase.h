@@ -2,10 +2,15 @@
 #ifndef QVBASE_QVBASE_H
 #define QVBASE_QVBASE_H
 
+#include <QvBase/QvDrawableAttrib.h>
+#include <QvBase/QvDrawableObj.h>
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
+#include <QvBase/QvIdManager.h>
 #include <QvBase/QvPlatform.h>
 #include <QvBase/QvStopWatch.h>
 #include <QvBase/QvTime.h>
+#include <QvBase/QvUserData.h>
+#include <QvBase/QvUserDataUse.h>
 
 #endif  // QVBASE_QVBASE_H

@@ -1,0 +1,116 @@
+// QvDrawableObj.cpp - colour and display-list cycle of a drawable object.
+#include <QvBase/QvDrawableObj.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+#include <GL/gl.h>
+
+#include "objects/ListNames.h"
+
+namespace {
+
+constexpr float kDefaultColor[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+
+}  // namespace
+
+QvDrawableObj::QvDrawableObj()
+    : m_Color{0.0f, 0.0f, 0.0f, 0.0f}, m_ListName(qv::AcquireListName()) {
+  Init0();
+}
+
+QvDrawableObj::QvDrawableObj(const QvDrawableObj& other)
+    : QvDrawableAttrib(other),
+      m_Color{other.m_Color[0], other.m_Color[1], other.m_Color[2],
+              other.m_Color[3]},
+      m_ListName(qv::AcquireListName()) {}
+
+QvDrawableObj& QvDrawableObj::operator=(const QvDrawableObj& other) {
+  QvDrawableAttrib::operator=(other);
+  for (int i = 0; i < 4; ++i) m_Color[i] = other.m_Color[i];
+  return *this;
+}
+
+QvDrawableObj::~QvDrawableObj() {
+  DelDisplayList();
+  qv::ReleaseListName(m_ListName);
+}
+
+void QvDrawableObj::Init0() {
+  for (int i = 0; i < 4; ++i) m_Color[i] = kDefaultColor[i];
+}
+
+void QvDrawableObj::RePaint() const {
+  CallDisplayList();
+}
+
+void QvDrawableObj::MakeDisplayList() {
+  InitDisplayList();
+  Draw();
+  EndDisplayList();
+}
+
+void QvDrawableObj::SetColor(float* const rgb) {
+  SetColor(rgb[0], rgb[1], rgb[2], 1.0f);
+}
+
+void QvDrawableObj::SetColor(float r, float g, float b, float a) {
+  m_Color[0] = r;
+  m_Color[1] = g;
+  m_Color[2] = b;
+  m_Color[3] = a;
+}
+
+void QvDrawableObj::GetColor(float& r, float& g, float& b) const {
+  r = m_Color[0];
+  g = m_Color[1];
+  b = m_Color[2];
+}
+
+void QvDrawableObj::GetColor(float& r, float& g, float& b, float& a) const {
+  GetColor(r, g, b);
+  a = m_Color[3];
+}
+
+const float* QvDrawableObj::GetColor() const {
+  return m_Color;
+}
+
+unsigned char QvDrawableObj::IsDisplayList() const {
+  return glIsList(m_ListName);
+}
+
+void QvDrawableObj::DelDisplayList() {
+  if (IsDisplayList() != 0) glDeleteLists(m_ListName, 1);
+}
+
+void QvDrawableObj::InitDisplayList() {
+  DelDisplayList();
+  glNewList(m_ListName, GL_COMPILE);
+}
+
+void QvDrawableObj::EndDisplayList() {
+  glEndList();
+}
+
+void QvDrawableObj::CallDisplayList() const {
+  glCallList(m_ListName);
+}
+
+void QvDrawableObj::DrawToSelect(void* selName) {
+  const auto bits = reinterpret_cast<std::uintptr_t>(selName);
+  glLoadName(static_cast<GLuint>(bits & 0xFFFFFFFFu));
+  RePaint();
+}
+
+void QvDrawableObj::SetGlColor() const {
+  glColor4fv(m_Color);
+}
+
+void QvDrawableObj::SetGlColorSelected() const {
+  glColor3f(1.0f, 0.0f, 0.0f);
+}
+
+std::uint32_t QvDrawableObj::ListName() const {
+  return m_ListName;
+}

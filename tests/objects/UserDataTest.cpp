@@ -1,0 +1,186 @@
+#include <QvBase/QvUserData.h>
+#include <QvBase/QvUserDataUse.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+std::uint64_t AllBytes(const QvUserData& d) {
+  std::uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = (v << 8) | d.GetByte(i);
+  return v;
+}
+
+void SetAllBytes(QvUserData& d, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i)
+    d.SetByte(i, static_cast<unsigned char>(v >> 8 * i));
+}
+
+}  // namespace
+
+TEST(QvUserData, WordViewsAreLittleEndianAndKeepUpperFloat) {
+  QvUserData d;
+  EXPECT_EQ(-99999, d.iValue());
+  EXPECT_EQ(0xFFFE7961u, AllBytes(d));  // bytes 4..7 start at 0
+  d.Set(1.0f, 2.0f);
+  EXPECT_TRUE(d.fValue0() == 1.0f && d.GetFloat() == 1.0f);
+  EXPECT_TRUE(d.fValue1() == 2.0f && d.fValues()[1] == 2.0f);
+  d.SetInt(0x04030201);
+  EXPECT_EQ(0x4000000004030201u, AllBytes(d));
+  EXPECT_EQ(0x200u, d.GetBit_i(9));
+  EXPECT_EQ(0u, d.GetBit_1());
+  d.SetByte(1, 0xFF);
+  EXPECT_EQ(0x0403FF01, d.GetInt());
+  d.Set(8);
+  d.SetFloat(-3.5f);
+  EXPECT_EQ(-3.5f, d.fValues()[0]);
+  d.ResetData();
+  EXPECT_EQ(0x4000000000000000u, AllBytes(d));
+}
+
+TEST(QvUserData, DoubleAndPointerViews) {
+  QvUserData d;
+  d.Set(2.5);
+  EXPECT_TRUE(d.dValue() == 2.5 && d.fValue() == 2.5);
+  EXPECT_EQ(0x4004000000000000u, AllBytes(d));
+  SetAllBytes(d, 0x3FF0000000000000u);
+  EXPECT_EQ(1.0, d.dValue());
+
+  int target = 0;
+  d.SetPointer(&target);
+  EXPECT_EQ(&target, d.pValue());
+  const auto number = reinterpret_cast<void*>(std::uintptr_t{0x12345678});
+  d.Set(number);
+  EXPECT_EQ(0x12345678, d.GetInt());
+  EXPECT_EQ(number, d.GetPointer());
+}
+
+// Copies keep every bit, even patterns that are not ordinary numbers.
+TEST(QvUserData, CopyKeepsAllBytes) {
+  QvUserData a, c;
+  SetAllBytes(a, 0x7FA00001FFB00002u);  // signalling-NaN patterns
+  QvUserData b(a);
+  c = a;
+  EXPECT_EQ(0x7FA00001FFB00002u, AllBytes(b));
+  EXPECT_EQ(0x7FA00001FFB00002u, AllBytes(c));
+}
+
+TEST(QvUserData, EachBitOperationTouchesOneBit) {
+  using Get = std::uint32_t (QvUserData::*)() const;
+  using Set = void (QvUserData::*)();
+  using SetB = void (QvUserData::*)(bool);
+  const Get gets[] = {&QvUserData::GetBit_0, &QvUserData::GetBit_1,
+                      &QvUserData::GetBit_2, &QvUserData::GetBit_3};
+  const Set sets[] = {&QvUserData::SetBit_0, &QvUserData::SetBit_1,
+                      &QvUserData::SetBit_2, &QvUserData::SetBit_3};
+  const Set resets[] = {&QvUserData::ResetBit_0, &QvUserData::ResetBit_1,
+                        &QvUserData::ResetBit_2, &QvUserData::ResetBit_3};
+  const SetB setbs[] = {&QvUserData::SetBit_0, &QvUserData::SetBit_1,
+                        &QvUserData::SetBit_2, &QvUserData::SetBit_3};
+  for (int i = 0; i < 32; ++i) {
+    SCOPED_TRACE(i);
+    QvUserData d;
+    d.Set(1.5f, 1.5f);
+    const std::uint64_t before = AllBytes(d), bit = std::uint64_t{1} << i;
+    d.SetBit_i(i, (before & bit) == 0);
+    EXPECT_EQ(before ^ bit, AllBytes(d));
+    d.SetBit_i(i);
+    EXPECT_EQ(bit, d.GetBit_i(i));
+    d.ResetBit_i(i);
+    EXPECT_EQ(before & ~bit, AllBytes(d));
+    if (i >= 4) continue;  // the named forms of bits 0..3
+    (d.*sets[i])();
+    EXPECT_EQ(bit, (d.*gets[i])());
+    (d.*setbs[i])(false);
+    EXPECT_EQ(0u, (d.*gets[i])());
+    (d.*setbs[i])(true);
+    (d.*resets[i])();
+    EXPECT_EQ(before & ~bit, AllBytes(d));
+  }
+  QvUserData v;
+  v.SetVisited();
+  EXPECT_EQ(1u, v.GetBit_0() & v.GetVisited());
+  v.SetVisited(false);
+  v.SetBit_0(true);
+  v.ResetVisited();
+  EXPECT_EQ(0u, v.GetBit_0());
+}
+
+TEST(QvUserData, OutOfRangeIndexesChangeNothing) {
+  QvUserData d;
+  d.Set(-1.0);
+  const std::uint64_t before = AllBytes(d);
+  for (int i : {-1, 8, 32, 1000, -2147483647 - 1}) {
+    SCOPED_TRACE(i);
+    d.SetByte(i, 0xAB);
+    d.ResetByte(i);
+    EXPECT_EQ(0, d.GetByte(i));
+    if (i != 8) {  // bit 8 is a valid bit
+      d.SetBit_i(i, true);
+      EXPECT_EQ(0u, d.GetBit_i(i));
+      d.ResetBit_i(i);
+    }
+    EXPECT_EQ(before, AllBytes(d));
+  }
+}
+
+TEST(QvUserDataUse, ClaimsLowestFreeBitsAndBytes) {
+  QvUserDataUse u;
+  EXPECT_EQ(0u, u.GetFullUse());
+  EXPECT_EQ(0, u.GetFirstBit());
+  EXPECT_EQ(1, u.GetFirstBit());
+  EXPECT_EQ(1, u.GetFirstByte());  // byte 0 is partly claimed
+  EXPECT_EQ(0x0000FF03u, u.GetFullUse());
+  EXPECT_EQ(2, u.GetFirstBit());
+  EXPECT_EQ(2, u.GetFirstByte());
+  EXPECT_EQ(3, u.GetFirstByte());
+  EXPECT_EQ(-1, u.GetFirstByte());
+  u.ResetByteUse(2);
+  EXPECT_EQ(2, u.GetFirstByte());
+  u.ResetBitUse(1);
+  EXPECT_EQ(1, u.GetFirstBit());
+  EXPECT_EQ(3, u.GetFirstBit());
+
+  QvUserDataUse bits;
+  for (int i = 0; i < 32; ++i) ASSERT_EQ(i, bits.GetFirstBit());
+  EXPECT_EQ(-1, bits.GetFirstBit());
+  EXPECT_EQ(-1, bits.GetFirstByte());
+  EXPECT_EQ(0xFFFFFFFFu, bits.GetFullUse());
+  bits.ResetFullUse();
+  EXPECT_EQ(0, bits.GetFirstByte());
+  bits.SetFullUse();
+  EXPECT_EQ(0xFFFFFFFFu, bits.GetFullUse());
+}
+
+TEST(QvUserDataUse, ByteAndBitBookkeeping) {
+  QvUserDataUse u;
+  u.SetByteUse(2);
+  EXPECT_EQ(0x00FF0000u, u.GetByteUse(2));
+  EXPECT_EQ(0x00010000u, u.GetBitUse(16));
+  u.ResetByteUse(2);
+  u.SetBitUse(31);
+  u.SetVisitedUse();
+  EXPECT_EQ(0x80000000u, u.GetByteUse(3));
+  EXPECT_EQ(1u, u.GetVisitedUse() & u.GetByteUse(0));
+  QvUserDataUse copy;
+  copy = u;
+  u.ResetVisitedUse();
+  u.ResetBitUse(31);
+  EXPECT_EQ(0u, u.GetFullUse());
+  for (int i : {-1, 4, 32, 99}) {
+    copy.SetBitUse(i);  // bit 4 is valid: set and cleared again
+    copy.ResetBitUse(i);
+    copy.SetByteUse(i);
+    copy.ResetByteUse(i);
+    EXPECT_EQ(0u, copy.GetBitUse(i) | copy.GetByteUse(i));
+  }
+  EXPECT_EQ(0x80000001u, copy.GetFullUse());
+
+  // Claimed slots address the same bits through a user data.
+  QvUserData d;
+  d.SetInt(0);
+  d.SetBit_i(u.GetFirstBit());
+  d.SetByte(u.GetFirstByte(), 0xFF);
+  EXPECT_EQ(u.GetFullUse(), static_cast<std::uint32_t>(d.GetInt()));
+}
