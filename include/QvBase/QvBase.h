@@ -4,6 +4,7 @@
 
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
+#include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvPlatform.h>
 
 #endif  // QVBASE_QVBASE_H
