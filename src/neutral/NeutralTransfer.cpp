@@ -17,6 +17,10 @@ namespace {
 // the stdio copy and the conversion.
 constexpr std::size_t kStageBytes = 64 * 1024;
 
+// Largest piece handed to the stream at once when no conversion is
+// needed; it keeps byte counts far from the size type's limit.
+constexpr std::size_t kDirectBytes = std::size_t{1} << 30;
+
 // The buffer count is a signed 32-bit value; a bounded buffer never lets
 // it pass that range.
 constexpr std::size_t kMaxCount = static_cast<std::size_t>(INT32_MAX);
@@ -116,7 +120,10 @@ bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
 // Reads n words of W bytes. Whole words go to values in order; a word that
 // was read only in part is dropped, so the element that met the failure
 // keeps its old value. Stream data pass through a fixed staging area
-// (never a copy of the whole array); a buffer is decoded in place.
+// (never a copy of the whole array): reading straight into values would
+// let a read that stops inside an element overwrite part of it, and its
+// old value could not be put back. A buffer is decoded in place, since
+// its room is known before anything moves.
 template <std::size_t W>
 bool QvNeutralFile::ReadWords(void* values, int n) {
   if (n <= 0) return true;
@@ -165,8 +172,11 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
   }
 
   if constexpr (qv::kHostLittleEndian) {
+    // The values already are their stored bytes: one call per large piece
+    // (one in all on 64-bit hosts) keeps the stream's calls to the system
+    // as few as a plain fwrite makes.
     while (left > 0) {
-      const std::size_t words = std::min(left, kStageBytes / W);
+      const std::size_t words = std::min(left, kDirectBytes / W);
       if (WriteSome(in, words * W) != words * W) return false;
       in += words * W;
       left -= words;
