@@ -35,11 +35,11 @@ class QV_BASE_API QvNeutralFile {
  public:
   /// What ReadIdBlock and ScanIdBlock report about one id block.
   struct IdBlock {
-    char m_Name[9];              // stored name, at most 8 characters
-    std::uint32_t m_Version;     // the block's version (yyyymmdd)
-    std::int32_t m_Address;      // offset at which the id block begins
-    std::int32_t m_EndAddress;   // offset after the block's data; on input
-                                 // to ReadIdBlock: where to read (< 0: here)
+    char m_Name[9];             // stored name, at most 8 characters
+    std::uint32_t m_Version;    // the block's version (yyyymmdd)
+    std::int32_t m_Address;     // offset at which the id block begins
+    std::int32_t m_EndAddress;  // offset after the block's data; on input
+                                // to ReadIdBlock: where to read (< 0: here)
   };
 
   /// Detached: no stream, no buffer, byte-order flag false.

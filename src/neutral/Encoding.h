@@ -21,8 +21,8 @@ static_assert(sizeof(int) == 4 && sizeof(unsigned int) == 4,
 // Whether the host is known to keep integers least significant byte first.
 // Only the bulk paths use it, to skip a conversion that would change
 // nothing; an unknown host takes the portable path, which is always right.
-#if defined(_WIN32) || (defined(__BYTE_ORDER__) && \
-                        __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
+#if defined(_WIN32) || \
+    (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
 constexpr bool kHostLittleEndian = true;
 #else
 constexpr bool kHostLittleEndian = false;

@@ -146,7 +146,9 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
   // Only the first width characters matter: never look further.
   const void* end = std::memchr(text, '\0', w);
   const std::size_t length =
-      end == nullptr ? w : static_cast<std::size_t>(static_cast<const char*>(end) - text);
+      end == nullptr
+          ? w
+          : static_cast<std::size_t>(static_cast<const char*>(end) - text);
   if (length == w) return WriteData(text, static_cast<unsigned int>(w));
   if (length > 0 && !WriteData(text, static_cast<unsigned int>(length)))
     return false;

@@ -28,16 +28,6 @@ TEST(QvEncoding, FixedWidthValuesAreLittleEndianByteForByte) {
   EXPECT_EQ(0x0807060504030201ull, qv::ByteSwap64(0x0102030405060708ull));
 }
 
-TEST(QvEncoding, ReverseBytesSwapsWholeRun) {
-  for (std::size_t size = 0; size <= 9; ++size) {
-    SCOPED_TRACE(size);
-    unsigned char b[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    qv::ReverseBytes(b, size);
-    for (std::size_t i = 0; i < size; ++i) ASSERT_EQ(size - i, b[i]);
-    for (std::size_t i = size; i < 9; ++i) ASSERT_EQ(i + 1, b[i]);
-  }
-}
-
 // The host's fast paths and the shift-based ones must agree word for word,
 // for every tail length of the vector loops and both byte orders.
 TEST(QvEncoding, BulkCodecMatchesPortableForm) {

@@ -5,12 +5,16 @@
 
 namespace qvtest {
 
-void PutU32(Bytes& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+FaultPlan Unbuffered() {
+  FaultPlan plan;
+  plan.unbuffered = true;
+  return plan;
 }
 
-void PutU32Reversed(Bytes& out, std::uint32_t v) {
-  for (int i = 3; i >= 0; --i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+void PutU32(Bytes& out, std::uint32_t v, bool reversed) {
+  for (int i = 0; i < 4; ++i)
+    out.push_back(
+        static_cast<unsigned char>(v >> (8 * (reversed ? 3 - i : i))));
 }
 
 void PutText(Bytes& out, const std::string& text, std::size_t width) {
@@ -21,13 +25,8 @@ void PutText(Bytes& out, const std::string& text, std::size_t width) {
 void PutIdBlock(Bytes& out, const std::string& name, std::int32_t end,
                 std::uint32_t version, bool reversed) {
   PutText(out, name, 8);
-  if (reversed) {
-    PutU32Reversed(out, static_cast<std::uint32_t>(end));
-    PutU32Reversed(out, version);
-  } else {
-    PutU32(out, static_cast<std::uint32_t>(end));
-    PutU32(out, version);
-  }
+  PutU32(out, static_cast<std::uint32_t>(end), reversed);
+  PutU32(out, version, reversed);
 }
 
 Bytes MakeHeader(unsigned char orderByte) {
@@ -40,80 +39,55 @@ Bytes MakeHeader(unsigned char orderByte) {
   return out;
 }
 
-void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    bytes.at(at + i) = static_cast<unsigned char>(v >> (8 * i));
-}
-
-SampleValues GoodSample() {
-  SampleValues v;
-  std::strcpy(v.shortText, "sample");
-  std::strcpy(v.longText, "written step by step");
-  const int ints[3] = {1, -2, 0x7FFFFFFF};
-  const double doubles[2] = {0.5, -1e300};
-  const float floats[4] = {1.5f, -0.0f, 3.25f, 1e-30f};
-  std::memcpy(v.ints, ints, sizeof ints);
-  std::memcpy(v.doubles, doubles, sizeof doubles);
-  std::memcpy(v.floats, floats, sizeof floats);
-  std::strcpy(v.tail, "tail");
-  return v;
+Sample GoodSample() {
+  return {"sample",
+          {1, -2, 0x7FFFFFFF},
+          {0.5, -1e300},
+          {1.5f, -0.0f, 3.25f, 1e-30f}};
 }
 
 std::vector<Step> SampleWriteSteps() {
-  struct Addresses {
-    std::int32_t alpha = -1, inner = -1, beta = -1;
+  auto at = std::make_shared<std::vector<std::int32_t>>(3, -1);
+  const Sample v = GoodSample();
+  auto begin = [at](int i, const char* name, unsigned version) {
+    return [=](QvNeutralFile& nf) {
+      return ((*at)[i] = nf.WriteIdBlock(name, version)) >= 0;
+    };
   };
-  auto at = std::make_shared<Addresses>();
-  const SampleValues v = GoodSample();
+  auto complete = [at](int i) {
+    return [=](QvNeutralFile& nf) { return nf.UpdateIdBlock((*at)[i]); };
+  };
   return {
-      [v](QvNeutralFile& nf) {
-        return nf.WriteHeader(v.shortText, v.longText);
-      },
-      [at](QvNeutralFile& nf) {
-        return (at->alpha = nf.WriteIdBlock("Alpha", 1)) >= 0;
-      },
+      [v](QvNeutralFile& nf) { return nf.WriteHeader(v.shortText, "x"); },
+      begin(0, "Alpha", 1),
       [v](QvNeutralFile& nf) { return nf.WriteInt(v.ints, 3); },
-      [at](QvNeutralFile& nf) {
-        return (at->inner = nf.WriteIdBlock("Inner", 2)) >= 0;
-      },
+      begin(1, "Inner", 2),
       [v](QvNeutralFile& nf) { return nf.WriteDouble(v.doubles, 2); },
-      [at](QvNeutralFile& nf) { return nf.UpdateIdBlock(at->inner); },
+      complete(1),
       [](QvNeutralFile& nf) { return nf.WriteNullIdBlock(); },
-      [at](QvNeutralFile& nf) { return nf.UpdateIdBlock(at->alpha); },
-      [at](QvNeutralFile& nf) {
-        return (at->beta = nf.WriteIdBlock("BetaBlock", 3)) >= 0;
-      },
-      [v](QvNeutralFile& nf) {
-        return nf.WriteFloat(v.floats, 4) && nf.WriteName(v.tail);
-      },
-      [at](QvNeutralFile& nf) { return nf.UpdateIdBlock(at->beta); },
+      complete(0),
+      begin(2, "BetaBlock", 3),
+      [v](QvNeutralFile& nf) { return nf.WriteFloat(v.floats, 4); },
+      complete(2),
   };
 }
 
-std::vector<Step> SampleReadSteps(SampleValues& out) {
+std::vector<Step> SampleReadSteps(Sample& out) {
   auto block = std::make_shared<QvNeutralFile::IdBlock>();
-  SampleValues* o = &out;
+  Sample* o = &out;
+  auto scan = [block](const char* name) {
+    return [=](QvNeutralFile& nf) { return nf.ScanIdBlock(name, *block); };
+  };
   return {
       [o](QvNeutralFile& nf) {
-        return nf.ReadHeader(o->date, o->shortText, o->longText);
+        return nf.ReadHeader(nullptr, o->shortText, nullptr);
       },
-      [block](QvNeutralFile& nf) {
-        return nf.ScanIdBlock("Alpha", *block) && block->m_Version == 1;
-      },
+      scan("Alpha"),
       [o](QvNeutralFile& nf) { return nf.ReadInt(o->ints, 3); },
-      [block](QvNeutralFile& nf) {
-        block->m_EndAddress = -1;
-        return nf.ReadIdBlock(*block) &&
-               std::strcmp(block->m_Name, "Inner") == 0;
-      },
+      scan("Inner"),
       [o](QvNeutralFile& nf) { return nf.ReadDouble(o->doubles, 2); },
-      // From the null block closing Alpha's data the walk wraps to the
-      // header and finds the block stored after Alpha.
-      [block](QvNeutralFile& nf) {
-        return nf.ScanIdBlock("BetaBlock", *block) && block->m_Version == 3;
-      },
+      scan("BetaBlock"),
       [o](QvNeutralFile& nf) { return nf.ReadFloat(o->floats, 4); },
-      [o](QvNeutralFile& nf) { return nf.ReadString(o->tail, 8); },
   };
 }
 
