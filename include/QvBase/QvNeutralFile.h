@@ -121,7 +121,9 @@ class QV_BASE_API QvNeutralFile {
   bool WriteNullIdBlock();
   /// Reads the id block at block.m_EndAddress (or here when it is < 0);
   /// afterwards the position is at the block's data. Called again with the
-  /// same record it reads the next block of the same level.
+  /// same record it reads the next block of the same level. Without a
+  /// stream it reads 12 bytes from the buffer, m_Address becomes the
+  /// buffer count and m_EndAddress is left as it was.
   bool ReadIdBlock(IdBlock& block);
   /// Walks the blocks from the current position until one is named like
   /// the first 8 characters of name; the position is then at its data.
