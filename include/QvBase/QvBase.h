@@ -7,6 +7,7 @@
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvIdManager.h>
+#include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvPlatform.h>
 #include <QvBase/QvStopWatch.h>
 #include <QvBase/QvTime.h>

@@ -1,0 +1,238 @@
+// QvNeutralFile.h - the library's binary object store.
+//
+// A neutral file is a 121-byte header followed by a chain of named,
+// versioned blocks. Each block starts with a 16-byte id block (8-byte name,
+// 4-byte end address, 4-byte version); the end address is the offset of the
+// first byte after the block's data, so a reader walks from block to block
+// without an index. Every value is stored little-endian; a file whose order
+// byte (offset 16) is non-zero holds most-significant-byte-first values and
+// is read with every 4- and 8-byte value reversed.
+//
+// Storing:  OpenToWrite, WriteHeader, then per object WriteIdBlock, the
+//           object's values, UpdateIdBlock(address from WriteIdBlock).
+// Loading:  OpenToRead, then per object ScanIdBlock and the value reads.
+//
+// Without a stream the object reads and writes through a caller's memory
+// buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
+// are signed 32-bit: a file is limited to 2^31 - 1 bytes.
+//
+// Operations return true on success (WriteIdBlock: the block's address, -1
+// on failure) and never throw. One object and its stream are used by one
+// thread at a time.
+#ifndef QVBASE_QVNEUTRALFILE_H
+#define QVBASE_QVNEUTRALFILE_H
+
+#include <QvBase/QvExport.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+class QvProgress;
+class QvWritableObj;
+
+class QV_BASE_API QvNeutralFile {
+ public:
+  /// What ReadIdBlock and ScanIdBlock report about one id block.
+  struct IdBlock {
+    char m_Name[9];             // stored name, at most 8 characters
+    std::uint32_t m_Version;    // the block's version (yyyymmdd)
+    std::int32_t m_Address;     // offset at which the id block begins
+    std::int32_t m_EndAddress;  // offset after the block's data; on input
+                                // to ReadIdBlock: where to read (< 0: here)
+  };
+
+  /// Detached: no stream, no buffer, byte-order flag false.
+  QvNeutralFile();
+  /// Borrows fp (never closes it). A non-null fp's order byte is read into
+  /// the byte-order flag and its position restored; the flag stays false
+  /// when the byte can't be read (empty or write-only stream).
+  explicit QvNeutralFile(std::FILE* fp);
+  /// Borrows other's stream; copies the byte-order flag and the progress
+  /// reporter; starts without a buffer.
+  QvNeutralFile(const QvNeutralFile& other);
+  /// Closes a stream this object owns (unless other uses that very stream,
+  /// which then stays owned here), then takes other's stream (borrowed),
+  /// byte-order flag, progress reporter, buffer and buffer count.
+  QvNeutralFile& operator=(const QvNeutralFile& other);
+  /// Closes the stream if owned; a borrowed stream stays open.
+  virtual ~QvNeutralFile();
+
+  /// Hook for derived files that create the object stored under a block
+  /// name. The base returns null; the library never calls it.
+  virtual QvWritableObj* Alloc(const char* idString) const;
+
+  /// The progress reporter carried for the objects that use this file.
+  /// Never owned and never called by the file.
+  void SetProgressor(QvProgress* progressor) { m_Progressor = progressor; }
+  QvProgress* Progressor() { return m_Progressor; }
+  QvProgress* Progressor() const { return m_Progressor; }
+
+  // ---- Opening and closing --------------------------------------------
+
+  /// Creates or truncates path for writing ("wb"); writes nothing.
+  bool OpenToWrite(const char* path);
+  /// Opens an existing neutral file for update ("r+b") at its end. The
+  /// byte-order flag is kept. A file whose first block is not "WyNF" gives
+  /// false but stays open and owned until CloseFile or the next open.
+  bool OpenToAppend(const char* path);
+  /// Opens path for reading ("rb") at offset 0 and reads the order byte.
+  /// Not a neutral file (first block not exactly "WyNF", or shorter than
+  /// 17 bytes): closes it again and returns false.
+  bool OpenToRead(const char* path);
+  /// Closes an owned stream; a borrowed one is neither closed nor detached.
+  /// Always true.
+  bool CloseFile();
+
+  // ---- Positioning (false without a stream) ----------------------------
+
+  bool GoToFileBegin() const;
+  bool GoToFileEnd() const;
+  /// Moves to absolute offset pos; false for a negative pos.
+  bool GoToFilePosition(const std::int32_t& pos) const;
+  /// Current offset; false with pos = -1 when it can't be had or does not
+  /// fit in 31 bits.
+  bool GetFilePosition(std::int32_t& pos) const;
+
+  // ---- Header ------------------------------------------------------------
+
+  /// Writes the 121-byte header at offset 0 (dated today, order byte 0);
+  /// null texts are written empty, longer ones cut to 16 and 80 bytes.
+  /// Needs a stream; the position afterwards is 121.
+  bool WriteHeader(const char* shortText, const char* longText);
+  /// Reads the header at offset 0 and copies out its date and texts; any
+  /// output may be null, else it must hold 9, 17 and 81 bytes. False,
+  /// copying nothing, when the first block is not "WyNF" version 20000701.
+  bool ReadHeader(char* date, char* shortText, char* longText);
+
+  // ---- Id blocks --------------------------------------------------------
+
+  /// Begins a block: name (cut to 8), end address 0 (stream only), version.
+  /// Returns the block's offset (0 without a stream), -1 on failure or
+  /// when the offset is past 2^31 - 1.
+  std::int32_t WriteIdBlock(const char* name, unsigned int version);
+  /// Stores the current position as the end address of the block at
+  /// address. Without a stream: writes nothing, true when a buffer is set.
+  bool UpdateIdBlock(std::int32_t address);
+  /// Writes the current position as 4 bytes at address and comes back.
+  bool WriteAddressAt(std::int32_t address);
+  /// Writes the "WyNULL" block (version 0, end address left 0) that closes
+  /// a list; a walk that reads it goes on at offset 0.
+  bool WriteNullIdBlock();
+  /// Reads the id block at block.m_EndAddress (or here when it is < 0);
+  /// afterwards the position is at the block's data. Called again with the
+  /// same record it reads the next block of the same level. Without a
+  /// stream it reads 12 bytes from the buffer, m_Address becomes the
+  /// buffer count and m_EndAddress is left as it was.
+  bool ReadIdBlock(IdBlock& block);
+  /// Walks the blocks from the current position until one is named like
+  /// the first 8 characters of name; the position is then at its data.
+  /// False at a failed read, a negative end address, or when the walk
+  /// comes back to a block it has read before (a looping chain). Without
+  /// a stream it reads consecutive 12-byte id blocks from a bounded buffer
+  /// and stops before passing its capacity; with an unbounded buffer it
+  /// reads nothing and returns false.
+  bool ScanIdBlock(const char* name, IdBlock& block);
+
+  // ---- Byte order and memory buffer ------------------------------------
+
+  /// When true, every 4- and 8-byte value read is byte-reversed.
+  void SetL2R(bool l2r) { m_L2R = l2r; }
+  /// Without a stream, reads and writes move through buf from here on;
+  /// the caller keeps buf large enough. The count starts at 0.
+  void SetBuf(char* buf);
+  /// Like SetBuf(buf), but a transfer that would move the count past
+  /// capacity fails, moves nothing and leaves the count as it was.
+  void SetBuf(char* buf, std::size_t capacity);
+  /// Bytes read or written through the buffer since the last SetBuf.
+  int BufSize() const { return m_BufSize; }
+
+  // ---- Typed reads (little-endian; reversed when the flag is set) -------
+  // Single values are stored only when read whole. Array reads of n <= 0
+  // read nothing and succeed; on a failure the elements before the failing
+  // one are stored and the failing one keeps its old value.
+
+  bool ReadUInt(unsigned int& value);
+  bool ReadAddress(std::int32_t& value);
+  bool ReadInt(int* values, int n);
+  bool ReadLong(std::int32_t* values, int n);
+  bool ReadUInt(unsigned int* values, int n);
+  /// Bit patterns are copied unchanged, NaN payloads included.
+  bool ReadFloat(float* values, int n);
+  bool ReadDouble(double* values, int n);
+  /// Reads width bytes into text and stores a zero at text[width] (text
+  /// holds width + 1 bytes). On failure text may hold part of the bytes.
+  bool ReadString(char* text, int width);
+  /// True for any non-zero byte.
+  bool ReadBool(bool* value);
+  bool ReadWyBOOL(unsigned char* value);
+  bool ReadUChar(unsigned char* value);
+
+  // ---- Typed writes (always little-endian) ---------------------------------
+  // Array writes of n <= 0 write nothing and succeed; on a failure the
+  // elements before the failing one have been written. Nothing is undone.
+
+  bool WriteInt(const int* values, int n);
+  bool WriteLong(const std::int32_t* values, int n);
+  bool WriteUInt(const unsigned int* values, int n);
+  bool WriteFloat(const float* values, int n);
+  bool WriteDouble(const double* values, int n);
+  bool WriteInt(const int& value);
+  bool WriteLong(const std::int32_t& value);
+  bool WriteUInt(const unsigned int& value);
+  bool WriteFloat(const float& value);
+  bool WriteDouble(const double& value);
+  /// Writes the first width characters of text, zero-padded when shorter
+  /// and without a terminator when not (a null text is written empty).
+  bool WriteString(const char* text, int width);
+  /// WriteString(text, 8) and WriteString(text, 80).
+  bool WriteName(const char* text);
+  bool WriteLongName(const char* text);
+  /// One byte: 1 for true, 0 for false.
+  bool WriteBool(const bool& value);
+  bool WriteWyBOOL(const unsigned char& value);
+  bool WriteUChar(const unsigned char& value);
+
+ protected:
+  /// Shared step of the three opens; mode is "wb", "r+b" or "rb".
+  bool FileOpen(const char* path, const char* mode);
+  /// True when the id block at offset 0 is named "WyNF".
+  bool IsNeutralFile();
+  /// Reads the order byte at offset 16 into the byte-order flag and
+  /// returns to the position it started from.
+  bool ReadL2R();
+  /// Reads the header's data (version 20000701) from the current position.
+  bool ReadHeader20000701(char* date, char* shortText, char* longText);
+
+  /// Moves size bytes from the stream, else the buffer; false when not all
+  /// could be moved or there is neither.
+  bool ReadData(void* buf, unsigned int size);
+  bool WriteData(const void* buf, unsigned int size);
+  /// ReadData, then reverses the bytes when the byte-order flag is set.
+  bool FreadLR(void* buf, unsigned int size);
+
+  std::FILE* m_pFile;
+  bool m_L2R;
+  bool m_OwnFile;
+  QvProgress* m_Progressor;
+  char* m_Buf;
+  std::int32_t m_BufSize;
+  std::size_t m_BufCapacity;  // bytes the buffer holds from its start
+  bool m_BufBounded;          // whether m_BufCapacity applies
+
+ private:
+  // Byte-level transfer shared by the single-value and array operations:
+  // how many bytes (at most size) could be moved, never more than fit.
+  std::size_t ReadSome(void* buf, std::size_t size);
+  std::size_t WriteSome(const void* buf, std::size_t size);
+  // Bytes that the buffer may still move (SIZE_MAX when unbounded).
+  std::size_t BufRoom() const;
+  // Moves the buffer pointer on by n bytes and counts them.
+  void AdvanceBuf(std::size_t n);
+  template <std::size_t W>
+  bool ReadWords(void* values, int n);
+  template <std::size_t W>
+  bool WriteWords(const void* values, int n);
+};
+
+#endif  // QVBASE_QVNEUTRALFILE_H

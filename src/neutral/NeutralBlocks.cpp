@@ -1,0 +1,162 @@
+// The file header and the id blocks that name, version and chain the
+// stored objects.
+#include <QvBase/QvNeutralFile.h>
+
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+
+#include "frame/Platform.h"
+
+namespace {
+
+constexpr char kFileName[] = "WyNF";
+constexpr char kNullName[] = "WyNULL";
+constexpr unsigned int kHeaderVersion = 20000701;
+constexpr std::int32_t kEndAddressOffset = 8;  // within an id block
+constexpr int kNameWidth = 8;
+constexpr int kDateWidth = 8;
+constexpr int kShortTextWidth = 16;
+constexpr int kLongTextWidth = 80;
+constexpr std::size_t kBufferIdBlockSize = 12;  // name and version
+
+// Today's local date as "yyyymmdd" (more digits past year 9999).
+bool FormatToday(char* out, std::size_t size) {
+  std::tm local{};
+  if (!qv::platform::LocalTime(std::time(nullptr), &local)) return false;
+  return std::strftime(out, size, "%Y%m%d", &local) > 0;
+}
+
+void CopyText(char* out, const char* text) {
+  if (out != nullptr) std::memcpy(out, text, std::strlen(text) + 1);
+}
+
+bool IsNamed(const QvNeutralFile::IdBlock& block, const char* name) {
+  return std::strncmp(block.m_Name, name, kNameWidth) == 0;
+}
+
+}  // namespace
+
+bool QvNeutralFile::WriteHeader(const char* shortText, const char* longText) {
+  if (!GoToFileBegin()) return false;
+  if (WriteIdBlock(kFileName, kHeaderVersion) < 0) return false;
+  if (!WriteBool(false)) return false;
+  char date[32];
+  if (!FormatToday(date, sizeof date)) return false;
+  if (!WriteString(date, kDateWidth)) return false;
+  if (!WriteString(shortText, kShortTextWidth)) return false;
+  if (!WriteString(longText, kLongTextWidth)) return false;
+  return UpdateIdBlock(0);
+}
+
+bool QvNeutralFile::ReadHeader(char* date, char* shortText, char* longText) {
+  IdBlock block;
+  block.m_EndAddress = 0;
+  if (!ReadIdBlock(block)) return false;
+  if (std::strcmp(block.m_Name, kFileName) != 0 ||
+      block.m_Version != kHeaderVersion)
+    return false;
+  return ReadHeader20000701(date, shortText, longText);
+}
+
+bool QvNeutralFile::ReadHeader20000701(char* date, char* shortText,
+                                       char* longText) {
+  bool order = false;  // only ReadL2R and SetL2R set the flag
+  if (!ReadBool(&order)) return false;
+  char field[kLongTextWidth + 1];
+  if (!ReadString(field, kDateWidth)) return false;
+  CopyText(date, field);
+  if (!ReadString(field, kShortTextWidth)) return false;
+  CopyText(shortText, field);
+  if (!ReadString(field, kLongTextWidth)) return false;
+  CopyText(longText, field);
+  return true;
+}
+
+std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
+                                         unsigned int version) {
+  std::int32_t address = 0;
+  if (m_pFile != nullptr && !GetFilePosition(address)) return -1;
+  if (!WriteName(name)) return -1;
+  if (m_pFile != nullptr && !WriteLong(0)) return -1;
+  if (!WriteUInt(version)) return -1;
+  return address;
+}
+
+bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
+  if (m_pFile == nullptr) return m_Buf != nullptr;
+  if (address < 0 || address > INT32_MAX - kEndAddressOffset) return false;
+  return WriteAddressAt(address + kEndAddressOffset);
+}
+
+bool QvNeutralFile::WriteAddressAt(std::int32_t address) {
+  std::int32_t here = 0;
+  if (!GetFilePosition(here)) return false;
+  if (!GoToFilePosition(address)) return false;
+  if (!WriteLong(here)) return false;
+  return GoToFilePosition(here);
+}
+
+bool QvNeutralFile::WriteNullIdBlock() {
+  return WriteIdBlock(kNullName, 0) >= 0;
+}
+
+bool QvNeutralFile::ReadIdBlock(IdBlock& block) {
+  if (m_pFile != nullptr) {
+    if (block.m_EndAddress >= 0) {
+      if (!GoToFilePosition(block.m_EndAddress)) return false;
+      block.m_Address = block.m_EndAddress;
+    } else {
+      GetFilePosition(block.m_Address);
+    }
+  } else {
+    // In a buffer the block's place is its offset from the buffer's start.
+    block.m_Address = m_BufSize;
+  }
+  if (!ReadString(block.m_Name, kNameWidth)) return false;
+  if (m_pFile != nullptr) {
+    std::int32_t end = 0;
+    if (!ReadAddress(end)) return false;
+    block.m_EndAddress = end;
+  }
+  unsigned int version = 0;
+  if (!ReadUInt(version)) return false;
+  block.m_Version = version;
+  return true;
+}
+
+bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
+  if (name == nullptr) return false;
+  block.m_EndAddress = -1;
+  if (m_pFile == nullptr) {
+    // A buffer has no end addresses: its id blocks follow each other, and
+    // only a known capacity tells where they stop.
+    if (m_Buf == nullptr || !m_BufBounded) return false;
+    while (BufRoom() >= kBufferIdBlockSize) {
+      if (!ReadIdBlock(block)) return false;
+      if (IsNamed(block, name)) return true;
+    }
+    return false;
+  }
+
+  // The chain is followed by end addresses, which a damaged file (or one
+  // with a null block or an unfinished block at the top level) can send
+  // round in a loop. Brent's cycle finding keeps one remembered address
+  // and notices the return to it within a few rounds of the loop, with no
+  // memory that grows with the file.
+  if (!ReadIdBlock(block)) return false;
+  std::int32_t remembered = block.m_Address;
+  std::uint64_t span = 1;
+  std::uint64_t steps = 0;
+  for (;;) {
+    if (IsNamed(block, name)) return true;
+    if (block.m_EndAddress < 0) return false;
+    if (!ReadIdBlock(block)) return false;
+    if (block.m_Address == remembered) return false;
+    if (++steps == span) {
+      remembered = block.m_Address;
+      span *= 2;
+      steps = 0;
+    }
+  }
+}

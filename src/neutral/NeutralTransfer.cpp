@@ -1,0 +1,201 @@
+// Raw transfer between the caller's memory and the stream or the memory
+// buffer, and the bulk engine behind the array reads and writes.
+#include <QvBase/QvNeutralFile.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "neutral/Encoding.h"
+#include "neutral/WordCodec.h"
+
+namespace {
+
+// Arrays move through the stream in pieces of this size. It bounds the
+// stack the staging area takes and keeps each piece in the cache between
+// the stdio copy and the conversion.
+constexpr std::size_t kStageBytes = 64 * 1024;
+
+// Largest piece handed to the stream at once when no conversion is
+// needed; it keeps byte counts far from the size type's limit.
+constexpr std::size_t kDirectBytes = std::size_t{1} << 30;
+
+// The buffer count is a signed 32-bit value; a bounded buffer never lets
+// it pass that range.
+constexpr std::size_t kMaxCount = static_cast<std::size_t>(INT32_MAX);
+
+template <std::size_t W>
+void Decode(void* dst, const unsigned char* src, std::size_t count,
+            bool reversed) {
+  if (W == 4)
+    qv::DecodeWords4(dst, src, count, reversed);
+  else
+    qv::DecodeWords8(dst, src, count, reversed);
+}
+
+template <std::size_t W>
+void Encode(unsigned char* dst, const void* src, std::size_t count) {
+  if (W == 4)
+    qv::EncodeWords4(dst, src, count);
+  else
+    qv::EncodeWords8(dst, src, count);
+}
+
+}  // namespace
+
+void QvNeutralFile::SetBuf(char* buf) {
+  m_Buf = buf;
+  m_BufSize = 0;
+  m_BufCapacity = 0;
+  m_BufBounded = false;
+}
+
+void QvNeutralFile::SetBuf(char* buf, std::size_t capacity) {
+  m_Buf = buf;
+  m_BufSize = 0;
+  m_BufCapacity = std::min(capacity, kMaxCount);
+  m_BufBounded = true;
+}
+
+void QvNeutralFile::AdvanceBuf(std::size_t n) {
+  m_Buf += n;
+  // An unbounded count wraps as the caller's own arithmetic would.
+  m_BufSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_BufSize) +
+                                        static_cast<std::uint32_t>(n));
+}
+
+std::size_t QvNeutralFile::BufRoom() const {
+  if (!m_BufBounded) return SIZE_MAX;
+  return m_BufCapacity - static_cast<std::size_t>(m_BufSize);
+}
+
+std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
+  if (size == 0) return 0;
+  if (m_pFile != nullptr) return std::fread(buf, 1, size, m_pFile);
+  if (m_Buf == nullptr) return 0;
+  const std::size_t n = std::min(size, BufRoom());
+  std::memcpy(buf, m_Buf, n);
+  AdvanceBuf(n);
+  return n;
+}
+
+std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
+  if (size == 0) return 0;
+  if (m_pFile != nullptr) {
+    // Some C libraries (glibc among them) report the full count for a
+    // write that the system refused, on unbuffered streams and when the
+    // request passes the buffer; the error indicator then tells the truth,
+    // provided it was clear before.
+    const bool wasClean = std::ferror(m_pFile) == 0;
+    const std::size_t n = std::fwrite(buf, 1, size, m_pFile);
+    if (wasClean && std::ferror(m_pFile) != 0) return std::min(n, size - 1);
+    return n;
+  }
+  if (m_Buf == nullptr) return 0;
+  const std::size_t n = std::min(size, BufRoom());
+  std::memcpy(m_Buf, buf, n);
+  AdvanceBuf(n);
+  return n;
+}
+
+bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
+  if (m_pFile == nullptr && (m_Buf == nullptr || size > BufRoom()))
+    return false;
+  return ReadSome(buf, size) == size;
+}
+
+bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
+  if (m_pFile == nullptr && (m_Buf == nullptr || size > BufRoom()))
+    return false;
+  return WriteSome(buf, size) == size;
+}
+
+bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
+  if (!ReadData(buf, size)) return false;
+  if (m_L2R) qv::ReverseBytes(static_cast<unsigned char*>(buf), size);
+  return true;
+}
+
+// Reads n words of W bytes. Whole words go to values in order; a word that
+// was read only in part is dropped, so the element that met the failure
+// keeps its old value. Stream data pass through a fixed staging area
+// (never a copy of the whole array): reading straight into values would
+// let a read that stops inside an element overwrite part of it, and its
+// old value could not be put back. A buffer is decoded in place, since
+// its room is known before anything moves.
+template <std::size_t W>
+bool QvNeutralFile::ReadWords(void* values, int n) {
+  if (n <= 0) return true;
+  if (values == nullptr) return false;
+  auto* out = static_cast<unsigned char*>(values);
+  std::size_t left = static_cast<std::size_t>(n);
+
+  if (m_pFile == nullptr) {
+    if (m_Buf == nullptr) return false;
+    const std::size_t fit = std::min(left, BufRoom() / W);
+    Decode<W>(out, reinterpret_cast<const unsigned char*>(m_Buf), fit, m_L2R);
+    AdvanceBuf(fit * W);
+    return fit == left;
+  }
+
+  unsigned char stage[kStageBytes];
+  while (left > 0) {
+    const std::size_t words = std::min(left, kStageBytes / W);
+    const std::size_t got = std::fread(stage, 1, words * W, m_pFile);
+    const std::size_t whole = got / W;
+    Decode<W>(out, stage, whole, m_L2R);
+    if (whole != words) return false;
+    out += words * W;
+    left -= words;
+  }
+  return true;
+}
+
+// Writes n words of W bytes, little-endian. On a failure the words before
+// the failing one (and whatever part of it the stream took) are written.
+// A little-endian host writes straight from values; others convert through
+// the staging area.
+template <std::size_t W>
+bool QvNeutralFile::WriteWords(const void* values, int n) {
+  if (n <= 0) return true;
+  if (values == nullptr) return false;
+  const auto* in = static_cast<const unsigned char*>(values);
+  std::size_t left = static_cast<std::size_t>(n);
+
+  if (m_pFile == nullptr) {
+    if (m_Buf == nullptr) return false;
+    const std::size_t fit = std::min(left, BufRoom() / W);
+    Encode<W>(reinterpret_cast<unsigned char*>(m_Buf), in, fit);
+    AdvanceBuf(fit * W);
+    return fit == left;
+  }
+
+  if constexpr (qv::kHostLittleEndian) {
+    // The values already are their stored bytes: one call per large piece
+    // (one in all on 64-bit hosts) keeps the stream's calls to the system
+    // as few as a plain fwrite makes.
+    while (left > 0) {
+      const std::size_t words = std::min(left, kDirectBytes / W);
+      if (WriteSome(in, words * W) != words * W) return false;
+      in += words * W;
+      left -= words;
+    }
+    return true;
+  } else {
+    unsigned char stage[kStageBytes];
+    while (left > 0) {
+      const std::size_t words = std::min(left, kStageBytes / W);
+      Encode<W>(stage, in, words);
+      if (WriteSome(stage, words * W) != words * W) return false;
+      in += words * W;
+      left -= words;
+    }
+    return true;
+  }
+}
+
+template bool QvNeutralFile::ReadWords<4>(void*, int);
+template bool QvNeutralFile::ReadWords<8>(void*, int);
+template bool QvNeutralFile::WriteWords<4>(const void*, int);
+template bool QvNeutralFile::WriteWords<8>(const void*, int);

@@ -1,0 +1,161 @@
+#include "neutral/WordCodec.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "neutral/Encoding.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace qv {
+namespace portable {
+
+void EncodeWords4(unsigned char* dst, const void* src, std::size_t count) {
+  const auto* in = static_cast<const unsigned char*>(src);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t v;
+    std::memcpy(&v, in + 4 * i, 4);
+    EncodeFixed32(dst + 4 * i, v);
+  }
+}
+
+void EncodeWords8(unsigned char* dst, const void* src, std::size_t count) {
+  const auto* in = static_cast<const unsigned char*>(src);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint64_t v;
+    std::memcpy(&v, in + 8 * i, 8);
+    EncodeFixed64(dst + 8 * i, v);
+  }
+}
+
+void DecodeWords4(void* dst, const unsigned char* src, std::size_t count,
+                  bool reversed) {
+  auto* out = static_cast<unsigned char*>(dst);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t v = reversed ? DecodeFixed32Reversed(src + 4 * i)
+                                     : DecodeFixed32(src + 4 * i);
+    std::memcpy(out + 4 * i, &v, 4);
+  }
+}
+
+void DecodeWords8(void* dst, const unsigned char* src, std::size_t count,
+                  bool reversed) {
+  auto* out = static_cast<unsigned char*>(dst);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint64_t v = reversed ? DecodeFixed64Reversed(src + 8 * i)
+                                     : DecodeFixed64(src + 8 * i);
+    std::memcpy(out + 8 * i, &v, 8);
+  }
+}
+
+}  // namespace portable
+
+namespace {
+
+// Little-endian host: a stored word is the host word, or its byte swap.
+// Compilers turn a byte-swap loop into vector code only where the target
+// has a byte shuffle; x86-64's baseline (SSE2) has none, so there the swap
+// is spelt out on 16-byte vectors: swap the bytes of each 16-bit lane, then
+// the lanes within each word.
+#if defined(__SSE2__) || defined(_M_X64)
+inline __m128i SwapLaneBytes(__m128i x) {
+  return _mm_or_si128(_mm_slli_epi16(x, 8), _mm_srli_epi16(x, 8));
+}
+
+std::size_t SwapVectors4(unsigned char* out, const unsigned char* in,
+                         std::size_t count) {
+  const std::size_t words = count - count % 4;
+  for (std::size_t i = 0; i < words; i += 4) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+    x = SwapLaneBytes(x);
+    x = _mm_shufflelo_epi16(x, _MM_SHUFFLE(2, 3, 0, 1));
+    x = _mm_shufflehi_epi16(x, _MM_SHUFFLE(2, 3, 0, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), x);
+  }
+  return words;
+}
+
+std::size_t SwapVectors8(unsigned char* out, const unsigned char* in,
+                         std::size_t count) {
+  const std::size_t words = count - count % 2;
+  for (std::size_t i = 0; i < words; i += 2) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8 * i));
+    x = SwapLaneBytes(x);
+    x = _mm_shufflelo_epi16(x, _MM_SHUFFLE(0, 1, 2, 3));
+    x = _mm_shufflehi_epi16(x, _MM_SHUFFLE(0, 1, 2, 3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * i), x);
+  }
+  return words;
+}
+#else
+std::size_t SwapVectors4(unsigned char*, const unsigned char*, std::size_t) {
+  return 0;
+}
+std::size_t SwapVectors8(unsigned char*, const unsigned char*, std::size_t) {
+  return 0;
+}
+#endif
+
+void SwapWords4(unsigned char* out, const unsigned char* in,
+                std::size_t count) {
+  for (std::size_t i = SwapVectors4(out, in, count); i < count; ++i) {
+    std::uint32_t v;
+    std::memcpy(&v, in + 4 * i, 4);
+    v = ByteSwap32(v);
+    std::memcpy(out + 4 * i, &v, 4);
+  }
+}
+
+void SwapWords8(unsigned char* out, const unsigned char* in,
+                std::size_t count) {
+  for (std::size_t i = SwapVectors8(out, in, count); i < count; ++i) {
+    std::uint64_t v;
+    std::memcpy(&v, in + 8 * i, 8);
+    v = ByteSwap64(v);
+    std::memcpy(out + 8 * i, &v, 8);
+  }
+}
+
+}  // namespace
+
+void EncodeWords4(unsigned char* dst, const void* src, std::size_t count) {
+  if (count == 0) return;
+  if (kHostLittleEndian)
+    std::memcpy(dst, src, 4 * count);
+  else
+    portable::EncodeWords4(dst, src, count);
+}
+
+void EncodeWords8(unsigned char* dst, const void* src, std::size_t count) {
+  if (count == 0) return;
+  if (kHostLittleEndian)
+    std::memcpy(dst, src, 8 * count);
+  else
+    portable::EncodeWords8(dst, src, count);
+}
+
+void DecodeWords4(void* dst, const unsigned char* src, std::size_t count,
+                  bool reversed) {
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords4(dst, src, count, reversed);
+  else if (reversed)
+    SwapWords4(static_cast<unsigned char*>(dst), src, count);
+  else
+    std::memcpy(dst, src, 4 * count);
+}
+
+void DecodeWords8(void* dst, const unsigned char* src, std::size_t count,
+                  bool reversed) {
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords8(dst, src, count, reversed);
+  else if (reversed)
+    SwapWords8(static_cast<unsigned char*>(dst), src, count);
+  else
+    std::memcpy(dst, src, 8 * count);
+}
+
+}  // namespace qv

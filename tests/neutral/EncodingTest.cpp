@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "neutral/Encoding.h"
+#include "neutral/WordCodec.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+TEST(QvEncoding, FixedWidthValuesAreLittleEndianByteForByte) {
+  unsigned char b[8];
+  qv::EncodeFixed32(b, 0x04030201u);
+  EXPECT_EQ(Bytes({1, 2, 3, 4}), Bytes(b, b + 4));
+  EXPECT_EQ(0x04030201u, qv::DecodeFixed32(b));
+  EXPECT_EQ(0x01020304u, qv::DecodeFixed32Reversed(b));
+  qv::EncodeFixed64(b, 0x0807060504030201ull);
+  EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6, 7, 8}), Bytes(b, b + 8));
+  EXPECT_EQ(0x0807060504030201ull, qv::DecodeFixed64(b));
+  EXPECT_EQ(0x0102030405060708ull, qv::DecodeFixed64Reversed(b));
+  EXPECT_EQ(0x3F800000u, qv::FloatBits(1.0f));
+  EXPECT_EQ(0x3FF0000000000000ull, qv::DoubleBits(1.0));
+  EXPECT_EQ(0x78563412u, qv::ByteSwap32(0x12345678u));
+  EXPECT_EQ(0x0807060504030201ull, qv::ByteSwap64(0x0102030405060708ull));
+}
+
+// The host's fast paths and the shift-based ones must agree word for word,
+// for every tail length of the vector loops and both byte orders.
+TEST(QvEncoding, BulkCodecMatchesPortableForm) {
+  std::mt19937 rng(20240229);
+  for (std::size_t count = 0; count <= 37; ++count) {
+    SCOPED_TRACE(count);
+    Bytes stored(8 * count + 1);
+    for (auto& b : stored) b = static_cast<unsigned char>(rng());
+    const unsigned char* src = stored.data() + 1;  // unaligned on purpose
+    for (bool reversed : {false, true}) {
+      std::vector<std::uint32_t> a4(count), p4(count);
+      qv::DecodeWords4(a4.data(), src, count, reversed);
+      qv::portable::DecodeWords4(p4.data(), src, count, reversed);
+      EXPECT_EQ(p4, a4);
+      for (std::size_t i = 0; i < count; ++i)
+        ASSERT_EQ(reversed ? qv::DecodeFixed32Reversed(src + 4 * i)
+                           : qv::DecodeFixed32(src + 4 * i),
+                  a4[i]);
+      std::vector<std::uint64_t> a8(count), p8(count);
+      qv::DecodeWords8(a8.data(), src, count, reversed);
+      qv::portable::DecodeWords8(p8.data(), src, count, reversed);
+      EXPECT_EQ(p8, a8);
+      for (std::size_t i = 0; i < count; ++i)
+        ASSERT_EQ(reversed ? qv::DecodeFixed64Reversed(src + 8 * i)
+                           : qv::DecodeFixed64(src + 8 * i),
+                  a8[i]);
+    }
+    std::vector<std::uint32_t> w4(count);
+    std::vector<std::uint64_t> w8(count);
+    for (auto& w : w4) w = static_cast<std::uint32_t>(rng());
+    for (auto& w : w8) w = (static_cast<std::uint64_t>(rng()) << 32) | rng();
+    Bytes e4(4 * count), q4(4 * count), e8(8 * count), q8(8 * count);
+    qv::EncodeWords4(e4.data(), w4.data(), count);
+    qv::portable::EncodeWords4(q4.data(), w4.data(), count);
+    qv::EncodeWords8(e8.data(), w8.data(), count);
+    qv::portable::EncodeWords8(q8.data(), w8.data(), count);
+    EXPECT_EQ(q4, e4);
+    EXPECT_EQ(q8, e8);
+    for (std::size_t i = 0; i < count; ++i) {
+      ASSERT_EQ(w4[i], qv::DecodeFixed32(e4.data() + 4 * i));
+      ASSERT_EQ(w8[i], qv::DecodeFixed64(e8.data() + 8 * i));
+    }
+  }
+}
+
+}  // namespace
