@@ -1,0 +1,2 @@
+qv_add_gtest(QvStoredObjectTests
+  SOURCES ColorTableTest.cpp WritableObjTest.cpp LABELS neutral)
