@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   clang-format
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()

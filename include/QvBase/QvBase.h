@@ -2,6 +2,7 @@
 #ifndef QVBASE_QVBASE_H
 #define QVBASE_QVBASE_H
 
+#include <QvBase/QvColorTable.h>
 #include <QvBase/QvDrawableAttrib.h>
 #include <QvBase/QvDrawableObj.h>
 #include <QvBase/QvExport.h>
@@ -9,9 +10,11 @@
 #include <QvBase/QvIdManager.h>
 #include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvSerializableObj.h>
 #include <QvBase/QvStopWatch.h>
 #include <QvBase/QvTime.h>
 #include <QvBase/QvUserData.h>
 #include <QvBase/QvUserDataUse.h>
+#include <QvBase/QvWritableObj.h>
 
 #endif  // QVBASE_QVBASE_H

@@ -1,0 +1,55 @@
+#include <QvBase/QvNeutralFile.h>
+#include <QvBase/QvWritableObj.h>
+
+namespace {
+// The maker name written into both texts of a header that WriteNF creates.
+constexpr const char* kMakerName = "Vorlanex";
+}  // namespace
+
+QvWritableObj::~QvWritableObj() = default;
+
+bool QvWritableObj::ReadNF(const char* path) {
+  QvNeutralFile file;  // closes the file on every path out
+  if (!file.OpenToRead(path)) return false;
+  if (!file.GoToFileBegin()) return false;
+  return ReadNF(file);
+}
+
+bool QvWritableObj::ReadNF(std::FILE* stream) {
+  QvNeutralFile file(stream);
+  return ReadNF(file);
+}
+
+bool QvWritableObj::ReadNF(QvNeutralFile& file) {
+  std::int32_t start = -1;
+  if (!file.GetFilePosition(start)) return false;
+  QvNeutralFile::IdBlock block;
+  if (!file.ScanIdBlock(IdString(), block)) {
+    file.GoToFilePosition(start);
+    return false;
+  }
+  return ReadDataBlock(file, block.m_Version);
+}
+
+bool QvWritableObj::WriteNF(const char* path) const {
+  QvNeutralFile file;
+  if (!file.OpenToWrite(path)) return false;
+  if (!file.WriteHeader(kMakerName, kMakerName)) return false;
+  return WriteNF(file);
+}
+
+bool QvWritableObj::WriteNF(std::FILE* stream) const {
+  QvNeutralFile file(stream);
+  return WriteNF(file);
+}
+
+bool QvWritableObj::WriteNF(QvNeutralFile& file) const {
+  const std::int32_t address = WriteIdBlock(file);
+  if (address < 0) return false;
+  if (!WriteDataBlock(file)) return false;
+  return file.UpdateIdBlock(address);
+}
+
+std::int32_t QvWritableObj::WriteIdBlock(QvNeutralFile& file) const {
+  return file.WriteIdBlock(IdString(), Version());
+}

@@ -1,0 +1,15 @@
+qv_add_gtest(QvStoredObjectTests
+  SOURCES ColorTableTest.cpp WritableObjTest.cpp LABELS neutral)
+
+# A reader written in another language decodes the example's file.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(Python3_FOUND AND TARGET qv_store_example)
+  add_test(NAME QvNeutral.IndependentReader
+    COMMAND ${CMAKE_COMMAND} -E env
+      sh -c "\"$1\" \"$2\" >/dev/null && \"$3\" \"$4\" \"$2\""
+      qvsh $<TARGET_FILE:qv_store_example>
+      ${CMAKE_CURRENT_BINARY_DIR}/example.qnf
+      ${Python3_EXECUTABLE}
+      ${CMAKE_CURRENT_SOURCE_DIR}/read_example_file.py)
+  set_tests_properties(QvNeutral.IndependentReader PROPERTIES LABELS neutral)
+endif()
