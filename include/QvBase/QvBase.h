@@ -4,6 +4,8 @@
 
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
+#include <QvBase/QvNumberText.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvStdString.h>
 
 #endif  // QVBASE_QVBASE_H
