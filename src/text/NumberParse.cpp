@@ -60,8 +60,8 @@ Fast ScanDecimal(const char* s, std::size_t n, std::size_t* begin,
   if (first == '-') c.Skip();
   const char lead = c.Peek();
   if (!IsDigit(lead) && lead != '.') {
-    const bool special = lead == 'i' || lead == 'I' || lead == 'n' ||
-                         lead == 'N';
+    const bool special =
+        lead == 'i' || lead == 'I' || lead == 'n' || lead == 'N';
     return special ? Fast::kUnsure : Fast::kNoNumber;
   }
   if (lead == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
