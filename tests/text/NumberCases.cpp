@@ -36,12 +36,14 @@ std::string NumberCases::Mantissa() {
 
 std::string NumberCases::RealWord() {
   static const char* const kSpecial[] = {
-      "inf",  "infinity", "nan",   "nan(123)", "nan()", "infinit",
-      "in",   "na",       "nan(x", "0x",       "0x.",   "0x1p",
-      "0xp3", "0x1.8p3",  "0X1P-1074", "0x1.fffffffffffffp1023",
-      "0x1p1024", ".",    "+",     "-",        "+-1",   "e5",
-      ".e1",  "-.5e-3",   "1e",    "1e+",      "1E-",   "1.e2"};
-  static const char* const kTail[] = {"",  "",   "",    "x",  "kg", "e",
+      "inf",      "infinity", "nan",       "nan(123)",
+      "nan()",    "infinit",  "in",        "na",
+      "nan(x",    "0x",       "0x.",       "0x1p",
+      "0xp3",     "0x1.8p3",  "0X1P-1074", "0x1.fffffffffffffp1023",
+      "0x1p1024", ".",        "+",         "-",
+      "+-1",      "e5",       ".e1",       "-.5e-3",
+      "1e",       "1e+",      "1E-",       "1.e2"};
+  static const char* const kTail[] = {"",   "",  "",   "x",  "kg",  "e",
                                       "E+", ".", ",5", "-1", "\t7", "e-x",
                                       "p3", "i", "0x", "."};
   std::string w;
@@ -55,7 +57,8 @@ std::string NumberCases::RealWord() {
   if (kind < 4) {
     std::string s = kSpecial[Below(sizeof kSpecial / sizeof *kSpecial)];
     for (char& c : s)
-      if (Below(2)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (Below(2))
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     w += s;
   } else if (kind < 10) {
     // A random bit pattern written out in one of the C library's forms.
@@ -99,7 +102,8 @@ std::string NumberCases::IntWord() {
   std::string w;
   if (kind < 6) {
     if (Below(3) == 0) w += "+-"[Below(2)];
-    if (Below(5) == 0) w += std::string(static_cast<std::size_t>(Below(12)), '0');
+    if (Below(5) == 0)
+      w += std::string(static_cast<std::size_t>(Below(12)), '0');
     const int len = Below(10) == 0 ? 10 + Below(15) : 1 + Below(10);
     w += Digits(len);
   } else if (kind < 9) {
@@ -134,21 +138,32 @@ double NumberCases::Value(int precision) {
     return Below(2) ? -v : v;
   }
   if (kind < 8) {
-    static const double kFixed[] = {
-        0.0, -0.0, std::numeric_limits<double>::infinity(),
-        -std::numeric_limits<double>::infinity(),
-        std::numeric_limits<double>::quiet_NaN(),
-        std::numeric_limits<double>::denorm_min(),
-        -std::numeric_limits<double>::denorm_min(),
-        std::numeric_limits<double>::max(), 4503599627370496.0,
-        4503599627370495.5, -4503599627370497.0, 9007199254740993.0,
-        0.0005, 0.0015, 0.0025, -0.0004999, 0.9995, 999.9995};
+    static const double kFixed[] = {0.0,
+                                    -0.0,
+                                    std::numeric_limits<double>::infinity(),
+                                    -std::numeric_limits<double>::infinity(),
+                                    std::numeric_limits<double>::quiet_NaN(),
+                                    std::numeric_limits<double>::denorm_min(),
+                                    -std::numeric_limits<double>::denorm_min(),
+                                    std::numeric_limits<double>::max(),
+                                    4503599627370496.0,
+                                    4503599627370495.5,
+                                    -4503599627370497.0,
+                                    9007199254740993.0,
+                                    0.0005,
+                                    0.0015,
+                                    0.0025,
+                                    -0.0004999,
+                                    0.9995,
+                                    999.9995};
     return kFixed[Below(sizeof kFixed / sizeof *kFixed)];
   }
   if (kind < 14) {
     // Decimal-looking values of everyday size.
-    const double v = static_cast<double>(static_cast<std::int64_t>(Next() % 2000000001) - 1000000000) /
-                     std::pow(10.0, Below(10));
+    const double v =
+        static_cast<double>(static_cast<std::int64_t>(Next() % 2000000001) -
+                            1000000000) /
+        std::pow(10.0, Below(10));
     return v;
   }
   double d;

@@ -27,7 +27,9 @@ class NumberCases {
   double Value(int precision);
 
   std::uint64_t Next();
-  int Below(int n) { return static_cast<int>(Next() % static_cast<unsigned>(n)); }
+  int Below(int n) {
+    return static_cast<int>(Next() % static_cast<unsigned>(n));
+  }
 
  private:
   std::string Digits(int count);

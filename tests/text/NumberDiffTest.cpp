@@ -135,8 +135,8 @@ void CheckWriters(std::uint64_t seed) {
                           ? QvWriteDouble(format.c_str(), value, drop)
                           : QvWriteFloat(format.c_str(), value, drop);
     if (want != got) {
-      ADD_FAILURE() << format << " " << buf << " drop " << drop << ": \""
-                    << got << "\" want \"" << want << "\"";
+      ADD_FAILURE() << format << " " << buf << " drop " << drop << ": \"" << got
+                    << "\" want \"" << want << "\"";
       ++fails;
     }
   }

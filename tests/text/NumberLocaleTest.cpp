@@ -43,8 +43,8 @@ std::vector<std::string> AllResults() {
     const std::string format = gen.Format();
     const double value = gen.Value(qvtest::PrecisionOf(format));
     out.push_back(QvWriteDouble(format.c_str(), value, true));
-    out.push_back(QvWriteFloat(format.c_str(), static_cast<float>(value),
-                               false));
+    out.push_back(
+        QvWriteFloat(format.c_str(), static_cast<float>(value), false));
     out.push_back(QvWrite(value));
   }
   return out;
