@@ -19,7 +19,7 @@ bool QvStdString::GetCSWord(int& pos, QvStdString& word,
                             const QvStdString& separators) const {
   using qv::text::g_leadingSeparator;
   if (pos < 0) return false;
-  const qv::text::SeparatorSet seps(separators);
+  const qv::text::SeparatorSet seps = qv::text::SeparatorSet::Of(separators);
   const char* s = data();
   const std::size_t n = size();
   if (pos == 0) g_leadingSeparator = n > 0 && seps.Has(s[0]);
