@@ -59,6 +59,10 @@ const char* Write(ResultText& area, const char* format, double value,
                   bool dropPoint) {
   FixedLayout layout;
   char* out = area.Small();
+  if (format == nullptr) {  // not a valid call; answer with an empty text
+    out[0] = '\0';
+    return out;
+  }
   int n = -1;
   if (ParseFixedLayout(format, &layout)) n = FormatFixed(out, value, layout);
   if (n < 0) {
