@@ -65,41 +65,71 @@ class SeparatorSet {
     return from;
   }
 
-  /// Index of the first separator at or after `from`, or `n`. When every
-  /// separator is a low byte (white space, commas) eight characters at a
-  /// time are tested for a byte below the bound, and only a candidate so
-  /// found is looked up in the map.
+  /// Index of the first separator at or after `from`, or `n`.
   std::size_t FindSeparator(const char* s, std::size_t from,
-                            std::size_t n) const {
-#if defined(QV_TEXT_WORD_AT_A_TIME)
-    if (bound_ != 0) {
-      constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-      constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-      const std::uint64_t below = kOnes * bound_;
-      while (from + 8 <= n) {
-        std::uint64_t x;
-        std::memcpy(&x, s + from, sizeof x);
-        // The lowest flagged byte is the first one below the bound.
-        const std::uint64_t low = (x - below) & ~x & kHigh;
-        if (low == 0) {
-          from += 8;
-          continue;
-        }
-        const std::size_t at =
-            from + static_cast<std::size_t>(__builtin_ctzll(low) >> 3);
-        if (Has(s[at])) return at;
-        from = at + 1;
-      }
-    }
-#endif
-    while (from < n && !Has(s[from])) ++from;
-    return from;
+                            std::size_t n) const;
+
+  /// True when this is the white-space set, for which the scans use a
+  /// test that the compiler sees whole.
+  bool IsWhite() const {
+    return bits_[0] == kWhiteBits && (bits_[1] | bits_[2] | bits_[3]) == 0;
   }
+  unsigned Bound() const { return bound_; }
+
+  static constexpr std::uint64_t kWhiteBits =
+      (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t') |
+      (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\r');
 
  private:
   std::uint64_t bits_[4] = {0, 0, 0, 0};
   unsigned bound_ = 0;  // 0: test one byte at a time
 };
+
+/// Index of the first character at or after `from` for which `isSep` holds,
+/// or `n`. When every separator is below `bound` (at most 128; 0 for no
+/// such bound) eight characters at a time are tested for a byte below the
+/// bound, and only a candidate so found is tested with `isSep`.
+template <typename IsSep>
+std::size_t FindSeparatorBy(const char* s, std::size_t from, std::size_t n,
+                            IsSep isSep, unsigned bound) {
+#if defined(QV_TEXT_WORD_AT_A_TIME)
+  if (bound != 0) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::uint64_t below = kOnes * bound;
+    while (from + 8 <= n) {
+      std::uint64_t x;
+      std::memcpy(&x, s + from, sizeof x);
+      // The lowest flagged byte is the first one below the bound.
+      const std::uint64_t low = (x - below) & ~x & kHigh;
+      if (low == 0) {
+        from += 8;
+        continue;
+      }
+      const std::size_t at =
+          from + static_cast<std::size_t>(__builtin_ctzll(low) >> 3);
+      if (isSep(s[at])) return at;
+      from = at + 1;
+    }
+  }
+#endif
+  while (from < n && !isSep(s[from])) ++from;
+  return from;
+}
+
+/// The white-space test: space, tab, line feed, carriage return.
+struct WhiteTest {
+  bool operator()(char c) const {
+    const auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && ((SeparatorSet::kWhiteBits >> u) & 1u) != 0;
+  }
+};
+
+inline std::size_t SeparatorSet::FindSeparator(const char* s, std::size_t from,
+                                               std::size_t n) const {
+  return FindSeparatorBy(
+      s, from, n, [this](char c) { return Has(c); }, bound_);
+}
 
 inline constexpr SeparatorSet kWhiteSet(" \t\n\r", 4);
 
@@ -121,6 +151,18 @@ struct WordSpan {
   int next = -1;
 };
 
+/// The next run of characters for which `isSep` fails, at or after
+/// `from`: [begin, end). False when there is none.
+template <typename IsSep>
+bool FindWordBy(const char* s, std::size_t from, std::size_t n, IsSep isSep,
+                unsigned bound, std::size_t* begin, std::size_t* end) {
+  while (from < n && isSep(s[from])) ++from;
+  if (from >= n) return false;
+  *begin = from;
+  *end = FindSeparatorBy(s, from + 1, n, isSep, bound);
+  return true;
+}
+
 /// The word scan behind GetWord: the next run of non-separators at or after
 /// `pos`. False when `pos` is negative or only separators remain.
 inline bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
@@ -128,13 +170,15 @@ inline bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
   if (pos < 0) return false;
   const std::size_t n = text.size();
   const char* s = text.data();
-  const std::size_t begin =
-      seps.Find(s, static_cast<std::size_t>(pos), n, false);
-  if (begin >= n) return false;
-  const std::size_t end = seps.FindSeparator(s, begin + 1, n);
-  span->begin = begin;
-  span->end = end;
-  span->next = end >= n ? -1 : static_cast<int>(end);
+  const auto from = static_cast<std::size_t>(pos);
+  const bool found =
+      seps.IsWhite()
+          ? FindWordBy(s, from, n, WhiteTest(), 0x21, &span->begin, &span->end)
+          : FindWordBy(
+                s, from, n, [&seps](char c) { return seps.Has(c); },
+                seps.Bound(), &span->begin, &span->end);
+  if (!found) return false;
+  span->next = span->end >= n ? -1 : static_cast<int>(span->end);
   return true;
 }
 

@@ -2,10 +2,33 @@
 // are not in a separator set.
 #include <QvBase/QvStdString.h>
 
+#include <cstring>
+
 #include "text/SeparatorSet.h"
 
 using qv::text::SeparatorSet;
 using qv::text::WordSpan;
+
+namespace {
+
+// Copies up to 16 bytes with fixed-size moves that stay inside both
+// ranges (two overlapping moves cover lengths between the sizes): words
+// are short, and a general copy call costs more than the word.
+void CopyShort(char* to, const char* from, std::size_t len) {
+  if (len >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + len - 8, from + len - 8, 8);
+  } else if (len >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + len - 4, from + len - 4, 4);
+  } else if (len > 0) {
+    to[0] = from[0];
+    to[len / 2] = from[len / 2];
+    to[len - 1] = from[len - 1];
+  }
+}
+
+}  // namespace
 
 bool QvStdString::GetWord(int& pos, QvStdString& word,
                           const QvStdString& separators) const {
@@ -13,12 +36,11 @@ bool QvStdString::GetWord(int& pos, QvStdString& word,
   if (!qv::text::ScanWord(*this, pos, SeparatorSet::Of(separators), &span))
     return false;
   const std::size_t len = span.end - span.begin;
-  if (&word == this) {
+  if (&word == this || len > 16) {
     word.assign(data() + span.begin, len);
   } else {
-    // Cheaper than assign, which must allow for a source inside `word`.
-    word.clear();
-    word.append(data() + span.begin, len);
+    word.resize(len);
+    CopyShort(&word[0], data() + span.begin, len);
   }
   pos = span.next;
   return true;
@@ -45,17 +67,13 @@ bool QvStdString::GetWordAfterKey(const QvStdString& key, QvStdString& word,
 }
 
 int QvStdString::CountWord(const QvStdString& /*unused*/) const {
-  const SeparatorSet white = SeparatorSet::White();
   const char* s = data();
   const std::size_t n = size();
   int count = 0;
-  std::size_t i = 0;
-  while (true) {
-    i = white.Find(s, i, n, false);
-    if (i >= n) break;
+  std::size_t begin = 0, end = 0;
+  while (qv::text::FindWordBy(s, end, n, qv::text::WhiteTest(), 0x21, &begin,
+                              &end))
     ++count;
-    i = white.Find(s, i + 1, n, true);
-  }
   return count;
 }
 

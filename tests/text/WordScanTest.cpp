@@ -63,7 +63,7 @@ TEST(QvWordScan, CountWord) {
       {"1,2,3", 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
-    EXPECT_EQ(c.second, QvStdString(c.first).CountWord(QvStdString("x")));
+    EXPECT_EQ(c.second, QvStdString("%s", c.first).CountWord(QvStdString("x")));
   }
 }
 
@@ -98,7 +98,7 @@ TEST(QvWordScan, IfIncludeWord) {
       {"aab ab", true}, {"abab", false},  {"xab ab", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
-    EXPECT_EQ(c.second, QvStdString(c.first).IfIncludeWord(ab, kWhite));
+    EXPECT_EQ(c.second, QvStdString("%s", c.first).IfIncludeWord(ab, kWhite));
   }
   EXPECT_TRUE(QvStdString("a,ab;c").IfIncludeWord(ab, QvStdString(",;")));
   EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, QvStdString()));
