@@ -2,8 +2,9 @@
 // sign, digits with an optional point, an optional complete exponent).
 // Short ones whose digits and power of ten are exact take one rounded
 // multiplication or division; the rest go to std::from_chars, which rounds
-// correctly as the C library does. Every other form - hexadecimal, inf and nan,
-// a dangling exponent, a value out of range - goes to sscanf in the "C" locale.
+// correctly as the C library does. Every other form - hexadecimal, inf and
+// nan, a dangling exponent, a value out of range - goes to sscanf in the
+// "C" locale.
 #include "text/NumberParse.h"
 
 #include <cfloat>
@@ -38,7 +39,6 @@ class Cursor {
   }
   void Skip(std::size_t k = 1) { i_ += k; }
   std::size_t Index() const { return i_; }
-  const char* At(std::size_t i) const { return s_ + i; }
   std::size_t SkipDigits() {
     const std::size_t from = i_;
     while (IsDigit(Peek())) ++i_;
@@ -200,7 +200,11 @@ Fast FastRead(const char* s, std::size_t n, T* value) {
 template <typename T, typename Scan>
 bool SlowRead(const char* s, std::size_t n, T* value, Scan scan) {
   if (n == kUntilNul) return scan(s, value) == 1;
-  const std::size_t len = strnlen(s, n);
+  const void* zero = std::memchr(s, '\0', n);
+  const std::size_t len =
+      zero != nullptr
+          ? static_cast<std::size_t>(static_cast<const char*>(zero) - s)
+          : n;
   char small[128];
   std::string big;
   const char* text = small;
