@@ -137,9 +137,13 @@ inline SeparatorSet SeparatorSet::White() {
   return kWhiteSet;
 }
 
+/// True when `chars` is " \t\n\r" as written by the callers.
+inline bool IsWhiteSet(const std::string& chars) {
+  return chars.size() == 4 && std::memcmp(chars.data(), " \t\n\r", 4) == 0;
+}
+
 inline SeparatorSet SeparatorSet::Of(const std::string& chars) {
-  if (chars.size() == 4 && std::memcmp(chars.data(), " \t\n\r", 4) == 0)
-    return kWhiteSet;
+  if (IsWhiteSet(chars)) return kWhiteSet;
   return SeparatorSet(chars);
 }
 
@@ -178,6 +182,21 @@ inline bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
                 s, from, n, [&seps](char c) { return seps.Has(c); },
                 seps.Bound(), &span->begin, &span->end);
   if (!found) return false;
+  span->next = span->end >= n ? -1 : static_cast<int>(span->end);
+  return true;
+}
+
+/// The same for a separator set given as its characters: the white-space
+/// set needs no map at all.
+inline bool ScanWord(const std::string& text, int pos,
+                     const std::string& separators, WordSpan* span) {
+  if (pos < 0) return false;
+  if (!IsWhiteSet(separators))
+    return ScanWord(text, pos, SeparatorSet(separators), span);
+  const std::size_t n = text.size();
+  if (!FindWordBy(text.data(), static_cast<std::size_t>(pos), n, WhiteTest(),
+                  0x21, &span->begin, &span->end))
+    return false;
   span->next = span->end >= n ? -1 : static_cast<int>(span->end);
   return true;
 }

@@ -2,45 +2,21 @@
 // are not in a separator set.
 #include <QvBase/QvStdString.h>
 
-#include <cstring>
-
 #include "text/SeparatorSet.h"
 
 using qv::text::SeparatorSet;
 using qv::text::WordSpan;
 
-namespace {
-
-// Copies up to 16 bytes with fixed-size moves that stay inside both
-// ranges (two overlapping moves cover lengths between the sizes): words
-// are short, and a general copy call costs more than the word.
-void CopyShort(char* to, const char* from, std::size_t len) {
-  if (len >= 8) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + len - 8, from + len - 8, 8);
-  } else if (len >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + len - 4, from + len - 4, 4);
-  } else if (len > 0) {
-    to[0] = from[0];
-    to[len / 2] = from[len / 2];
-    to[len - 1] = from[len - 1];
-  }
-}
-
-}  // namespace
-
 bool QvStdString::GetWord(int& pos, QvStdString& word,
                           const QvStdString& separators) const {
   WordSpan span;
-  if (!qv::text::ScanWord(*this, pos, SeparatorSet::Of(separators), &span))
-    return false;
+  if (!qv::text::ScanWord(*this, pos, separators, &span)) return false;
   const std::size_t len = span.end - span.begin;
-  if (&word == this || len > 16) {
+  if (&word == this) {
     word.assign(data() + span.begin, len);
-  } else {
-    word.resize(len);
-    CopyShort(&word[0], data() + span.begin, len);
+  } else {  // cheaper than assign, which allows for a source in `word`
+    word.clear();
+    word.append(data() + span.begin, len);
   }
   pos = span.next;
   return true;
