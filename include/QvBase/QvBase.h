@@ -9,8 +9,10 @@
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvIdManager.h>
 #include <QvBase/QvNeutralFile.h>
+#include <QvBase/QvNumberText.h>
 #include <QvBase/QvPlatform.h>
 #include <QvBase/QvSerializableObj.h>
+#include <QvBase/QvStdString.h>
 #include <QvBase/QvStopWatch.h>
 #include <QvBase/QvTime.h>
 #include <QvBase/QvUserData.h>
