@@ -4,6 +4,7 @@
 
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
+#include <QvBase/QvNamedObj.h>
 #include <QvBase/QvPlatform.h>
 
 #endif  // QVBASE_QVBASE_H
