@@ -5,6 +5,8 @@
 #include <QvBase/QvExport.h>
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvNamedObj.h>
+#include <QvBase/QvNumberText.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvStdString.h>
 
 #endif  // QVBASE_QVBASE_H

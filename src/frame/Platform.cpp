@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include <locale.h>
 #if !defined(_WIN32)
 #include <time.h>
 #endif
@@ -28,6 +29,33 @@ void SystemClock(struct _timeb* out) {
 }
 
 ClockSource g_clock = nullptr;  // test seam; null means the system clock
+
+#if defined(_WIN32)
+_locale_t CLocale() {
+  static const _locale_t c = _create_locale(LC_ALL, "C");
+  return c;
+}
+#else
+// The "C" locale is made once and kept for the life of the process: the
+// number texts switch the calling thread to it for the span of one call.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return c;
+}
+
+class CLocaleScope {
+ public:
+  CLocaleScope() : old_(CLocale() ? uselocale(CLocale()) : locale_t{}) {}
+  ~CLocaleScope() {
+    if (old_) uselocale(old_);
+  }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  locale_t old_;
+};
+#endif
 
 }  // namespace
 
@@ -107,6 +135,49 @@ bool ScanInt64(const char* text, std::int64_t* value) {
 #endif
   *value = static_cast<std::int64_t>(v);
   return true;
+}
+
+int VFormatInCLocale(char* buf, std::size_t size, const char* format,
+                     std::va_list args) {
+#if defined(_WIN32)
+  std::va_list again;
+  va_copy(again, args);
+  int n = _vscprintf_l(format, CLocale(), args);
+  if (n >= 0 && size > 0)
+    _vsnprintf_s_l(buf, size, _TRUNCATE, format, CLocale(), again);
+  va_end(again);
+  return n;
+#else
+  CLocaleScope scope;
+  return std::vsnprintf(buf, size, format, args);
+#endif
+}
+
+int ScanDoubleInCLocale(const char* text, double* value) {
+#if defined(_WIN32)
+  return _sscanf_l(text, "%lf", CLocale(), value);
+#else
+  CLocaleScope scope;
+  return std::sscanf(text, "%lf", value);
+#endif
+}
+
+int ScanFloatInCLocale(const char* text, float* value) {
+#if defined(_WIN32)
+  return _sscanf_l(text, "%f", CLocale(), value);
+#else
+  CLocaleScope scope;
+  return std::sscanf(text, "%f", value);
+#endif
+}
+
+int ScanIntInCLocale(const char* text, int* value) {
+#if defined(_WIN32)
+  return _sscanf_l(text, "%d", CLocale(), value);
+#else
+  CLocaleScope scope;
+  return std::sscanf(text, "%d", value);
+#endif
 }
 
 }  // namespace qv::platform

@@ -5,6 +5,7 @@
 
 #include <QvBase/QvPlatform.h>
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,6 +54,17 @@ int FormatInt64(char* buf, std::size_t size, std::int64_t value);
 /// leading white space, as sscanf with "%I64d" does. Returns false when
 /// no number is there; value is then unchanged.
 bool ScanInt64(const char* text, std::int64_t* value);
+
+/// vsnprintf in the "C" locale, whatever locale the process or thread has
+/// set: the decimal point is always '.'. Returns what vsnprintf returns.
+int VFormatInCLocale(char* buf, std::size_t size, const char* format,
+                     std::va_list args);
+
+/// sscanf of `text` with the one conversion "%lf", "%f" or "%d" in the "C"
+/// locale. Returns what sscanf returns (1 when a value was stored).
+int ScanDoubleInCLocale(const char* text, double* value);
+int ScanFloatInCLocale(const char* text, float* value);
+int ScanIntInCLocale(const char* text, int* value);
 
 }  // namespace qv::platform
 

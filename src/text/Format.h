@@ -1,0 +1,21 @@
+// Format.h - printf-style formatting into a std::string without cutting.
+#ifndef QVBASE_SRC_TEXT_FORMAT_H
+#define QVBASE_SRC_TEXT_FORMAT_H
+
+#include <cstdarg>
+#include <string>
+
+namespace qv::text {
+
+/// Formats `args` by `format` (vsnprintf, the process's locale) and either
+/// replaces `out` by the result or appends it. Results below 1024 bytes are
+/// built in a stack area; longer ones are formatted a second time into a
+/// heap area of the exact size, so nothing is ever cut. The arguments may
+/// point into `out` itself. A format that the C library rejects leaves the
+/// result empty. Returns false in that case.
+bool FormatInto(std::string& out, bool append, const char* format,
+                std::va_list args);
+
+}  // namespace qv::text
+
+#endif  // QVBASE_SRC_TEXT_FORMAT_H

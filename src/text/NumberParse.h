@@ -1,0 +1,26 @@
+// NumberParse.h - reading numbers exactly as sscanf's "%lf", "%f" and "%d"
+// do in the "C" locale, with a fast path for plain decimal words.
+#ifndef QVBASE_SRC_TEXT_NUMBERPARSE_H
+#define QVBASE_SRC_TEXT_NUMBERPARSE_H
+
+#include <cstddef>
+
+namespace qv::text {
+
+/// Length limit meaning "up to the first zero byte".
+constexpr std::size_t kUntilNul = static_cast<std::size_t>(-1);
+
+/// Converts the text s[0, n) (or up to its first zero byte, whichever comes
+/// first) as sscanf would convert the zero-terminated copy of it. True when
+/// a value was converted; `value` is written only then.
+bool ReadDouble(const char* s, std::size_t n, double* value);
+bool ReadFloat(const char* s, std::size_t n, float* value);
+bool ReadInt(const char* s, std::size_t n, int* value);
+
+/// True when every character of s[0, n) (up to a zero byte for kUntilNul)
+/// is one of "0123456789+-". A zero byte inside a bounded range fails.
+bool IsIntegerChars(const char* s, std::size_t n);
+
+}  // namespace qv::text
+
+#endif  // QVBASE_SRC_TEXT_NUMBERPARSE_H

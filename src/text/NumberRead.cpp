@@ -1,0 +1,23 @@
+// The number readers with their missing-value markers.
+#include <QvBase/QvNumberText.h>
+
+#include "text/NumberParse.h"
+
+double QvGetDouble(const char* text) {
+  double v = QV_NO_DOUBLE;
+  qv::text::ReadDouble(text, qv::text::kUntilNul, &v);
+  return v;
+}
+
+float QvGetFloat(const char* text) {
+  float v = QV_NO_FLOAT;
+  qv::text::ReadFloat(text, qv::text::kUntilNul, &v);
+  return v;
+}
+
+int QvGetInt(const char* text) {
+  int v = QV_NO_INT;
+  if (qv::text::IsIntegerChars(text, qv::text::kUntilNul))
+    qv::text::ReadInt(text, qv::text::kUntilNul, &v);
+  return v;
+}

@@ -1,0 +1,96 @@
+// The number writers: format, then trim behind the decimal point. Each
+// family owns one result area of 100 bytes; a longer text moves to a heap
+// area of the family that grows as needed and is kept for later calls.
+#include <QvBase/QvNumberText.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+
+#include "frame/Platform.h"
+#include "text/FixedFormat.h"
+
+namespace qv::text {
+namespace {
+
+class ResultText {
+ public:
+  /// Storage for a text of `length` characters and its zero.
+  char* Reserve(std::size_t length) {
+    if (length < sizeof small_) return small_;
+    if (length >= bigSize_) {
+      big_.reset(new char[length + 1]);
+      bigSize_ = length + 1;
+    }
+    return big_.get();
+  }
+  char* Small() { return small_; }
+
+ private:
+  char small_[100] = {};
+  std::unique_ptr<char[]> big_;
+  std::size_t bigSize_ = 0;
+};
+
+ResultText g_doubleText;
+ResultText g_floatText;
+
+int FormatInCLocale(char* buf, std::size_t size, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  const int n = qv::platform::VFormatInCLocale(buf, size, format, args);
+  va_end(args);
+  return n;
+}
+
+// Removes trailing zeros and blanks behind the last other character when
+// the text holds a point, and the point itself when asked. Index 0 stays.
+void Trim(char* text, std::size_t length, bool dropPoint) {
+  if (length == 0 || std::memchr(text, '.', length) == nullptr) return;
+  std::size_t i = length - 1;
+  while (i > 0 && (text[i] == '0' || text[i] == ' ')) --i;
+  if (dropPoint && text[i] == '.')
+    text[i] = '\0';
+  else
+    text[i + 1] = '\0';
+}
+
+const char* Write(ResultText& area, const char* format, double value,
+                  bool dropPoint) {
+  FixedSpec spec;
+  char* out = area.Small();
+  int n = -1;
+  if (ParseFixedSpec(format, &spec)) n = FormatFixed(out, value, spec);
+  if (n < 0) {
+    n = FormatInCLocale(out, 100, format, value);
+    if (n < 0) {
+      out[0] = '\0';
+      return out;
+    }
+    if (n >= 100) {
+      out = area.Reserve(static_cast<std::size_t>(n));
+      FormatInCLocale(out, static_cast<std::size_t>(n) + 1, format, value);
+    }
+  }
+  Trim(out, static_cast<std::size_t>(n), dropPoint);
+  return out;
+}
+
+}  // namespace
+}  // namespace qv::text
+
+const char* QvWriteDouble(const char* format, double value, bool dropPoint) {
+  return qv::text::Write(qv::text::g_doubleText, format, value, dropPoint);
+}
+
+const char* QvWriteFloat(const char* format, float value, bool dropPoint) {
+  return qv::text::Write(qv::text::g_floatText, format, value, dropPoint);
+}
+
+const char* QvWrite(double value) {
+  return QvWriteDouble("%.3f", value, true);
+}
+
+const char* QvWrite(float value) {
+  return QvWriteFloat("%.3f", value, true);
+}
