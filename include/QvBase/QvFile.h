@@ -20,7 +20,7 @@
 
 #include <QvBase/QvExport.h>
 #include <QvBase/QvNamedObj.h>
-#include <string>  // PENDING-STR
+#include <QvBase/QvStdString.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -110,7 +110,7 @@ class QV_BASE_API QvFile : public QvNamedObj {
 
   ErrorEnum m_Error;
   char m_Data[kBufferSize];
-  std::string m_Separator;  // PENDING-STR
+  QvStdString m_Separator;
   std::FILE* m_pFile;
 
   // Where the word scan continues in m_Data; -1 once it has ended.

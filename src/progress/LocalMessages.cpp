@@ -1,0 +1,139 @@
+#include "progress/LocalMessages.h"
+
+#include <cstring>
+
+namespace qv {
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+bool IsLeadingJunk(char c) {
+  return c == ' ' || c == '"' || c == ',' || c == '\t';
+}
+
+bool IsTrailingJunk(char c) {
+  return c == ' ' || c == '"' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The message is what follows the key in its piece, trimmed at both ends.
+void TakeMessage(const char* begin, const char* end, std::string* text) {
+  while (begin < end && IsLeadingJunk(*begin)) ++begin;
+  while (end > begin && IsTrailingJunk(end[-1])) --end;
+  text->assign(begin, static_cast<std::size_t>(end - begin));
+}
+
+// First position at or after from where key[0, len) starts and ends
+// within buf[0, end); kNone if there is none.
+std::size_t Find(const char* buf, std::size_t from, std::size_t end,
+                 const char* key, std::size_t len) {
+  if (len == 0) return from < end ? from : kNone;
+  while (from + len <= end) {
+    const void* hit = std::memchr(buf + from, key[0], end - from - len + 1);
+    if (hit == nullptr) return kNone;
+    const std::size_t pos =
+        static_cast<std::size_t>(static_cast<const char*>(hit) - buf);
+    if (std::memcmp(buf + pos + 1, key + 1, len - 1) == 0) return pos;
+    from = pos + 1;
+  }
+  return kNone;
+}
+
+// Searches buf[0, end), which begins at a piece start and holds whole
+// pieces only, for the first occurrence of key that a line-by-line search
+// would see: inside one piece and before any zero byte of that piece.
+bool SearchPieces(const char* buf, std::size_t end, const char* key,
+                  std::size_t len, std::string* text) {
+  std::size_t lineStart = 0;  // start of the line that holds `seen`
+  std::size_t seen = 0;       // newlines before here are accounted for
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t m = Find(buf, from, end, key, len);
+    if (m == kNone) return false;
+    while (const void* nl = std::memchr(buf + seen, '\n', m - seen)) {
+      seen = static_cast<std::size_t>(static_cast<const char*>(nl) - buf) + 1;
+      lineStart = seen;
+    }
+    seen = m;
+    const std::size_t pieceStart =
+        lineStart + (m - lineStart) / kMessagePiece * kMessagePiece;
+    const std::size_t limit =
+        pieceStart + kMessagePiece < end ? pieceStart + kMessagePiece : end;
+    const bool inPiece = m + len <= pieceStart + kMessagePiece;
+    const bool beforeZero =
+        std::memchr(buf + pieceStart, '\0', m - pieceStart) == nullptr;
+    if (!inPiece || !beforeZero) {
+      // No later occurrence in this piece can be seen either: go on with
+      // the next piece.
+      const void* nl = std::memchr(buf + m, '\n', limit - m);
+      from =
+          nl != nullptr
+              ? static_cast<std::size_t>(static_cast<const char*>(nl) - buf) + 1
+              : pieceStart + kMessagePiece;
+      continue;
+    }
+    const std::size_t valueStart = m + len;
+    std::size_t pieceEnd = limit;
+    if (len > 0 && key[len - 1] == '\n') {
+      pieceEnd = valueStart;
+    } else if (const void* nl =
+                   std::memchr(buf + valueStart, '\n', limit - valueStart)) {
+      pieceEnd =
+          static_cast<std::size_t>(static_cast<const char*>(nl) - buf) + 1;
+    }
+    if (const void* zero =
+            std::memchr(buf + valueStart, '\0', pieceEnd - valueStart))
+      pieceEnd = static_cast<std::size_t>(static_cast<const char*>(zero) - buf);
+    TakeMessage(buf + valueStart, buf + pieceEnd, text);
+    return true;
+  }
+}
+
+}  // namespace
+
+bool FindLocalMessageByLines(std::FILE* stream, const char* key,
+                             std::string* text) {
+  std::rewind(stream);
+  char piece[kMessagePiece + 1];
+  while (std::fgets(piece, sizeof piece, stream) != nullptr) {
+    const char* match = std::strstr(piece, key);
+    if (match == nullptr) continue;
+    const char* value = match + std::strlen(key);
+    TakeMessage(value, value + std::strlen(value), text);
+    return true;
+  }
+  return false;
+}
+
+bool FindLocalMessage(std::FILE* stream, char* scratch, const char* key,
+                      std::string* text) {
+  if (scratch == nullptr) return FindLocalMessageByLines(stream, key, text);
+  std::rewind(stream);
+  // A key longer than a piece, or with a newline before its end, fits in
+  // no piece.
+  const std::size_t len = std::strlen(key);
+  if (len > kMessagePiece) return false;
+  const void* nl = std::memchr(key, '\n', len);
+  if (nl != nullptr && nl != key + len - 1) return false;
+
+  // Large reads, searched whole. The area always starts at a piece start;
+  // an unfinished piece at its end is carried to the next read.
+  std::size_t carried = 0;
+  for (;;) {
+    const std::size_t want = kMessageReadSize - carried;
+    const std::size_t got = std::fread(scratch + carried, 1, want, stream);
+    const std::size_t total = carried + got;
+    const bool last = got < want;  // end of file or read error
+    std::size_t end = total;
+    if (!last) {
+      std::size_t lineStart = total;
+      while (lineStart > 0 && scratch[lineStart - 1] != '\n') --lineStart;
+      end = lineStart + (total - lineStart) / kMessagePiece * kMessagePiece;
+    }
+    if (SearchPieces(scratch, end, key, len, text)) return true;
+    if (last) return false;
+    carried = total - end;
+    std::memmove(scratch, scratch + end, carried);
+  }
+}
+
+}  // namespace qv
