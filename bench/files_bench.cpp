@@ -1,7 +1,10 @@
 // Reading a large vertex text by lines and words, beside the plain C
 // library loop that does the same (fgets + strtok_r, with strtod for the
-// numbers).
+// numbers); and looking keys up in a local message file of 10,000 lines,
+// beside a plain rewind + fgets + strstr loop.
 #include <QvBase/QvFile.h>
+#include <QvBase/QvNumberText.h>
+#include <QvBase/QvProgress.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -122,6 +125,86 @@ void BM_FgetsStrtokStrtod(benchmark::State& state) {
                           static_cast<std::int64_t>(kTextBytes));
 }
 BENCHMARK(BM_FgetsStrtokStrtod)->Unit(benchmark::kMillisecond);
+
+void BM_QvFileWordsGetDouble(benchmark::State& state) {
+  QvFile file(VertexText().Path().c_str());
+  double sum = 0;
+  for (auto _ : state) {
+    file.OpenToRead(true);
+    sum = 0;
+    while (file.GetLine() != nullptr) {
+      file.GetFirstWord();  // the "v"
+      while (const char* w = file.GetNextWord()) sum += QvGetDouble(w);
+    }
+    file.Close();
+    benchmark::DoNotOptimize(sum);
+  }
+  if (sum == 0) state.SkipWithError("no numbers read");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(kTextBytes));
+}
+BENCHMARK(BM_QvFileWordsGetDouble)->Unit(benchmark::kMillisecond);
+
+// Lookups. A message file of 10,000 lines such as
+//   MSG_00042,\t"Message number 42: the operation could not finish."
+constexpr int kMessageLines = 10000;
+
+const BenchFile& MessageFile() {
+  static const BenchFile file = [] {
+    BenchFile f("qv-messages");
+    std::FILE* out = std::fopen(f.Path().c_str(), "wb");
+    for (int i = 1; i <= kMessageLines; ++i)
+      std::fprintf(out,
+                   "MSG_%05d,\t\"Message number %d: the operation could "
+                   "not finish.\"\n",
+                   i, i);
+    std::fclose(out);
+    return f;
+  }();
+  return file;
+}
+
+const char* KeyFor(int line) {
+  return line == 2 ? "MSG_00002" : "MSG_09999";
+}
+
+// The plain loop: rewind, then fgets and strstr until the key turns up.
+void BM_FgetsStrstrLookup(benchmark::State& state) {
+  std::FILE* f = std::fopen(MessageFile().Path().c_str(), "r");
+  const char* key = KeyFor(static_cast<int>(state.range(0)));
+  const std::size_t len = std::strlen(key);
+  std::string text;
+  for (auto _ : state) {
+    std::rewind(f);
+    char piece[1024];
+    while (std::fgets(piece, sizeof piece, f) != nullptr) {
+      if (const char* m = std::strstr(piece, key)) {
+        text.assign(m + len);
+        break;
+      }
+    }
+    benchmark::DoNotOptimize(text.data());
+  }
+  std::fclose(f);
+  if (text.empty()) state.SkipWithError("key not found");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_FgetsStrstrLookup)->Arg(2)->Arg(kMessageLines - 1);
+
+void BM_GetLocalMsg(benchmark::State& state) {
+  QvProgress reporter;
+  reporter.OpenLocalMessageFile(MessageFile().Path().c_str());
+  const QvStdString key(KeyFor(static_cast<int>(state.range(0))));
+  QvStdString text;
+  bool found = false;
+  for (auto _ : state) {
+    found = reporter.GetLocalMsg(key, text);
+    benchmark::DoNotOptimize(text.data());
+  }
+  if (!found) state.SkipWithError("key not found");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_GetLocalMsg)->Arg(2)->Arg(kMessageLines - 1);
 
 }  // namespace
 

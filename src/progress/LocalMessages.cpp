@@ -6,6 +6,7 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::size_t kFirstReadSize = 2048;
 
 bool IsLeadingJunk(char c) {
   return c == ' ' || c == '"' || c == ',' || c == '\t';
@@ -49,10 +50,12 @@ bool SearchPieces(const char* buf, std::size_t end, const char* key,
   for (;;) {
     const std::size_t m = Find(buf, from, end, key, len);
     if (m == kNone) return false;
-    while (const void* nl = std::memchr(buf + seen, '\n', m - seen)) {
-      seen = static_cast<std::size_t>(static_cast<const char*>(nl) - buf) + 1;
-      lineStart = seen;
-    }
+    // The last newline before m, looked for backwards: lines are short
+    // next to the distance between candidates, and no byte is looked at
+    // twice.
+    std::size_t back = m;
+    while (back > seen && buf[back - 1] != '\n') --back;
+    if (back > seen) lineStart = back;
     seen = m;
     const std::size_t pieceStart =
         lineStart + (m - lineStart) / kMessagePiece * kMessagePiece;
@@ -117,9 +120,12 @@ bool FindLocalMessage(std::FILE* stream, char* scratch, const char* key,
 
   // Large reads, searched whole. The area always starts at a piece start;
   // an unfinished piece at its end is carried to the next read.
+  // The first read is small, so that keys near the top cost little: it is
+  // served from the stream's own buffer, which a rewind keeps.
   std::size_t carried = 0;
-  for (;;) {
-    const std::size_t want = kMessageReadSize - carried;
+  std::size_t area = kFirstReadSize;
+  for (;; area = kMessageReadSize) {
+    const std::size_t want = area - carried;
     const std::size_t got = std::fread(scratch + carried, 1, want, stream);
     const std::size_t total = carried + got;
     const bool last = got < want;  // end of file or read error
