@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/OpenFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -215,6 +216,7 @@ TEST(QvProgress, CopiesStartWithoutAFileAndEveryStreamClosesOnce) {
   fx.rep.SetTotal(9);
   fx.rep.SetCurrent(4);
   fx.rep.SetMute(true);
+  const int open = qvtest::OpenDescriptors();
   {
     QvProgress copy(fx.rep);
     EXPECT_FALSE(copy.IfLocalMsg());
@@ -225,10 +227,12 @@ TEST(QvProgress, CopiesStartWithoutAFileAndEveryStreamClosesOnce) {
     ASSERT_TRUE(target.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
     target = fx.rep;  // the target's file is closed here
     EXPECT_FALSE(target.IfLocalMsg());
+    EXPECT_EQ(open, qvtest::OpenDescriptors());
     EXPECT_EQ(4, target.Current());
     QvProgress& self = fx.rep;
     self = fx.rep;  // assigning a reporter to itself keeps its file
   }
+  EXPECT_EQ(open, qvtest::OpenDescriptors());
   QvStdString text;
   EXPECT_TRUE(fx.rep.GetLocalMsg(QvStdString("A"), text));
   EXPECT_EQ("first", text);
