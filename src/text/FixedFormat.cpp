@@ -59,7 +59,8 @@ bool ParseFixedSpec(const char* format, FixedSpec* spec) {
   }
   if (*format >= '1' && *format <= '9') {
     s.width = *format++ - '0';
-    if (*format >= '0' && *format <= '9') s.width = s.width * 10 + (*format++ - '0');
+    if (*format >= '0' && *format <= '9')
+      s.width = s.width * 10 + (*format++ - '0');
   }
   if (*format++ != '.') return false;
   if (*format < '0' || *format > '3') return false;

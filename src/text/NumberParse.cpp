@@ -1,11 +1,14 @@
 // Number reading: a scanner recognises the plain decimal forms (optional
-// sign, digits with an optional point, an optional complete exponent) and
-// converts them with std::from_chars, which rounds correctly as the C
-// library does. Every other form - hexadecimal, inf and nan, a dangling
-// exponent, a value out of range - goes to sscanf in the "C" locale.
+// sign, digits with an optional point, an optional complete exponent).
+// Short ones whose digits and power of ten are exact take one rounded
+// multiplication or division; the rest go to std::from_chars, which rounds
+// correctly as the C library does. Every other form - hexadecimal, inf and nan,
+// a dangling exponent, a value out of range - goes to sscanf in the "C" locale.
 #include "text/NumberParse.h"
 
+#include <cfloat>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -48,48 +51,132 @@ class Cursor {
   std::size_t i_ = 0;
 };
 
-// Finds the decimal number at the start of the text. On kValue, [*begin,
-// *end) is the number without a leading '+'.
-Fast ScanDecimal(const char* s, std::size_t n, std::size_t* begin,
-                 std::size_t* end) {
+// A decimal number found at the start of a text: [begin, end) without a
+// leading '+', and its value as digits * 10^exponent when the digits fit.
+struct Decimal {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::uint64_t digits = 0;  // the first 19 significant digits
+  int significant = 0;       // count of significant digits (may pass 19)
+  int exponent = 0;          // meaningful when significant <= 19
+  bool negative = false;
+  bool wideExponent = false;  // the written exponent has over 5 digits
+};
+
+// Reads digits into the mantissa; `fraction` digits lower the exponent.
+void TakeDigits(Cursor& c, Decimal* d, bool fraction) {
+  while (IsDigit(c.Peek())) {
+    const unsigned digit = static_cast<unsigned>(c.Peek() - '0');
+    if (d->significant > 0 || digit != 0) {
+      if (++d->significant <= 19) {
+        d->digits = d->digits * 10 + digit;
+        if (fraction) --d->exponent;
+      } else if (!fraction) {
+        ++d->exponent;
+      }
+    } else if (fraction) {
+      --d->exponent;  // a leading zero behind the point
+    }
+    c.Skip();
+  }
+}
+
+// Finds the decimal number at the start of the text.
+Fast ScanDecimal(const char* s, std::size_t n, Decimal* d) {
   Cursor c(s, n);
   while (IsCSpace(c.Peek())) c.Skip();
   const char first = c.Peek();
   if (first == '+') c.Skip();
-  *begin = c.Index();
-  if (first == '-') c.Skip();
+  d->begin = c.Index();
+  d->negative = first == '-';
+  if (d->negative) c.Skip();
   const char lead = c.Peek();
   if (!IsDigit(lead) && lead != '.') {
-    const bool special = lead == 'i' || lead == 'I' || lead == 'n' ||
-                         lead == 'N';
+    const bool special =
+        lead == 'i' || lead == 'I' || lead == 'n' || lead == 'N';
     return special ? Fast::kUnsure : Fast::kNoNumber;
   }
   if (lead == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
     return Fast::kUnsure;
-  std::size_t digits = c.SkipDigits();
+  const std::size_t mantissaStart = c.Index();
+  TakeDigits(c, d, false);
+  std::size_t digitCount = c.Index() - mantissaStart;
   if (c.Peek() == '.') {
     c.Skip();
-    digits += c.SkipDigits();
+    const std::size_t from = c.Index();
+    TakeDigits(c, d, true);
+    digitCount += c.Index() - from;
   }
-  if (digits == 0) return Fast::kUnsure;
+  if (digitCount == 0) return Fast::kUnsure;
   if (c.Peek() == 'e' || c.Peek() == 'E') {
-    const std::size_t sign = (c.Peek(1) == '+' || c.Peek(1) == '-') ? 1 : 0;
-    if (!IsDigit(c.Peek(1 + sign))) return Fast::kUnsure;
-    c.Skip(1 + sign);
-    c.SkipDigits();
+    const char sign = c.Peek(1);
+    const std::size_t skip = (sign == '+' || sign == '-') ? 2 : 1;
+    if (!IsDigit(c.Peek(skip))) return Fast::kUnsure;
+    c.Skip(skip);
+    const std::size_t from = c.Index();
+    int e = 0;
+    while (IsDigit(c.Peek())) {
+      if (c.Index() - from < 6) e = e * 10 + (c.Peek() - '0');
+      c.Skip();
+    }
+    d->wideExponent = c.Index() - from > 5;
+    d->exponent += sign == '-' ? -e : e;
   }
-  *end = c.Index();
+  d->end = c.Index();
   return Fast::kValue;
+}
+
+// Exact powers of ten as doubles and floats.
+constexpr double kPow10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr float kPow10F[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                             1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// A value whose digits and power of ten are both exact in the type is
+// correctly rounded by one multiplication or division (the floating-point
+// operation rounds once). Needs arithmetic in the type's own precision.
+bool ExactValue(const Decimal& d, double* out) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  if (d.significant > 19 || d.wideExponent) return false;
+  if (d.digits > (std::uint64_t{1} << 53)) return false;
+  if (d.exponent < -22 || d.exponent > 22) return false;
+  double v = static_cast<double>(d.digits);
+  v = d.exponent < 0 ? v / kPow10D[-d.exponent] : v * kPow10D[d.exponent];
+  *out = d.negative ? -v : v;
+  return true;
+#else
+  (void)d;
+  (void)out;
+  return false;
+#endif
+}
+
+bool ExactValue(const Decimal& d, float* out) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  if (d.significant > 19 || d.wideExponent) return false;
+  if (d.digits > (std::uint64_t{1} << 24)) return false;
+  if (d.exponent < -10 || d.exponent > 10) return false;
+  float v = static_cast<float>(d.digits);
+  v = d.exponent < 0 ? v / kPow10F[-d.exponent] : v * kPow10F[d.exponent];
+  *out = d.negative ? -v : v;
+  return true;
+#else
+  (void)d;
+  (void)out;
+  return false;
+#endif
 }
 
 template <typename T>
 Fast FastRead(const char* s, std::size_t n, T* value) {
-  std::size_t begin = 0, end = 0;
-  const Fast kind = ScanDecimal(s, n, &begin, &end);
+  Decimal d;
+  const Fast kind = ScanDecimal(s, n, &d);
   if (kind != Fast::kValue) return kind;
+  if (ExactValue(d, value)) return Fast::kValue;
   T v{};
-  const auto r = std::from_chars(s + begin, s + end, v);
-  if (r.ec != std::errc() || r.ptr != s + end) return Fast::kUnsure;
+  const auto r = std::from_chars(s + d.begin, s + d.end, v);
+  if (r.ec != std::errc() || r.ptr != s + d.end) return Fast::kUnsure;
   *value = v;
   return Fast::kValue;
 }

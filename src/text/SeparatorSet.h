@@ -5,17 +5,44 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+
+// Eight bytes are tested at once where the loaded word's lowest byte is the
+// first in memory and the compiler counts trailing zeros.
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && \
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define QV_TEXT_WORD_AT_A_TIME 1
+#endif
 
 namespace qv::text {
 
 class SeparatorSet {
  public:
-  explicit SeparatorSet(const std::string& chars) {
-    for (char c : chars) Add(c);
-  }
+  explicit SeparatorSet(const std::string& chars)
+      : SeparatorSet(chars.data(), chars.size()) {}
   SeparatorSet(const char* chars, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) Add(chars[i]);
+    // Built in registers: sets are made once per scan call, and updates
+    // through memory would stall on each other.
+    std::uint64_t b0 = 0, b1 = 0, b2 = 0, b3 = 0;
+    unsigned highest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto u = static_cast<unsigned char>(chars[i]);
+      const std::uint64_t bit = std::uint64_t{1} << (u & 63);
+      const unsigned quarter = u >> 6;
+      b0 |= quarter == 0 ? bit : 0;
+      b1 |= quarter == 1 ? bit : 0;
+      b2 |= quarter == 2 ? bit : 0;
+      b3 |= quarter == 3 ? bit : 0;
+      highest = u > highest ? u : highest;
+    }
+    bits_[0] = b0;
+    bits_[1] = b1;
+    bits_[2] = b2;
+    bits_[3] = b3;
+    // The eight-at-a-time test needs every separator below a bound of at
+    // most 128.
+    bound_ = n > 0 && highest < 128 ? highest + 1 : 0;
   }
 
   /// The white-space set " \t\n\r".
@@ -30,17 +57,45 @@ class SeparatorSet {
   /// `isSep` false, is not) a separator; `n` when there is none.
   std::size_t Find(const char* s, std::size_t from, std::size_t n,
                    bool isSep) const {
-    while (from < n && Has(s[from]) != isSep) ++from;
+    if (isSep) return FindSeparator(s, from, n);
+    while (from < n && Has(s[from])) ++from;
+    return from;
+  }
+
+  /// Index of the first separator at or after `from`, or `n`. When every
+  /// separator is a low byte (white space, commas) eight characters at a
+  /// time are tested for a byte below the bound, and only a candidate so
+  /// found is looked up in the map.
+  std::size_t FindSeparator(const char* s, std::size_t from,
+                            std::size_t n) const {
+#if defined(QV_TEXT_WORD_AT_A_TIME)
+    if (bound_ != 0) {
+      constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+      constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+      const std::uint64_t below = kOnes * bound_;
+      while (from + 8 <= n) {
+        std::uint64_t x;
+        std::memcpy(&x, s + from, sizeof x);
+        // The lowest flagged byte is the first one below the bound.
+        const std::uint64_t low = (x - below) & ~x & kHigh;
+        if (low == 0) {
+          from += 8;
+          continue;
+        }
+        const std::size_t at =
+            from + static_cast<std::size_t>(__builtin_ctzll(low) >> 3);
+        if (Has(s[at])) return at;
+        from = at + 1;
+      }
+    }
+#endif
+    while (from < n && !Has(s[from])) ++from;
     return from;
   }
 
  private:
-  void Add(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    bits_[u >> 6] |= std::uint64_t{1} << (u & 63);
-  }
-
-  std::uint64_t bits_[4] = {0, 0, 0, 0};
+  std::uint64_t bits_[4];
+  unsigned bound_ = 0;  // 0: test one byte at a time
 };
 
 /// Bounds of a word found by ScanWord: [begin, end) and where the scan
@@ -53,8 +108,20 @@ struct WordSpan {
 
 /// The word scan behind GetWord: the next run of non-separators at or after
 /// `pos`. False when `pos` is negative or only separators remain.
-bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
-              WordSpan* span);
+inline bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
+                     WordSpan* span) {
+  if (pos < 0) return false;
+  const std::size_t n = text.size();
+  const char* s = text.data();
+  const std::size_t begin =
+      seps.Find(s, static_cast<std::size_t>(pos), n, false);
+  if (begin >= n) return false;
+  const std::size_t end = seps.FindSeparator(s, begin + 1, n);
+  span->begin = begin;
+  span->end = end;
+  span->next = end >= n ? -1 : static_cast<int>(end);
+  return true;
+}
 
 }  // namespace qv::text
 

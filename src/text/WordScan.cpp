@@ -4,25 +4,6 @@
 
 #include "text/SeparatorSet.h"
 
-namespace qv::text {
-
-bool ScanWord(const std::string& text, int pos, const SeparatorSet& seps,
-              WordSpan* span) {
-  if (pos < 0) return false;
-  const std::size_t n = text.size();
-  const char* s = text.data();
-  const std::size_t begin =
-      seps.Find(s, static_cast<std::size_t>(pos), n, false);
-  if (begin >= n) return false;
-  const std::size_t end = seps.Find(s, begin + 1, n, true);
-  span->begin = begin;
-  span->end = end;
-  span->next = end >= n ? -1 : static_cast<int>(end);
-  return true;
-}
-
-}  // namespace qv::text
-
 using qv::text::SeparatorSet;
 using qv::text::WordSpan;
 
@@ -31,7 +12,14 @@ bool QvStdString::GetWord(int& pos, QvStdString& word,
   WordSpan span;
   if (!qv::text::ScanWord(*this, pos, SeparatorSet(separators), &span))
     return false;
-  word.assign(data() + span.begin, span.end - span.begin);
+  const std::size_t len = span.end - span.begin;
+  if (&word == this) {
+    word.assign(data() + span.begin, len);
+  } else {
+    // Cheaper than assign, which must allow for a source inside `word`.
+    word.clear();
+    word.append(data() + span.begin, len);
+  }
   pos = span.next;
   return true;
 }

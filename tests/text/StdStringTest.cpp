@@ -64,8 +64,8 @@ TEST(QvStdString, Erase) {
   struct Case {
     unsigned pos, count;
     const char* want;
-  } cases[] = {{3, 10, "abc"}, {6, 1, "abcdef"}, {100, 1, "abcdef"},
-               {0, 0, "abcdef"}, {1, 2, "adef"},  {0, 100, ""},
+  } cases[] = {{3, 10, "abc"},           {6, 1, "abcdef"}, {100, 1, "abcdef"},
+               {0, 0, "abcdef"},         {1, 2, "adef"},   {0, 100, ""},
                {5, 0xffffffffu, "abcde"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pos << "," << c.count);
@@ -84,13 +84,12 @@ TEST(QvStdString, DelTrailingZeroAndWhite) {
     const char* in;
     bool drop;
     const char* want;
-  } zeros[] = {{"2.500", true, "2.5"}, {"2.000", true, "2"},
-               {"10.0", true, "10"},   {"0.000", true, "0"},
-               {"", true, ""},         {"0", true, "0"},
-               {"000", true, "000"},   {"12.", true, "12"},
-               {"2.000", false, "2."}, {"1.2500", false, "1.25"},
-               {"100", true, "1"},     {".", true, ""},
-               {"0.", true, "0"}};
+  } zeros[] = {
+      {"2.500", true, "2.5"},    {"2.000", true, "2"}, {"10.0", true, "10"},
+      {"0.000", true, "0"},      {"", true, ""},       {"0", true, "0"},
+      {"000", true, "000"},      {"12.", true, "12"},  {"2.000", false, "2."},
+      {"1.2500", false, "1.25"}, {"100", true, "1"},   {".", true, ""},
+      {"0.", true, "0"}};
   for (const Case& c : zeros) {
     SCOPED_TRACE(c.in);
     QvStdString s;
@@ -99,8 +98,8 @@ TEST(QvStdString, DelTrailingZeroAndWhite) {
     EXPECT_EQ(c.want, s);
   }
   const char* white[][2] = {{"a \t\r\n \n", "a"}, {"a b", "a b"},
-                            {"   ", "   "},        {"", ""},
-                            {"a\f\v", "a\f\v"},  {" a ", " a"}};
+                            {"   ", "   "},       {"", ""},
+                            {"a\f\v", "a\f\v"},   {" a ", " a"}};
   for (auto& c : white) {
     SCOPED_TRACE(c[0]);
     QvStdString s;
