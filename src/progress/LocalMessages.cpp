@@ -1,5 +1,6 @@
 #include "progress/LocalMessages.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace qv {
@@ -24,18 +25,40 @@ void TakeMessage(const char* begin, const char* end, std::string* text) {
 }
 
 // First position at or after from where key[0, len) starts and ends
-// within buf[0, end); kNone if there is none.
+// within buf[0, end); kNone if there is none. Eight starting positions are
+// tested at a time for the key's first and last byte, with word
+// arithmetic that works the same on every byte order; the few positions
+// that pass are compared in full.
 std::size_t Find(const char* buf, std::size_t from, std::size_t end,
                  const char* key, std::size_t len) {
   if (len == 0) return from < end ? from : kNone;
-  while (from + len <= end) {
-    const void* hit = std::memchr(buf + from, key[0], end - from - len + 1);
-    if (hit == nullptr) return kNone;
-    const std::size_t pos =
-        static_cast<std::size_t>(static_cast<const char*>(hit) - buf);
-    if (std::memcmp(buf + pos + 1, key + 1, len - 1) == 0) return pos;
-    from = pos + 1;
+  if (from + len > end) return kNone;
+  const std::size_t stop = end - len + 1;  // one past the last start
+  const unsigned char first = static_cast<unsigned char>(key[0]);
+  const unsigned char lastByte = static_cast<unsigned char>(key[len - 1]);
+  const auto matchesAt = [&](std::size_t pos) {
+    return static_cast<unsigned char>(buf[pos]) == first &&
+           static_cast<unsigned char>(buf[pos + len - 1]) == lastByte &&
+           std::memcmp(buf + pos + 1, key + 1, len - 1) == 0;
+  };
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  const std::uint64_t firstWord = kOnes * first;
+  const std::uint64_t lastWord = kOnes * lastByte;
+  std::size_t pos = from;
+  for (; pos + 8 <= stop; pos += 8) {
+    std::uint64_t head, tail;
+    std::memcpy(&head, buf + pos, 8);
+    std::memcpy(&tail, buf + pos + len - 1, 8);
+    // A zero byte marks a position where both bytes match; the test below
+    // finds every zero byte (and, rarely, a byte that is not one).
+    const std::uint64_t v = (head ^ firstWord) | (tail ^ lastWord);
+    if (((v - kOnes) & ~v & kHighs) == 0) continue;
+    for (std::size_t k = 0; k < 8; ++k)
+      if (matchesAt(pos + k)) return pos + k;
   }
+  for (; pos < stop; ++pos)
+    if (matchesAt(pos)) return pos;
   return kNone;
 }
 
