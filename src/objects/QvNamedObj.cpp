@@ -15,9 +15,13 @@ QvNamedObj& QvNamedObj::operator=(const QvNamedObj& other) {
   return *this;
 }
 
-void QvNamedObj::Copy(const QvNamedObj& other) { *this = other; }
+void QvNamedObj::Copy(const QvNamedObj& other) {
+  *this = other;
+}
 
-QvNamedObj QvNamedObj::Clone() { return QvNamedObj(*this); }
+QvNamedObj QvNamedObj::Clone() {
+  return QvNamedObj(*this);
+}
 
 void QvNamedObj::SetName(const char* name) {
   // A text inside our own name would be destroyed by emptying the name
@@ -33,6 +37,10 @@ void QvNamedObj::SetName(const std::string& name) {
   if (&name != &m_Name) m_Name = name;
 }
 
-const char* QvNamedObj::GetName() const { return m_Name.c_str(); }
+const char* QvNamedObj::GetName() const {
+  return m_Name.c_str();
+}
 
-const std::string& QvNamedObj::Name() const { return m_Name; }
+const std::string& QvNamedObj::Name() const {
+  return m_Name;
+}
