@@ -215,17 +215,6 @@ TEST(QvFile, StringsIgnoreTheSeparatorSetAndComeInPieces) {
   EXPECT_STREQ(" of it\n", fx.file.Data());
 }
 
-TEST(QvFile, ClosedFilesReadNothing) {
-  ReadFixture fx("a b\n");
-  fx.file.Close();
-  fx.file.Close();
-  using Read = const char* (QvFile::*)();
-  for (Read read : {&QvFile::GetLine, &QvFile::GetDataLine, &QvFile::GetString,
-                    &QvFile::GetNextString, &QvFile::GetFirstWord,
-                    &QvFile::GetRemainString})
-    EXPECT_EQ(nullptr, (fx.file.*read)());
-}
-
 TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
   ReadFixture fx("l1 w\nl2\n");
   EXPECT_STREQ("l1 w\n", fx.file.GetLine());
@@ -234,8 +223,12 @@ TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
     QvFile copy(fx.file);
     EXPECT_FALSE(copy.IsOpen());
     EXPECT_STREQ(fx.file.GetName(), copy.GetName());
-    EXPECT_EQ(nullptr, copy.GetLine());
     EXPECT_STREQ("l1 w\n", copy.Data());
+    // A closed file reads nothing.
+    using Read = const char* (QvFile::*)();
+    for (Read read : {&QvFile::GetLine, &QvFile::GetDataLine,
+                      &QvFile::GetString, &QvFile::GetNextString})
+      EXPECT_EQ(nullptr, (copy.*read)());
 
     QvFile target(fx.dir.File("in.txt").c_str());
     ASSERT_TRUE(target.OpenToRead(true));

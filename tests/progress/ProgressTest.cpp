@@ -22,17 +22,22 @@ class Recorder : public QvProgress {
   void ShowMessage(const QvStdString& key, const char* format, ...) override {
     std::va_list args;
     va_start(args, format);
-    QvStdString text;
-    ComposeMessage(text, key, format, args);
+    Keep(false, key, format, args);
     va_end(args);
-    texts.push_back(text);
   }
   void SendError(const QvStdString& key, const char* format, ...) override {
     std::va_list args;
     va_start(args, format);
-    QvStdString text;
-    ComposeDetails(text, key, format, args);
+    Keep(true, key, format, args);
     va_end(args);
+  }
+  void Keep(bool details, const QvStdString& key, const char* format,
+            std::va_list args) {
+    QvStdString text;
+    if (details)
+      ComposeDetails(text, key, format, args);
+    else
+      ComposeMessage(text, key, format, args);
     texts.push_back(text);
   }
   long Position() { return std::ftell(pLocalMsgFile()); }
@@ -51,29 +56,28 @@ struct Fixture {
 
 TEST(QvProgress, CountersKeepCurrentWithinTotal) {
   QvProgress p;
-  EXPECT_EQ(0, p.Total());
+  const auto expect = [&p](int total, int current) {
+    EXPECT_EQ(total, p.Total());
+    EXPECT_EQ(current, p.Current());
+  };
+  expect(0, 0);
   p.SetTotal(10);
   p.SetCurrent(4);
   p.SetTotal(-1);
   p.SetCurrent(-5);
   p.Increment(0);
   p.Increment(-3);
-  EXPECT_EQ(10, p.Total());
-  EXPECT_EQ(4, p.Current());
+  expect(10, 4);
   p.SetCurrent(12);
-  EXPECT_EQ(12, p.Total());
-  EXPECT_EQ(12, p.Current());
+  expect(12, 12);
   p.SetTotal(5);
-  EXPECT_EQ(0, p.Current());
   p.Increment(7);
-  EXPECT_EQ(7, p.Total());
-  p.Increment(2147483647);  // no overflow: stops at the largest count
-  EXPECT_EQ(2147483647, p.Current());
-  EXPECT_EQ(2147483647, p.Total());
+  expect(7, 7);
+  p.Increment(2147483647);  // stops at the largest count, no overflow
+  expect(2147483647, 2147483647);
   p.SetMute(true);
   p.Clear();
-  EXPECT_EQ(0, p.Total());
-  EXPECT_EQ(0, p.Current());
+  expect(0, 0);
   EXPECT_TRUE(p.IfMute());
 }
 
