@@ -7,7 +7,7 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-constexpr std::size_t kFirstReadSize = 2048;
+constexpr std::size_t kFirstReadSize = 512;
 
 bool IsLeadingJunk(char c) {
   return c == ' ' || c == '"' || c == ',' || c == '\t';
