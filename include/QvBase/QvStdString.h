@@ -24,10 +24,13 @@
 
 #include <string>
 
+// Lets the compiler check printf-style formats against their arguments.
+#ifndef QV_PRINTF_LIKE
 #if defined(__GNUC__)
 #define QV_PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define QV_PRINTF_LIKE(fmt, args)
+#endif
 #endif
 
 class QV_BASE_API QvStdString : public std::string {
@@ -41,8 +44,12 @@ class QV_BASE_API QvStdString : public std::string {
   QvStdString(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   QvStdString(const std::string& text) : std::string(text) {}
   QvStdString(const QvStdString& other) = default;
+  QvStdString(QvStdString&& other) noexcept = default;
   ~QvStdString() = default;
+  /// Copies the other text; assigning an object to itself changes nothing.
+  /// Note that `s = "text"` goes through the formatting constructor.
   QvStdString& operator=(const QvStdString& other) = default;
+  QvStdString& operator=(QvStdString&& other) noexcept = default;
 
   // ---- Changing the text ----
 

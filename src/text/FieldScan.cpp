@@ -19,7 +19,7 @@ bool QvStdString::GetCSWord(int& pos, QvStdString& word,
                             const QvStdString& separators) const {
   using qv::text::g_leadingSeparator;
   if (pos < 0) return false;
-  const qv::text::SeparatorSet seps(separators);
+  const qv::text::SeparatorSet seps = qv::text::SeparatorSet::Of(separators);
   const char* s = data();
   const std::size_t n = size();
   if (pos == 0) g_leadingSeparator = n > 0 && seps.Has(s[0]);
@@ -44,14 +44,15 @@ bool QvStdString::GetCSWord(int& pos, QvStdString& word,
     const std::size_t close = find('"', start);
     end = close == npos ? n : close;
   }
-  word.assign(s + start, end - start);
-  if (end >= n) {
-    pos = -1;
-  } else if (!quoted) {
-    pos = static_cast<int>(end);
-  } else {
-    const std::size_t next = seps.Find(s, end + 1, n, true);
-    pos = next >= n ? -1 : static_cast<int>(next);
+  int next = -1;
+  if (end < n && !quoted) {
+    next = static_cast<int>(end);
+  } else if (end < n) {
+    const std::size_t sep = seps.Find(s, end + 1, n, true);
+    next = sep >= n ? -1 : static_cast<int>(sep);
   }
+  // `word` may be this very string: the position is worked out first.
+  word.assign(s + start, end - start);
+  pos = next;
   return true;
 }

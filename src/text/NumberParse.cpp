@@ -63,66 +63,81 @@ struct Decimal {
   bool wideExponent = false;  // the written exponent has over 5 digits
 };
 
-// Reads digits into the mantissa; `fraction` digits lower the exponent.
-void TakeDigits(Cursor& c, Decimal* d, bool fraction) {
-  while (IsDigit(c.Peek())) {
-    const unsigned digit = static_cast<unsigned>(c.Peek() - '0');
-    if (d->significant > 0 || digit != 0) {
-      if (++d->significant <= 19) {
-        d->digits = d->digits * 10 + digit;
-        if (fraction) --d->exponent;
-      } else if (!fraction) {
-        ++d->exponent;
-      }
-    } else if (fraction) {
-      --d->exponent;  // a leading zero behind the point
-    }
-    c.Skip();
-  }
-}
-
-// Finds the decimal number at the start of the text.
+// Finds the decimal number at the start of the text. Past the leading
+// white space the scan reads up to the first character that cannot
+// continue a number, which comes at s[n] at the latest (see the header).
 Fast ScanDecimal(const char* s, std::size_t n, Decimal* d) {
-  Cursor c(s, n);
-  while (IsCSpace(c.Peek())) c.Skip();
-  const char first = c.Peek();
-  if (first == '+') c.Skip();
-  d->begin = c.Index();
+  const char* p = s;
+  if (n == kUntilNul) {
+    while (IsCSpace(*p)) ++p;
+  } else {
+    const char* const end = s + n;
+    while (p < end && IsCSpace(*p)) ++p;
+    if (p == end) return Fast::kNoNumber;
+  }
+  const char first = *p;
+  if (first == '+') ++p;
+  d->begin = static_cast<std::size_t>(p - s);
   d->negative = first == '-';
-  if (d->negative) c.Skip();
-  const char lead = c.Peek();
+  if (d->negative) ++p;
+  const char lead = *p;
   if (!IsDigit(lead) && lead != '.') {
     const bool special =
         lead == 'i' || lead == 'I' || lead == 'n' || lead == 'N';
     return special ? Fast::kUnsure : Fast::kNoNumber;
   }
-  if (lead == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
-    return Fast::kUnsure;
-  const std::size_t mantissaStart = c.Index();
-  TakeDigits(c, d, false);
-  std::size_t digitCount = c.Index() - mantissaStart;
-  if (c.Peek() == '.') {
-    c.Skip();
-    const std::size_t from = c.Index();
-    TakeDigits(c, d, true);
-    digitCount += c.Index() - from;
+  if (lead == '0' && (p[1] == 'x' || p[1] == 'X')) return Fast::kUnsure;
+
+  const char* const mantissa = p;
+  while (*p == '0') ++p;
+  std::uint64_t digits = 0;
+  const char* const firstSignificant = p;
+  while (IsDigit(*p)) {
+    digits = digits * 10 + static_cast<unsigned>(*p - '0');
+    ++p;
   }
-  if (digitCount == 0) return Fast::kUnsure;
-  if (c.Peek() == 'e' || c.Peek() == 'E') {
-    const char sign = c.Peek(1);
-    const std::size_t skip = (sign == '+' || sign == '-') ? 2 : 1;
-    if (!IsDigit(c.Peek(skip))) return Fast::kUnsure;
-    c.Skip(skip);
-    const std::size_t from = c.Index();
-    int e = 0;
-    while (IsDigit(c.Peek())) {
-      if (c.Index() - from < 6) e = e * 10 + (c.Peek() - '0');
-      c.Skip();
+  int significant = static_cast<int>(p - firstSignificant);
+  int exponent = 0;
+  bool anyDigit = p != mantissa;
+  if (*p == '.') {
+    ++p;
+    if (significant == 0) {
+      const char* const zeros = p;
+      while (*p == '0') ++p;
+      exponent -= static_cast<int>(p - zeros);
+      anyDigit = anyDigit || p != zeros;
     }
-    d->wideExponent = c.Index() - from > 5;
-    d->exponent += sign == '-' ? -e : e;
+    const char* const fraction = p;
+    while (IsDigit(*p)) {
+      digits = digits * 10 + static_cast<unsigned>(*p - '0');
+      ++p;
+    }
+    const int taken = static_cast<int>(p - fraction);
+    significant += taken;
+    exponent -= taken;
+    anyDigit = anyDigit || taken > 0;
   }
-  d->end = c.Index();
+  if (!anyDigit) return Fast::kUnsure;
+  if (*p == 'e' || *p == 'E') {
+    const char sign = p[1];
+    const int skip = (sign == '+' || sign == '-') ? 2 : 1;
+    if (!IsDigit(p[skip])) return Fast::kUnsure;
+    p += skip;
+    const char* const from = p;
+    int e = 0;
+    while (IsDigit(*p)) {
+      if (p - from < 6) e = e * 10 + (*p - '0');
+      ++p;
+    }
+    d->wideExponent = p - from > 5;
+    exponent += sign == '-' ? -e : e;
+  }
+  // Past 19 significant digits `digits` has wrapped; the exact path is
+  // then not taken.
+  d->digits = digits;
+  d->significant = significant;
+  d->exponent = exponent;
+  d->end = static_cast<std::size_t>(p - s);
   return Fast::kValue;
 }
 

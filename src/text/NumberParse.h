@@ -12,7 +12,9 @@ constexpr std::size_t kUntilNul = static_cast<std::size_t>(-1);
 
 /// Converts the text s[0, n) (or up to its first zero byte, whichever comes
 /// first) as sscanf would convert the zero-terminated copy of it. True when
-/// a value was converted; `value` is written only then.
+/// a value was converted; `value` is written only then. For a bounded text
+/// the character s[n] must exist and be one that cannot continue a number
+/// (white space or a zero byte): words cut from a string are such texts.
 bool ReadDouble(const char* s, std::size_t n, double* value);
 bool ReadFloat(const char* s, std::size_t n, float* value);
 bool ReadInt(const char* s, std::size_t n, int* value);

@@ -21,7 +21,7 @@ class SeparatorSet {
  public:
   explicit SeparatorSet(const std::string& chars)
       : SeparatorSet(chars.data(), chars.size()) {}
-  SeparatorSet(const char* chars, std::size_t n) {
+  constexpr SeparatorSet(const char* chars, std::size_t n) {
     // Built in registers: sets are made once per scan call, and updates
     // through memory would stall on each other.
     std::uint64_t b0 = 0, b1 = 0, b2 = 0, b3 = 0;
@@ -46,7 +46,10 @@ class SeparatorSet {
   }
 
   /// The white-space set " \t\n\r".
-  static SeparatorSet White() { return SeparatorSet(" \t\n\r", 4); }
+  static SeparatorSet White();
+  /// The set of the characters of `chars`; the white-space set, the usual
+  /// one, is recognised and taken ready-made.
+  static SeparatorSet Of(const std::string& chars);
 
   bool Has(char c) const {
     const auto u = static_cast<unsigned char>(c);
@@ -94,9 +97,21 @@ class SeparatorSet {
   }
 
  private:
-  std::uint64_t bits_[4];
+  std::uint64_t bits_[4] = {0, 0, 0, 0};
   unsigned bound_ = 0;  // 0: test one byte at a time
 };
+
+inline constexpr SeparatorSet kWhiteSet(" \t\n\r", 4);
+
+inline SeparatorSet SeparatorSet::White() {
+  return kWhiteSet;
+}
+
+inline SeparatorSet SeparatorSet::Of(const std::string& chars) {
+  if (chars.size() == 4 && std::memcmp(chars.data(), " \t\n\r", 4) == 0)
+    return kWhiteSet;
+  return SeparatorSet(chars);
+}
 
 /// Bounds of a word found by ScanWord: [begin, end) and where the scan
 /// position moves to (-1 when the word ends the text).

@@ -10,7 +10,7 @@ using qv::text::WordSpan;
 bool QvStdString::GetWord(int& pos, QvStdString& word,
                           const QvStdString& separators) const {
   WordSpan span;
-  if (!qv::text::ScanWord(*this, pos, SeparatorSet(separators), &span))
+  if (!qv::text::ScanWord(*this, pos, SeparatorSet::Of(separators), &span))
     return false;
   const std::size_t len = span.end - span.begin;
   if (&word == this) {
@@ -62,7 +62,7 @@ int QvStdString::CountWord(const QvStdString& /*unused*/) const {
 bool QvStdString::IfIncludeWord(const QvStdString& word,
                                 const QvStdString& separators) const {
   if (word.empty()) return false;
-  const SeparatorSet seps(separators);
+  const SeparatorSet seps = SeparatorSet::Of(separators);
   size_type from = 0;
   while (true) {
     const size_type at = find(word, from);
@@ -80,7 +80,7 @@ bool QvStdString::IfIncludeWord(const QvStdString& word,
 bool QvStdString::IfFirstWordIs(const QvStdString& word,
                                 const QvStdString& separators) const {
   WordSpan span;
-  if (!qv::text::ScanWord(*this, 0, SeparatorSet(separators), &span))
+  if (!qv::text::ScanWord(*this, 0, SeparatorSet::Of(separators), &span))
     return false;
   return compare(span.begin, span.end - span.begin, word) == 0;
 }

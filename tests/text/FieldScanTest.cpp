@@ -105,3 +105,22 @@ TEST(QvFieldScan, SeparatorsOnlyNeverGoNegativeAndEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The output word may be the scanned string itself.
+TEST(QvFieldScan, WordMayBeTheTextItself) {
+  const QvStdString comma(",");
+  QvStdString s("\"ab,c\"xyz,d");
+  int pos = 0;
+  EXPECT_TRUE(s.GetCSWord(pos, s, comma));
+  EXPECT_EQ("ab,c", s);
+  EXPECT_EQ(9, pos);
+  QvStdString t("  ab  cd");
+  pos = 0;
+  EXPECT_TRUE(t.GetWord(pos, t, QvStdString(" ")));
+  EXPECT_EQ("ab", t);
+  EXPECT_EQ(4, pos);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -110,6 +111,13 @@ TEST(QvNumberRead, Table) {
     EXPECT_EQ(static_cast<float>(c.second), QvGetFloat(c.first));
   }
   EXPECT_TRUE(std::isnan(QvGetDouble("nan")));
+  // Huge words are read whole, without overrunning anything.
+  const std::string many = "0." + std::string(100000, '0') + "15e100001";
+  EXPECT_EQ(1.5, QvGetDouble(many.c_str()));
+  EXPECT_EQ(1.5f, QvGetFloat(many.c_str()));
+  const std::string digits(100000, '7');
+  char* end = nullptr;
+  EXPECT_EQ(std::strtod(digits.c_str(), &end), QvGetDouble(digits.c_str()));
   EXPECT_EQ(0.0, QvGetDouble("1e-400"));
 }
 
