@@ -26,8 +26,10 @@ class QV_BASE_API QvFileName : public QvStdString {
   QvFileName(const char* text);
   QvFileName(const std::string& text);
   QvFileName(const QvFileName& other) = default;
+  QvFileName(QvFileName&& other) noexcept = default;
   ~QvFileName() = default;
   QvFileName& operator=(const QvFileName& other) = default;
+  QvFileName& operator=(QvFileName&& other) noexcept = default;
 
   /// The name becomes a copy of text (non-null).
   void Set(const char* text);
