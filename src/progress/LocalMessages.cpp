@@ -73,9 +73,8 @@ bool SearchPieces(const char* buf, std::size_t end, const char* key,
   for (;;) {
     const std::size_t m = Find(buf, from, end, key, len);
     if (m == kNone) return false;
-    // The last newline before m, looked for backwards: lines are short
-    // next to the distance between candidates, and no byte is looked at
-    // twice.
+    // The last newline before m, looked for backwards but never past the
+    // previous candidate, so that every byte is looked at once.
     std::size_t back = m;
     while (back > seen && buf[back - 1] != '\n') --back;
     if (back > seen) lineStart = back;
@@ -142,9 +141,9 @@ bool FindLocalMessage(std::FILE* stream, char* scratch, const char* key,
   if (nl != nullptr && nl != key + len - 1) return false;
 
   // Large reads, searched whole. The area always starts at a piece start;
-  // an unfinished piece at its end is carried to the next read.
-  // The first read is small, so that keys near the top cost little: it is
-  // served from the stream's own buffer, which a rewind keeps.
+  // an unfinished piece at its end is carried to the next read. The first
+  // read is small, so that keys near the top cost little: it is served
+  // from the stream's own buffer, which a rewind may keep.
   std::size_t carried = 0;
   std::size_t area = kFirstReadSize;
   for (;; area = kMessageReadSize) {
