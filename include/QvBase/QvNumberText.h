@@ -11,8 +11,9 @@
 // The readers convert a zero-terminated text as sscanf does and return a
 // marker when it holds no number.
 //
-// Writers and readers always work in the "C" locale (decimal point '.'),
-// whatever locale the application has set, and give byte for byte and
+// A null text reads as a text without a number; a null format gives the
+// empty text. Writers and readers always work in the "C" locale (decimal point
+// '.'), whatever locale the application has set, and give byte for byte and
 // value for value what the C library gives there.
 #ifndef QVBASE_QVNUMBERTEXT_H
 #define QVBASE_QVNUMBERTEXT_H

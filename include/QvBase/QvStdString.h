@@ -53,7 +53,8 @@ class QV_BASE_API QvStdString : public std::string {
 
   // ---- Changing the text ----
 
-  /// Replaces the text by `text`, taken literally (no formatting).
+  /// Replaces the text by `text`, taken literally (no formatting). A null
+  /// `text` counts as the empty text, here and in Append.
   void Set(const char* text);
   void Set(const QvStdString& other);
   /// Formats as the formatting constructor does and replaces the text. The

@@ -50,9 +50,9 @@ char* WriteDigits(char* end, std::uint64_t v, int minDigits) {
 
 }  // namespace
 
-bool ParseFixedSpec(const char* format, FixedSpec* spec) {
+bool ParseFixedLayout(const char* format, FixedLayout* layout) {
   if (*format++ != '%') return false;
-  FixedSpec s;
+  FixedLayout s;
   while (*format == '-') {
     s.left = true;
     ++format;
@@ -66,37 +66,37 @@ bool ParseFixedSpec(const char* format, FixedSpec* spec) {
   if (*format < '0' || *format > '3') return false;
   s.precision = *format++ - '0';
   if (*format++ != 'f' || *format != '\0') return false;
-  *spec = s;
+  *layout = s;
   return true;
 }
 
-int FormatFixed(char* out, double value, const FixedSpec& spec) {
+int FormatFixed(char* out, double value, const FixedLayout& layout) {
   const double magnitude = std::fabs(value);
   if (!(magnitude < 4503599627370496.0)) return -1;  // 2^52; also NaN
-  if (spec.width >= static_cast<int>(kFixedMax)) return -1;
-  std::uint64_t scaled = ScaledRound(magnitude, spec.precision);
-  const std::uint64_t unit = kPow10[spec.precision];
+  if (layout.width >= static_cast<int>(kFixedMax)) return -1;
+  std::uint64_t scaled = ScaledRound(magnitude, layout.precision);
+  const std::uint64_t unit = kPow10[layout.precision];
 
   char digits[40];
   char* const end = digits + sizeof digits;
   char* p = end;
-  if (spec.precision > 0) {
-    p = WriteDigits(p, scaled % unit, spec.precision);
+  if (layout.precision > 0) {
+    p = WriteDigits(p, scaled % unit, layout.precision);
     *--p = '.';
   }
   p = WriteDigits(p, scaled / unit, 1);
   if (std::signbit(value)) *--p = '-';
 
   const int len = static_cast<int>(end - p);
-  const int pad = spec.width > len ? spec.width - len : 0;
+  const int pad = layout.width > len ? layout.width - len : 0;
   char* o = out;
-  if (!spec.left) {
+  if (!layout.left) {
     std::memset(o, ' ', static_cast<std::size_t>(pad));
     o += pad;
   }
   std::memcpy(o, p, static_cast<std::size_t>(len));
   o += len;
-  if (spec.left) {
+  if (layout.left) {
     std::memset(o, ' ', static_cast<std::size_t>(pad));
     o += pad;
   }

@@ -8,7 +8,7 @@
 namespace qv::text {
 
 /// A parsed format of the form "%[-...][width].Nf".
-struct FixedSpec {
+struct FixedLayout {
   int width = 0;
   int precision = 3;
   bool left = false;
@@ -16,16 +16,16 @@ struct FixedSpec {
 
 /// Parses `format`; false for any other format (the caller then uses the
 /// C library).
-bool ParseFixedSpec(const char* format, FixedSpec* spec);
+bool ParseFixedLayout(const char* format, FixedLayout* layout);
 
 /// Space a FormatFixed result may need, terminating zero included.
 constexpr std::size_t kFixedMax = 64;
 
-/// Writes `value` by `spec` into `out` (at least kFixedMax bytes) with its
+/// Writes `value` by `layout` into `out` (at least kFixedMax bytes) with its
 /// terminating zero and returns the length, or -1 when the value is outside
 /// the range handled here (not finite, or 2^52 or more in magnitude, or a
 /// width that would not fit): the caller then uses the C library.
-int FormatFixed(char* out, double value, const FixedSpec& spec);
+int FormatFixed(char* out, double value, const FixedLayout& layout);
 
 }  // namespace qv::text
 

@@ -21,6 +21,10 @@ void Store(std::string& out, bool append, const char* text, std::size_t n) {
 
 bool FormatInto(std::string& out, bool append, const char* format,
                 std::va_list args) {
+  if (format == nullptr) {
+    if (!append) out.clear();
+    return false;
+  }
   char scratch[kScratch];
   std::va_list again;
   va_copy(again, args);

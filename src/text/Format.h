@@ -11,8 +11,8 @@ namespace qv::text {
 /// replaces `out` by the result or appends it. Results below 1024 bytes are
 /// built in a stack area; longer ones are formatted a second time into a
 /// heap area of the exact size, so nothing is ever cut. The arguments may
-/// point into `out` itself. A format that the C library rejects leaves the
-/// result empty. Returns false in that case.
+/// point into `out` itself. A format that the C library rejects, or a null
+/// format, gives an empty result (nothing is appended). Returns false then.
 bool FormatInto(std::string& out, bool append, const char* format,
                 std::va_list args);
 

@@ -1,23 +1,24 @@
-// The number readers with their missing-value markers.
+// The number readers with their missing-value markers. A null text reads
+// as a text without a number.
 #include <QvBase/QvNumberText.h>
 
 #include "text/NumberParse.h"
 
 double QvGetDouble(const char* text) {
   double v = QV_NO_DOUBLE;
-  qv::text::ReadDouble(text, qv::text::kUntilNul, &v);
+  if (text != nullptr) qv::text::ReadDouble(text, qv::text::kUntilNul, &v);
   return v;
 }
 
 float QvGetFloat(const char* text) {
   float v = QV_NO_FLOAT;
-  qv::text::ReadFloat(text, qv::text::kUntilNul, &v);
+  if (text != nullptr) qv::text::ReadFloat(text, qv::text::kUntilNul, &v);
   return v;
 }
 
 int QvGetInt(const char* text) {
   int v = QV_NO_INT;
-  if (qv::text::IsIntegerChars(text, qv::text::kUntilNul))
+  if (text != nullptr && qv::text::IsIntegerChars(text, qv::text::kUntilNul))
     qv::text::ReadInt(text, qv::text::kUntilNul, &v);
   return v;
 }

@@ -57,10 +57,14 @@ void Trim(char* text, std::size_t length, bool dropPoint) {
 
 const char* Write(ResultText& area, const char* format, double value,
                   bool dropPoint) {
-  FixedSpec spec;
+  FixedLayout layout;
   char* out = area.Small();
+  if (format == nullptr) {  // not a valid call; answer with an empty text
+    out[0] = '\0';
+    return out;
+  }
   int n = -1;
-  if (ParseFixedSpec(format, &spec)) n = FormatFixed(out, value, spec);
+  if (ParseFixedLayout(format, &layout)) n = FormatFixed(out, value, layout);
   if (n < 0) {
     n = FormatInCLocale(out, 100, format, value);
     if (n < 0) {

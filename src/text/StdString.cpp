@@ -1,8 +1,13 @@
 // Changing, trimming and comparing the text of a QvStdString.
 #include <QvBase/QvStdString.h>
 
+// A null text is not a valid argument; it is taken as the empty text
+// rather than passed on to the standard string.
 void QvStdString::Set(const char* text) {
-  assign(text);
+  if (text != nullptr)
+    assign(text);
+  else
+    clear();
 }
 
 void QvStdString::Set(const QvStdString& other) {
@@ -10,7 +15,7 @@ void QvStdString::Set(const QvStdString& other) {
 }
 
 void QvStdString::Append(const char* text) {
-  append(text);
+  if (text != nullptr) append(text);
 }
 
 void QvStdString::Append(const QvStdString& other) {

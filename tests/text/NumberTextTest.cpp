@@ -78,6 +78,18 @@ TEST(QvNumberRead, Markers) {
   EXPECT_EQ(-99999, QvGetInt("-99999"));
 }
 
+TEST(QvNumberText, NullTextsDoNotCrash) {
+  EXPECT_EQ(-99999, QvGetInt(nullptr));
+  EXPECT_EQ(-9.999e10, QvGetDouble(nullptr));
+  EXPECT_EQ(-9.999e10f, QvGetFloat(nullptr));
+  EXPECT_STREQ("", QvWriteDouble(nullptr, 1.0, true));
+  QvStdString s("%s", "x");
+  s.Append(static_cast<const char*>(nullptr));
+  EXPECT_EQ("x", s);
+  s.Set(static_cast<const char*>(nullptr));
+  EXPECT_EQ("", s);
+}
+
 TEST(QvNumberRead, Table) {
   const std::pair<const char*, int> ints[] = {{"42", 42},
                                               {"+7", 7},

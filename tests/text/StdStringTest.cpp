@@ -40,6 +40,19 @@ TEST(QvStdStringFormat, LongResultsAreNeverCut) {
   }
 }
 
+TEST(QvStdStringFormat, RejectedFormatGivesNothing) {
+  // A wide character that the "C" locale cannot convert makes vsnprintf
+  // fail.
+  const wchar_t bad[] = {0x20AC, 0};
+  QvStdString s("%ls", bad);
+  EXPECT_TRUE(s.empty());
+  s.Set("keep");
+  s.AppendFormat("%ls", bad);
+  EXPECT_EQ("keep", s);
+  s.SetFormat("%ls", bad);
+  EXPECT_TRUE(s.empty());
+}
+
 TEST(QvStdString, SetAppendCopy) {
   QvStdString a;
   a.Set("ab");
