@@ -6,11 +6,15 @@
 #include <QvBase/QvDrawableAttrib.h>
 #include <QvBase/QvDrawableObj.h>
 #include <QvBase/QvExport.h>
+#include <QvBase/QvFile.h>
+#include <QvBase/QvFileName.h>
 #include <QvBase/QvGlobals.h>
 #include <QvBase/QvIdManager.h>
+#include <QvBase/QvNamedObj.h>
 #include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvPlatform.h>
+#include <QvBase/QvProgress.h>
 #include <QvBase/QvSerializableObj.h>
 #include <QvBase/QvStdString.h>
 #include <QvBase/QvStopWatch.h>

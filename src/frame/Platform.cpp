@@ -94,6 +94,29 @@ bool StatPath(const char* path, FileStatus* out) {
   return true;
 }
 
+std::FILE* OpenStream(const char* path, const char* mode) {
+  if (path == nullptr || mode == nullptr) return nullptr;
+  FileStatus st;
+  if (StatPath(path, &st) && st.isDirectory) return nullptr;
+#if defined(_WIN32)
+  return std::fopen(path, mode);
+#else
+  // Keep every mode letter but the text flag; the mode strings used here
+  // are a few characters long.
+  char plain[8];
+  std::size_t n = 0;
+  for (const char* m = mode; *m != '\0' && n + 1 < sizeof plain; ++m)
+    if (*m != 't') plain[n++] = *m;
+  plain[n] = '\0';
+  return std::fopen(path, plain);
+#endif
+}
+
+bool SetStreamBuffer(std::FILE* stream, char* buf, std::size_t size) {
+  if (stream == nullptr || buf == nullptr || size == 0) return false;
+  return std::setvbuf(stream, buf, _IOFBF, size) == 0;
+}
+
 int FormatInt64(char* buf, std::size_t size, std::int64_t value) {
 #if defined(_WIN32)
   return std::snprintf(buf, size, "%I64d", static_cast<long long>(value));

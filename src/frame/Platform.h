@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 
 namespace qv::platform {
@@ -33,6 +34,17 @@ struct FileStatus {
 /// Queries the status of a path; false when the path does not exist or
 /// cannot be queried (out is then left unchanged).
 bool StatPath(const char* path, FileStatus* out);
+
+/// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
+/// is passed on where the runtime knows it and dropped elsewhere, where
+/// text and binary streams are the same. A path that names a directory is
+/// refused (null) on every system, as the Windows runtime refuses it.
+std::FILE* OpenStream(const char* path, const char* mode);
+
+/// Gives a stream a fully buffered stdio buffer of its caller's (size
+/// bytes at buf, which must outlive the stream). Returns false and leaves
+/// the stream's own buffer when the runtime refuses.
+bool SetStreamBuffer(std::FILE* stream, char* buf, std::size_t size);
 
 /// Writes a signed 64-bit value as decimal digits (the "%I64d" conversion
 /// on Windows); returns what snprintf returns.

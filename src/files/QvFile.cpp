@@ -1,0 +1,249 @@
+#include <QvBase/QvFile.h>
+
+#include <cstring>
+#include <new>
+
+#include "frame/Platform.h"
+
+namespace {
+
+const char kWhiteSpace[] = " \t\n\r";
+
+// The stdio buffer that an open stream gets: large reads keep the per-line
+// cost of fgets low on big files.
+constexpr std::size_t kStreamBufferSize = 128 * 1024;
+
+// The white space that ends a string read by GetString: what "%s" skips in
+// the "C" locale, so that reading never depends on the process's locale.
+bool IsStringSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+bool IsLineEnd(unsigned char c) {
+  return c == '\n' || c == '\r';
+}
+
+// One strtok step over data from pos: skips delimiters, cuts the token that
+// follows by writing a zero over the delimiter that ends it, and moves pos
+// past that zero (-1 once the text is used up). isDelim must be false for
+// the zero byte.
+template <class IsDelim>
+const char* NextToken(char* data, int& pos, IsDelim isDelim) {
+  if (pos < 0) return nullptr;
+  char* s = data + pos;
+  while (isDelim(static_cast<unsigned char>(*s))) ++s;
+  if (*s == '\0') {
+    pos = -1;
+    return nullptr;
+  }
+  char* e = s + 1;
+  while (*e != '\0' && !isDelim(static_cast<unsigned char>(*e))) ++e;
+  if (*e != '\0') {
+    *e = '\0';
+    pos = static_cast<int>(e + 1 - data);
+  } else {
+    pos = -1;
+  }
+  return s;
+}
+
+}  // namespace
+
+QvFile::QvFile(const char* name) : QvNamedObj(name) {
+  m_pFile = nullptr;
+  m_pStreamBuf = nullptr;
+  Init0();
+}
+
+QvFile::QvFile(const QvFile& other)
+    : QvNamedObj(other), m_Separator(other.m_Separator) {
+  m_pFile = nullptr;
+  m_pStreamBuf = nullptr;
+  CopyFrom(other);
+}
+
+QvFile& QvFile::operator=(const QvFile& other) {
+  if (this == &other) return *this;
+  Close();
+  QvNamedObj::operator=(other);
+  m_Separator = other.m_Separator;
+  CopyFrom(other);
+  return *this;
+}
+
+QvFile::~QvFile() {
+  Close();
+}
+
+void QvFile::CopyFrom(const QvFile& other) {
+  // The stream stays with its owner: this object keeps its own (closed).
+  m_Error = other.m_Error;
+  std::memcpy(m_Data, other.m_Data, sizeof m_Data);
+  m_ScanPos = other.m_ScanPos;
+  std::memcpy(m_IsSep, other.m_IsSep, sizeof m_IsSep);
+}
+
+void QvFile::Init0() {
+  ReleaseStream();
+  m_Error = NoError;
+  std::memset(m_Data, 0, sizeof m_Data);
+  m_Separator = kWhiteSpace;
+  m_ScanPos = -1;
+  BuildSeparatorTable();
+}
+
+void QvFile::BuildSeparatorTable() {
+  std::memset(m_IsSep, 0, sizeof m_IsSep);
+  for (const char* p = m_Separator.c_str(); *p != '\0'; ++p)
+    m_IsSep[static_cast<unsigned char>(*p)] = 1;
+}
+
+void QvFile::ReleaseStream() {
+  if (m_pFile != nullptr) std::fclose(m_pFile);
+  m_pFile = nullptr;
+  // The buffer may be freed only once the stream that used it is closed.
+  delete[] m_pStreamBuf;
+  m_pStreamBuf = nullptr;
+}
+
+bool QvFile::Open(const char* mode) {
+  Close();
+  if (m_Name.empty()) {
+    m_Error = OpenError;
+    return false;
+  }
+  m_pFile = qv::platform::OpenStream(m_Name.c_str(), mode);
+  if (m_pFile == nullptr) {
+    m_Error = OpenError;
+    return false;
+  }
+  m_pStreamBuf = new (std::nothrow) char[kStreamBufferSize];
+  if (m_pStreamBuf != nullptr &&
+      !qv::platform::SetStreamBuffer(m_pFile, m_pStreamBuf,
+                                     kStreamBufferSize)) {
+    delete[] m_pStreamBuf;
+    m_pStreamBuf = nullptr;
+  }
+  return true;
+}
+
+bool QvFile::OpenToRead(bool text) {
+  return Open(text ? "rt" : "rb");
+}
+
+bool QvFile::OpenToWrite(bool text) {
+  return Open(text ? "wt" : "wb");
+}
+
+void QvFile::Close() {
+  ReleaseStream();
+  m_Data[0] = '\0';
+  m_ScanPos = -1;
+}
+
+bool QvFile::IsOpen() const {
+  return m_pFile != nullptr;
+}
+
+QvFile::ErrorEnum QvFile::GetError() const {
+  return m_Error;
+}
+
+void QvFile::SetSeparator(const char* separators) {
+  if (separators == nullptr) return;
+  m_Separator = separators;
+  BuildSeparatorTable();
+}
+
+const char* QvFile::GetLine() {
+  if (m_pFile == nullptr) return nullptr;
+  if (std::fgets(m_Data, kBufferSize, m_pFile) == nullptr) {
+    // At the end of the file the buffer keeps what it held; after a read
+    // error its content is undefined, so it is emptied.
+    if (std::ferror(m_pFile) != 0) {
+      m_Data[0] = '\0';
+      m_ScanPos = -1;
+    }
+    return nullptr;
+  }
+  m_ScanPos = 0;
+  return m_Data;
+}
+
+const char* QvFile::GetDataLine() {
+  while (GetLine() != nullptr) {
+    const unsigned char* p = reinterpret_cast<unsigned char*>(m_Data);
+    while (m_IsSep[*p]) ++p;
+    if (*p != '\0') return m_Data;
+  }
+  return nullptr;
+}
+
+const char* QvFile::GetFirstWord() {
+  m_ScanPos = 0;
+  return GetNextWord();
+}
+
+const char* QvFile::GetNextWord() {
+  const unsigned char* table = m_IsSep;
+  return NextToken(m_Data, m_ScanPos,
+                   [table](unsigned char c) { return table[c] != 0; });
+}
+
+const char* QvFile::GetRemainString() {
+  return NextToken(m_Data, m_ScanPos, IsLineEnd);
+}
+
+const char* QvFile::GetString() {
+  if (m_pFile == nullptr) return nullptr;
+  int c;
+  do {
+    c = std::getc(m_pFile);
+  } while (IsStringSpace(c));
+  if (c == EOF) return nullptr;
+  int n = 0;
+  m_Data[n++] = static_cast<char>(c);
+  while (n < kBufferSize - 1) {
+    c = std::getc(m_pFile);
+    if (c == EOF) break;
+    if (IsStringSpace(c)) {
+      // Left in the stream, as "%s" leaves it: a following GetLine sees
+      // the rest of the line.
+      std::ungetc(c, m_pFile);
+      break;
+    }
+    m_Data[n++] = static_cast<char>(c);
+  }
+  m_Data[n] = '\0';
+  m_ScanPos = 0;
+  return m_Data;
+}
+
+const char* QvFile::GetNextString() {
+  if (m_pFile == nullptr) return nullptr;
+  if (m_Data[0] != '\0') {
+    if (const char* word = GetNextWord()) return word;
+  }
+  while (GetString() != nullptr) {
+    if (const char* word = GetFirstWord()) return word;
+  }
+  return nullptr;
+}
+
+const char* QvFile::Data() const {
+  return m_Data;
+}
+
+bool QvFile::CheckDataInclude(const char* text) const {
+  if (text == nullptr) return false;
+  return std::strstr(m_Data, text) != nullptr;
+}
+
+bool QvFile::CheckFirstWordIs(const char* text) const {
+  if (text == nullptr) return false;
+  const unsigned char* rest = reinterpret_cast<const unsigned char*>(m_Data);
+  while (m_IsSep[*rest]) ++rest;
+  const std::size_t n = std::strlen(text);
+  return std::strncmp(reinterpret_cast<const char*>(rest), text, n) == 0;
+}

@@ -1,0 +1,144 @@
+#include <QvBase/QvFileName.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+#include "support/TempDir.h"
+
+namespace {
+
+TEST(QvFileName, SplitsAtBackslashesOnly) {
+  struct Case {
+    const char* name;
+    bool isShort;
+    const char* shortPart;
+    const char* dir;
+  } cases[] = {
+      {"", true, "", ""},
+      {"C:file.txt", true, "C:file.txt", ""},
+      {"a/b.txt", true, "a/b.txt", ""},
+      {"\\file.txt", false, "file.txt", ""},
+      {"dir\\sub\\", false, "", "dir\\sub"},
+      {"C:\\work\\a.b\\c.txt", false, "c.txt", "C:\\work\\a.b"},
+      {"x\\\\y", false, "y", "x\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QvFileName n(c.name);
+    EXPECT_EQ(c.isShort, n.IsShortName());
+    EXPECT_NE(c.isShort, n.IsFullName());
+    EXPECT_STREQ(c.shortPart, n.GetShortName());
+    EXPECT_EQ(c.dir, n.GetDirName());
+    if (n.IsFullName()) {
+      EXPECT_EQ(n, n.GetDirName() + "\\" + n.GetShortName());
+    }
+    n.MakeShortName();
+    EXPECT_EQ(std::string(c.shortPart), n);
+  }
+}
+
+TEST(QvFileName, MakeFullNamePrependsWithoutChecks) {
+  QvFileName n;
+  n.MakeFullNameIfNot("C:\\work");
+  EXPECT_STREQ("C:\\work\\", n.GetName());
+  n.MakeFullNameIfNot("D:");  // already full: unchanged
+  EXPECT_EQ("C:\\work\\", n);
+  n.MakeFullName("top\\");
+  EXPECT_EQ("top\\\\C:\\work\\", n);
+  QvFileName s("f");
+  s.MakeFullName("");
+  EXPECT_EQ("\\f", s);
+}
+
+TEST(QvFileName, ExtensionsByText) {
+  struct Case {
+    const char* name;
+    const char* ext;
+    bool has;
+    const char* added;
+    const char* cut;
+  } cases[] = {
+      {"a.txt", ".txt", true, "a.txt", "a"},
+      {"a.txt", "txt", true, "a.txt", "a."},
+      {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
+      {"a", ".txt", false, "a.txt", "a"},
+      {".txt", ".txt", false, ".txt.txt", ".txt"},
+      {"a.txt", "", true, "a.txt", "a.txt"},
+      {"", "", false, "", ""},
+      {"", ".x", false, ".x", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " / " + c.ext);
+    QvFileName n(c.name);
+    EXPECT_EQ(c.has, n.IfExtension(c.ext));
+    QvFileName added(n), cut(n);
+    added.AddExtension(c.ext);
+    cut.CutExtension(c.ext);
+    EXPECT_EQ(c.added, added);
+    EXPECT_EQ(c.cut, cut);
+  }
+}
+
+TEST(QvFileName, ExtensionsByLength) {
+  // name, limit, result; a negative limit counts as unlimited.
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"a.txt", 3, "a.txt"},
+      {"a.txt", 4, "a"},
+      {"a.txt", -1, "a"},
+      {"b.html", 4, "b.html"},
+      {"noext", 100, "noext"},
+      {"a.", 0, "a."},
+      {".", 1, ""},
+      {"x.y", -2147483647 - 1, "x"},
+      {"dir.old\\readme", 11, "dir"},
+      {"dir.old\\readme", 10, "dir.old\\readme"},
+  };
+  for (const auto& [name, limit, result] : cases) {
+    SCOPED_TRACE(std::string(name) + " / " + std::to_string(limit));
+    QvFileName n(name);
+    n.CutExtension(limit);
+    EXPECT_EQ(result, n);
+  }
+}
+
+TEST(QvFileName, AssignmentsBehaveAsTheStringOnes) {
+  QvFileName n("100%d");  // taken literally, not as a format
+  QvFileName m;
+  m = n;
+  n.Set(std::string("x\\y"));
+  n.Set(n.GetShortName());
+  EXPECT_EQ("y", n);
+  EXPECT_TRUE(m.IsSame(QvStdString("100%%d")));
+}
+
+TEST(QvFileName, ExistenceAsksTheFileSystem) {
+  qvtest::TempDir dir;
+  ASSERT_TRUE(qvtest::WriteAll(dir.File("f.txt"), "x"));
+  struct Case {
+    std::string name;
+    bool isDir, isFile;
+  } cases[] = {
+      {dir.Path(), true, false},
+      {dir.File("f.txt"), false, true},
+      {dir.File("missing"), false, false},
+      {"", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QvFileName n(c.name);
+    EXPECT_EQ(c.isDir, n.ExistDir());
+    EXPECT_EQ(c.isFile, n.ExistFile());
+  }
+  // A short name is joined to the folder with a backslash.
+  QvFileName shortName("f.txt");
+#if defined(_WIN32)
+  EXPECT_TRUE(shortName.ExistFile(dir.Path().c_str()));
+#else
+  // Here a backslash is part of a file name: "sub\f.txt" in dir.
+  ASSERT_TRUE(qvtest::WriteAll(dir.File("sub\\f.txt"), "x"));
+  EXPECT_TRUE(shortName.ExistFile(dir.File("sub").c_str()));
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+#include <QvBase/QvFile.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/OpenFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using qvtest::TempDir;
+using Words = std::vector<std::string>;
+
+// A file in a fresh folder holding text, opened for reading.
+struct ReadFixture {
+  TempDir dir;
+  QvFile file;
+  explicit ReadFixture(const std::string& text, bool textMode = true)
+      : file(dir.File("in.txt").c_str()) {
+    EXPECT_TRUE(qvtest::WriteAll(dir.File("in.txt"), text));
+    EXPECT_TRUE(file.OpenToRead(textMode));
+  }
+};
+
+Words AllWords(QvFile& f) {
+  Words out;
+  for (const char* w = f.GetFirstWord(); w != nullptr; w = f.GetNextWord())
+    out.emplace_back(w);
+  return out;
+}
+
+TEST(QvFile, OpenFailuresLeaveOpenErrorForGood) {
+  ReadFixture fx("x\n");
+  EXPECT_EQ(QvFile::NoError, fx.file.GetError());
+  QvFile f;
+  EXPECT_FALSE(f.OpenToRead(true));
+  EXPECT_EQ(QvFile::OpenError, f.GetError());
+  f.SetName(fx.dir.File("in.txt").c_str());
+  EXPECT_TRUE(f.OpenToRead(false));
+  EXPECT_EQ(QvFile::OpenError, f.GetError());
+  // A failed open closes the stream that was open and empties the buffer.
+  f.GetLine();
+  for (const std::string& path : {fx.dir.File("missing"), fx.dir.Path()}) {
+    SCOPED_TRACE(path);
+    f.SetName(path.c_str());
+    EXPECT_FALSE(f.OpenToRead(true));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_STREQ("", f.Data());
+    EXPECT_EQ(nullptr, f.GetLine());
+  }
+  EXPECT_FALSE(f.OpenToWrite(true));  // the folder
+}
+
+TEST(QvFile, LinesComeInPiecesOfAtMost1023) {
+  ReadFixture fx(std::string(2500, 'x') + "\nlast");
+  Words lines;
+  while (const char* line = fx.file.GetLine()) lines.emplace_back(line);
+  EXPECT_EQ(Words({std::string(1023, 'x'), std::string(1023, 'x'),
+                   std::string(454, 'x') + "\n", "last"}),
+            lines);
+  // At the end the buffer keeps the last line, which had no newline.
+  EXPECT_EQ(nullptr, fx.file.GetDataLine());
+  EXPECT_STREQ("last", fx.file.Data());
+}
+
+TEST(QvFile, CarriageReturnsStayInLinesButEndWords) {
+  ReadFixture fx("\n   \r\nNAME  John Smith\r\n");
+  ASSERT_STREQ("NAME  John Smith\r\n", fx.file.GetDataLine());
+  EXPECT_STREQ("NAME", fx.file.GetFirstWord());
+  EXPECT_STREQ(" John Smith", fx.file.GetRemainString());
+  EXPECT_EQ(nullptr, fx.file.GetRemainString());
+  EXPECT_STREQ("NAME", fx.file.Data());
+  EXPECT_EQ(nullptr, fx.file.GetDataLine());
+}
+
+TEST(QvFile, NulBytesHideTheRestOfTheirLine) {
+  const char text[] = "ab\0cd ef\n\0zz\nxy\n";
+  ReadFixture fx(std::string(text, sizeof text - 1));
+  EXPECT_STREQ("ab", fx.file.GetLine());
+  EXPECT_EQ(Words({"ab"}), AllWords(fx.file));
+  // A line that starts with a zero looks empty and is no data line.
+  EXPECT_STREQ("xy\n", fx.file.GetDataLine());
+}
+
+TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
+  std::mt19937 rng(7);
+  std::string bytes(20000, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng() & 0xFF);
+  for (const std::string& content : {bytes, std::string()}) {
+    for (int pass = 0; pass < 3; ++pass) {
+      SCOPED_TRACE(std::to_string(content.size()) + " bytes, pass " +
+                   std::to_string(pass));
+      ReadFixture fx(content, false);
+      int calls = 0;
+      const char* got = nullptr;
+      do {
+        got = pass == 0   ? fx.file.GetLine()
+              : pass == 1 ? fx.file.GetNextString()
+                          : fx.file.GetDataLine();
+        ASSERT_LE(got == nullptr ? 0 : std::strlen(got), 1023u);
+        ASSERT_LT(++calls, 40000);
+      } while (got != nullptr);
+      EXPECT_EQ(content.empty(), calls == 1);
+    }
+  }
+}
+
+TEST(QvFile, ReadingGoesOnAfterTheFileIsDeleted) {
+  ReadFixture fx("one\ntwo\n");
+  EXPECT_STREQ("one\n", fx.file.GetLine());
+  ASSERT_EQ(0, std::remove(fx.dir.File("in.txt").c_str()));
+  EXPECT_STREQ("two\n", fx.file.GetLine());
+  EXPECT_EQ(nullptr, fx.file.GetLine());
+}
+
+TEST(QvFile, WordScanFollowsTheSeparatorSet) {
+  struct Case {
+    const char* separators;
+    const char* text;
+    Words words;
+  } cases[] = {
+      {" ,\n", "1,2,,3\n", {"1", "2", "3"}},
+      {" \t\n\r", "  a\tb  c \r\n", {"a", "b", "c"}},
+      {",", "a b,c\n", {"a b", "c\n"}},
+      {"", "a b\n", {"a b\n"}},
+      {" \n", " \n", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ReadFixture fx(c.text);
+    fx.file.SetSeparator(c.separators);
+    ASSERT_NE(nullptr, fx.file.GetLine());
+    EXPECT_EQ(c.words, AllWords(fx.file));
+    EXPECT_EQ(nullptr, fx.file.GetRemainString());
+  }
+  // Without the newline in the set an empty line is data; the set stays
+  // through a new open and into copies.
+  ReadFixture fx("\t\nx;y\n");
+  fx.file.SetSeparator(" \t;");
+  ASSERT_TRUE(fx.file.OpenToRead(true));
+  EXPECT_STREQ("\t\n", fx.file.GetDataLine());
+  fx.file.GetLine();
+  QvFile copy(fx.file);
+  EXPECT_EQ(Words({"x", "y\n"}), AllWords(copy));
+}
+
+TEST(QvFile, EachFileKeepsItsOwnScan) {
+  ReadFixture a("a1 a2\nc d\n"), b("b1 b2\n");
+  a.file.GetLine();
+  b.file.GetLine();
+  EXPECT_STREQ("a1", a.file.GetFirstWord());
+  EXPECT_STREQ("b1", b.file.GetFirstWord());
+  EXPECT_STREQ("a2", a.file.GetNextWord());
+  EXPECT_STREQ("b2", b.file.GetNextWord());
+  // A new line restarts the scan at the buffer's start.
+  a.file.GetLine();
+  EXPECT_STREQ("c", a.file.GetNextWord());
+}
+
+TEST(QvFile, BufferTests) {
+  ReadFixture fx("  ABCDEF x\n");
+  fx.file.GetLine();
+  struct Case {
+    const char* text;
+    bool firstWord, include;
+  } cases[] = {
+      {"ABC", true, true},        {"ABCDEF", true, true},
+      {"ABCDEFG", false, false},  {"", true, true},
+      {"BCD", false, true},       {"abc", false, false},
+      {"ABCDEF x\n", true, true}, {"ABCDEF x\n!", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.firstWord, fx.file.CheckFirstWordIs(c.text));
+    EXPECT_EQ(c.include, fx.file.CheckDataInclude(c.text));
+  }
+  fx.file.GetFirstWord();  // the tests now see the first word only
+  EXPECT_FALSE(fx.file.CheckDataInclude("x"));
+  fx.file.Close();
+  EXPECT_STREQ("", fx.file.Data());
+}
+
+TEST(QvFile, NextStringWalksWordsAcrossLines) {
+  ReadFixture fx("one,two\nthree\n ,,, \nfour");
+  fx.file.SetSeparator(" \t\n\r,");
+  Words got;
+  while (const char* w = fx.file.GetNextString()) got.emplace_back(w);
+  EXPECT_EQ(Words({"one", "two", "three", "four"}), got);
+
+  // After a line and its first word, the rest of that line comes first.
+  ReadFixture fx2("a b c\nd e\n");
+  fx2.file.GetLine();
+  fx2.file.GetFirstWord();
+  got.clear();
+  while (const char* w = fx2.file.GetNextString()) got.emplace_back(w);
+  EXPECT_EQ(Words({"b", "c", "d", "e"}), got);
+}
+
+TEST(QvFile, StringsIgnoreTheSeparatorSetAndComeInPieces) {
+  ReadFixture fx(" \t\v\fa,b\r\n" + std::string(2100, 'z') + "\nrest of it\n");
+  fx.file.SetSeparator(",");
+  EXPECT_STREQ("a,b", fx.file.GetString());
+  EXPECT_EQ(std::string(1023, 'z'), fx.file.GetString());
+  EXPECT_EQ(std::string(1023, 'z'), fx.file.GetString());
+  EXPECT_EQ(std::string(54, 'z'), fx.file.GetString());
+  // The white space after a string stays in the file.
+  EXPECT_STREQ("\n", fx.file.GetLine());
+  EXPECT_STREQ("rest", fx.file.GetString());
+  EXPECT_STREQ(" of it\n", fx.file.GetLine());
+  EXPECT_EQ(nullptr, fx.file.GetString());
+  EXPECT_STREQ(" of it\n", fx.file.Data());
+}
+
+TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
+  ReadFixture fx("l1 w\nl2\n");
+  EXPECT_STREQ("l1 w\n", fx.file.GetLine());
+  const int open = qvtest::OpenDescriptors();
+  {
+    QvFile copy(fx.file);
+    EXPECT_FALSE(copy.IsOpen());
+    EXPECT_STREQ(fx.file.GetName(), copy.GetName());
+    EXPECT_STREQ("l1 w\n", copy.Data());
+    // A closed file reads nothing.
+    using Read = const char* (QvFile::*)();
+    for (Read read : {&QvFile::GetLine, &QvFile::GetDataLine,
+                      &QvFile::GetString, &QvFile::GetNextString})
+      EXPECT_EQ(nullptr, (copy.*read)());
+
+    QvFile target(fx.dir.File("in.txt").c_str());
+    ASSERT_TRUE(target.OpenToRead(true));
+    target = fx.file;  // closes the target's own stream
+    EXPECT_EQ(open, qvtest::OpenDescriptors());
+    EXPECT_FALSE(target.IsOpen());
+    QvFile& self = target;
+    target = self;
+    EXPECT_STREQ("l1 w\n", target.Data());
+  }
+  // The source's stream outlived its copies; a double close would show in
+  // the sanitizer build.
+  EXPECT_EQ(open, qvtest::OpenDescriptors());
+  EXPECT_STREQ("l2\n", fx.file.GetLine());
+}
+
+// A file class that writes through the stream it opened.
+class WritingFile : public QvFile {
+ public:
+  using QvFile::QvFile;
+  bool Put(const char* text) {
+    return pFile() != nullptr && std::fputs(text, pFile()) >= 0;
+  }
+};
+
+TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
+  TempDir dir;
+  qvtest::WriteAll(dir.File("out.txt"), "old content\n");
+  WritingFile w(dir.File("out.txt").c_str());
+  ASSERT_TRUE(w.OpenToWrite(true));
+  EXPECT_EQ(nullptr, w.GetLine());  // not readable
+  EXPECT_TRUE(w.Put("new\n"));
+  w = WritingFile();  // the assignment closes, and so flushes, the stream
+  EXPECT_FALSE(w.Put("x"));
+  const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
+  EXPECT_EQ("new", std::string(bytes.begin(), bytes.end()).substr(0, 3));
+  EXPECT_LE(bytes.size(), 5u);  // "new" and a line end
+}
+
+}  // namespace
