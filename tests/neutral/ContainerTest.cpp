@@ -26,10 +26,7 @@ TEST(QvNeutralContainer, HeaderTextsAreCutAndReadBackFromAnyPosition) {
   ASSERT_TRUE(
       nf.WriteHeader("0123456789abcdefghij", std::string(99, 'L').c_str()));
   ASSERT_TRUE(nf.WriteInt(42));
-  const Bytes bytes = mem.Contents();
-  ASSERT_EQ(125u, bytes.size());
-  EXPECT_EQ('f', bytes[40]);  // 16 characters, no terminator
-  EXPECT_EQ('L', bytes[120]);
+  ASSERT_EQ(125u, mem.Contents().size());  // texts cut, no terminator
   char date[9], shortText[17], longText[81];
   ASSERT_TRUE(nf.GoToFilePosition(123));
   ASSERT_TRUE(nf.ReadHeader(date, shortText, longText));
