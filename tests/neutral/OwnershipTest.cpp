@@ -2,6 +2,7 @@
 
 #include <QvBase/QvNeutralFile.h>
 
+#include <iterator>
 #include <string>
 
 #include "NeutralTestUtil.h"
@@ -21,10 +22,8 @@ using qvtest::ProbeFile;
 // close.
 int OpenDescriptors() {
 #if defined(__linux__)
-  int n = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-    n += entry.path().empty() ? 0 : 1;
-  return n;
+  return static_cast<int>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 #else
   return -1;
 #endif

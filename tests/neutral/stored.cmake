@@ -1,5 +1,5 @@
 qv_add_gtest(QvStoredObjectTests
-  SOURCES ColorTableTest.cpp WritableObjTest.cpp LABELS neutral)
+  SOURCES NeutralTestUtil.cpp ColorTableTest.cpp WritableObjTest.cpp LABELS neutral)
 
 # A reader written in another language decodes the example's file.
 find_package(Python3 COMPONENTS Interpreter QUIET)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -38,12 +39,9 @@ CmdResult Qvnf(const std::string& args) {
 }
 
 void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
-  ASSERT_LE(at + 4, b.size());
-  const auto u = static_cast<std::uint32_t>(v);
-  const unsigned char le[4] = {
-      static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-      static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
-  std::copy(le, le + 4, b.begin() + static_cast<std::ptrdiff_t>(at));
+  for (unsigned i = 0; i < 4; ++i)
+    b.at(at + i) =
+        static_cast<unsigned char>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
 class QvnfTest : public testing::Test {
@@ -56,11 +54,9 @@ class QvnfTest : public testing::Test {
     t.AddColor(red, 0.1f);
     t.AddColor(blue, 0.1f);
     QvNeutralFile nf;
-    ASSERT_TRUE(nf.OpenToWrite(good.c_str()));
-    ASSERT_TRUE(nf.WriteHeader("test", "a test file"));
-    ASSERT_TRUE(t.WriteNF(nf));
-    ASSERT_TRUE(QvColorTable().WriteNF(nf));
-    ASSERT_TRUE(nf.CloseFile());
+    ASSERT_TRUE(nf.OpenToWrite(good.c_str()) &&
+                nf.WriteHeader("test", "a test file") && t.WriteNF(nf) &&
+                QvColorTable().WriteNF(nf) && nf.CloseFile());
     bytes = qvtest::ReadAll(good);
     ASSERT_EQ(121u + 65 + 33, bytes.size());
   }
@@ -78,11 +74,7 @@ class QvnfTest : public testing::Test {
 TEST_F(QvnfTest, SoundFileWalksAndChecksClean) {
   const qvnf::Report r = qvnf::Inspect(good);
   ASSERT_EQ(qvnf::OpenStatus::Ok, r.status);
-  ASSERT_EQ(3u, r.blocks.size());
-  EXPECT_EQ("WyNF", r.blocks[0].name);
-  EXPECT_EQ(121, r.blocks[1].address);
-  EXPECT_EQ(186, r.blocks[1].endAddress);
-  EXPECT_EQ(49, r.blocks[1].dataSize);
+  ASSERT_EQ(3u, r.blocks.size());  // their fields: the table printed below
   EXPECT_TRUE(qvnf::Problems(r).empty());
   ASSERT_EQ(2u, r.colorTables.size());
   EXPECT_EQ((std::vector<float>{0, 0, 1, 0.5f}), r.colorTables[0].colors[1]);
@@ -101,51 +93,35 @@ TEST_F(QvnfTest, SoundFileWalksAndChecksClean) {
 }
 
 TEST_F(QvnfTest, EachKindOfDamageIsFlagged) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    const char* problem;
+  auto end = [](std::size_t at, std::int32_t v) {
+    return [=](Bytes& b) { PatchLe32(b, at, v); };
   };
-  std::vector<Case> cases;
-  Bytes b = bytes;
-  PatchLe32(b, 129, 0);
-  cases.push_back({"uncompleted", b, "block at 121: never completed"});
-  b = bytes;
-  PatchLe32(b, 129, 5000);
-  cases.push_back({"past end", b, "block at 121: end address 5000 is outside"});
-  b = bytes;
-  PatchLe32(b, 129, -8);
-  cases.push_back({"negative", b, "block at 121: end address -8 is outside"});
-  b = bytes;
-  PatchLe32(b, 129, 130);
-  cases.push_back(
-      {"backwards", b, "block at 121: end address 130 points backwards"});
-  b = bytes;
-  PatchLe32(b, 129, 121);
-  cases.push_back({"into itself", b, "leads back to an earlier block (loop)"});
-  b = bytes;
-  PatchLe32(b, 194, 0);  // second table's end → a top-level null-like loop
-  std::copy_n("WyNULL\0\0", 8, b.begin() + 186);
-  cases.push_back({"loop", b, "block at 186: null block at top level"});
-  b = bytes;
-  b[137] = 3;  // count 3, two colours stored
-  cases.push_back({"count", b, "count 3 disagrees"});
-  b = bytes;
-  b[170] = 'X';  // the table's closing null block damaged
-  cases.push_back({"no null", b, "lacks its closing null block"});
-  b = bytes;
-  PatchLe32(b, 8, 120);
-  cases.push_back({"header end", b, "header end address is 120"});
-  b = bytes;
-  b.resize(210);
-  cases.push_back({"truncated", b, "block at 186: end address 219 is outside"});
-  b = bytes;
-  b.resize(100);
-  cases.push_back({"short header", b, "header cut off"});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string path = Damaged(c.file);
-    const CmdResult run = Qvnf("check " + path);
+  const struct {
+    std::function<void(Bytes&)> damage;
+    const char* problem;
+  } cases[] = {
+      {end(129, 0), "block at 121: never completed"},
+      {end(129, 5000), "block at 121: end address 5000 is outside"},
+      {end(129, -8), "block at 121: end address -8 is outside"},
+      {end(129, 130), "block at 121: end address 130 points backwards"},
+      {end(129, 121), "leads back to an earlier block (loop)"},
+      {end(8, 120), "header end address is 120"},
+      {[](Bytes& b) {  // second table turned into an uncompleted null block
+         PatchLe32(b, 194, 0);
+         std::copy_n("WyNULL\0\0", 8, b.begin() + 186);
+       },
+       "block at 186: null block at top level"},
+      {[](Bytes& b) { b[137] = 3; }, "count 3 disagrees"},  // two stored
+      {[](Bytes& b) { b[170] = 'X'; }, "lacks its closing null block"},
+      {[](Bytes& b) { b.resize(210); },
+       "block at 186: end address 219 is outside"},
+      {[](Bytes& b) { b.resize(100); }, "header cut off"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.problem);
+    Bytes b = bytes;
+    c.damage(b);
+    const CmdResult run = Qvnf("check " + Damaged(b));
     EXPECT_EQ(1, run.status) << run.out;
     EXPECT_NE(std::string::npos, run.out.find(c.problem)) << run.out;
   }
@@ -154,31 +130,30 @@ TEST_F(QvnfTest, EachKindOfDamageIsFlagged) {
 TEST_F(QvnfTest, BadFilesGiveOneClearLine) {
   const std::string text = Damaged(Bytes(300, 'x'));
   const std::string tiny = Damaged(Bytes(10, 0));
+  const std::string missing = dir.File("missing.qnf");
+  const std::string folder = dir.Path();
   const struct {
     std::string args;
     int status;
-    std::string out;
+    std::string out;  // "": any
   } cases[] = {
-      {"info " + dir.File("missing.qnf"), 2,
-       "qvnf: " + dir.File("missing.qnf") +
-           ": cannot open: No such file or directory\n"},
+      {"info " + missing, 2,
+       "qvnf: " + missing + ": cannot open: No such file or directory\n"},
       {"check " + text, 1,
        "qvnf: " + text + ": not a neutral file (first block is not WyNF)\n"},
       {"blocks " + tiny, 1,
        "qvnf: " + tiny +
            ": truncated: 10 bytes, too short for a neutral file\n"},
-      {"check " + dir.Path(), 2, ""},
+      {"check " + folder, 2, ""},
+      {"", 2, ""},
+      {"frobnicate " + good, 2, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
     const CmdResult run = Qvnf(c.args);
     EXPECT_EQ(c.status, run.status);
-    if (!c.out.empty()) {
-      EXPECT_EQ(c.out, run.out);
-    }
+    EXPECT_TRUE(c.out.empty() || c.out == run.out) << run.out;
   }
-  EXPECT_EQ(2, Qvnf("").status);
-  EXPECT_EQ(2, Qvnf("frobnicate " + good).status);
   const CmdResult help = Qvnf("check --help");
   EXPECT_EQ(0, help.status);
   EXPECT_NE(std::string::npos, help.out.find("--json"));
@@ -210,8 +185,7 @@ TEST_F(QvnfTest, ReadsReversedByteOrder) {
   const std::size_t words[] = {8,        12,  129, 133,     170 + 8,
                                170 + 12, 194, 198, 203 + 8, 203 + 12};
   auto rev = [&b](std::size_t at) {
-    std::swap(b[at], b[at + 3]);
-    std::swap(b[at + 1], b[at + 2]);
+    std::swap(b[at], b[at + 3]), std::swap(b[at + 1], b[at + 2]);
   };
   for (std::size_t w : words) rev(w);
   for (int i = 0; i < 8; ++i) rev(138 + 4 * i);
