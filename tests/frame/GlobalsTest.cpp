@@ -4,29 +4,22 @@
 extern "C" void PluginSetSharedInt(int v);
 extern "C" bool PluginReadSharedBool();
 
-// Runs before any test changes a value: everything starts false or 0.
-TEST(QvGlobals, StartFalseAndZero) {
-  const bool bools[] = {QV_GV_BOOL,   QV_GV_BOOL_0, QV_GV_BOOL_1,
-                        QV_GV_BOOL_2, QV_GV_BOOL_3, QV_GV_BOOL_4};
-  const int ints[] = {QV_GV_INT,   QV_GV_INT_0, QV_GV_INT_1,
-                      QV_GV_INT_2, QV_GV_INT_3, QV_GV_INT_4};
-  for (bool b : bools) EXPECT_FALSE(b);
-  for (int i : ints) EXPECT_EQ(0, i);
-}
-
-TEST(QvGlobals, ValuesAreDistinctObjects) {
+// Everything starts false or 0, and each value is an object of its own.
+TEST(QvGlobals, StartClearedAndDistinct) {
   bool* bools[] = {&QV_GV_BOOL,   &QV_GV_BOOL_0, &QV_GV_BOOL_1,
                    &QV_GV_BOOL_2, &QV_GV_BOOL_3, &QV_GV_BOOL_4};
   int* ints[] = {&QV_GV_INT,   &QV_GV_INT_0, &QV_GV_INT_1,
                  &QV_GV_INT_2, &QV_GV_INT_3, &QV_GV_INT_4};
   for (int i = 0; i < 6; ++i) {
+    EXPECT_FALSE(*bools[i]) << i;
+    EXPECT_EQ(0, *ints[i]) << i;
+  }
+  for (int i = 0; i < 6; ++i) {
     *ints[i] = 100 + i;
     *bools[i] = true;
     for (int j = 0; j < 6; ++j) {
-      if (j != i) {
-        EXPECT_NE(100 + i, *ints[j]) << i << " " << j;
-        EXPECT_FALSE(*bools[j]) << i << " " << j;
-      }
+      EXPECT_EQ(i == j ? 100 + i : 0, *ints[j]) << i << " " << j;
+      EXPECT_EQ(i == j, *bools[j]) << i << " " << j;
     }
     *ints[i] = 0;
     *bools[i] = false;
@@ -39,6 +32,4 @@ TEST(QvGlobals, SharedWithAnotherModule) {
   EXPECT_EQ(-7, QV_GV_INT_3);
   QV_GV_BOOL_2 = true;
   EXPECT_TRUE(PluginReadSharedBool());
-  QV_GV_BOOL_2 = false;
-  QV_GV_INT_3 = 0;
 }

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "StopWatchView.h"
+#include "TimeTestSupport.h"
 
 struct EarlyView {
   std::int64_t zeroTime, infTime;

@@ -10,24 +10,18 @@ namespace {
 
 EarlyView g_atMain;  // taken first thing in main, before gtest starts
 
-const char* const kNames[4] = {"GV_STOP_WATCH0", "GV_STOP_WATCH1",
-                               "GV_STOP_WATCH2", "GV_STOP_WATCH3"};
-
 void CheckLoadState(const EarlyView& v) {
   EXPECT_EQ(0, v.zeroTime);
   EXPECT_EQ(std::numeric_limits<std::int64_t>::max(), v.infTime);
   EXPECT_EQ(0.0, v.zeroSpan);
   EXPECT_EQ(-99999.0, v.infSpan);
   for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(kNames[i]);
+    SCOPED_TRACE(i);
     EXPECT_TRUE(v.running[i]);
     EXPECT_EQ(0.0, v.total[i]);
     EXPECT_LE(v.init[i], v.start[i]);
     EXPECT_LE(v.start[i], v.clock);
-    // Built in order, 0 to 3.
-    if (i > 0) {
-      EXPECT_LE(v.start[i - 1], v.init[i]);
-    }
+    EXPECT_LE(i > 0 ? v.start[i - 1] : v.init[0], v.init[i]);  // built 0..3
   }
   EXPECT_LT(v.clock - v.init[0], 60.0);
 }

@@ -5,11 +5,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <thread>
 #include <utility>
 
-#include "StopWatchView.h"
 #include "TimeTestSupport.h"
 #include "frame/Platform.h"
 
@@ -39,31 +37,23 @@ class StopWatchTest : public testing::Test {
 };
 struct _timeb StopWatchTest::now_;
 
-TEST(QvStopWatchClock, TimeInSec) {
-  struct Row {
-    std::time_t time;
-    unsigned short millitm;
-    double sec;
-  };
-  const Row rows[] = {{10, 250, 10.25},
-                      {0, 0, 0.0},
-                      {-1, 500, -0.5},
-                      {1700000000, 999, 1700000000.999}};
-  for (const Row& r : rows) {
-    struct _timeb tb {};
-    tb.time = r.time;
-    tb.millitm = r.millitm;
-    EXPECT_DOUBLE_EQ(r.sec, QvStopWatch::TimeInSec(tb)) << r.time;
-  }
-}
-
+// Both views of the real clock move forward in whole milliseconds; stamps
+// lie strictly between the time constants.
 TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
   double prev = QvStopWatch::GetCurrTime();
+  QvTime prevStamp = QvTime::GetCurrTime();
   for (int i = 0; i < 200; ++i) {
     const double now = QvStopWatch::GetCurrTime();
+    const QvTime stamp;
+    std::int64_t us = 0;
+    stamp.Get(us);
     EXPECT_LE(prev, now);
     EXPECT_NEAR(now * 1000, std::round(now * 1000), 1e-3);
+    EXPECT_LE(prevStamp, stamp);
+    EXPECT_TRUE(QvTime::ZERO_TIME < stamp && stamp < QvTime::INF_TIME);
+    EXPECT_EQ(0, us % 1000);
     prev = now;
+    prevStamp.SetCurrTime();
   }
   QvStopWatch watch;
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -73,6 +63,10 @@ TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
 TEST_F(StopWatchTest, ClockReadsGoThroughThePlatformLayer) {
   Advance(7);
   EXPECT_DOUBLE_EQ(1000000000.007, QvStopWatch::GetCurrTime());
+  struct _timeb tb {};
+  tb.time = -1;
+  tb.millitm = 500;
+  EXPECT_DOUBLE_EQ(-0.5, QvStopWatch::TimeInSec(tb));
   std::int64_t us = 0;
   QvTime().Get(us);
   EXPECT_EQ(1000000000007000, us);
@@ -109,24 +103,21 @@ TEST_F(StopWatchTest, LapsAndTotals) {
   EXPECT_EQ(0.0, watch.GetTotalRunTime());
 }
 
-TEST_F(StopWatchTest, Init0RestartsTheElapsedTimeButKeepsTheStart) {
-  QvStopWatch watch;
+// Init0 stops the watch and restarts the elapsed time but keeps the start;
+// a watch created stopped measures from its creation.
+TEST_F(StopWatchTest, Init0AndCreatedStopped) {
+  QvStopWatch watch, stopped(false);
   Advance(1000);
   watch.Stop();
   Advance(1000);
   watch.Init0();
   EXPECT_FALSE(qvtest::StopWatchView(watch).IsRunning());
+  EXPECT_FALSE(qvtest::StopWatchView(stopped).IsRunning());
   EXPECT_EQ(0.0, watch.GetTotalRunTime());
   Advance(250);
   EXPECT_SPAN(0.25, watch.GetElapsedTime());
   EXPECT_SPAN(2.25, watch.Stop());
-}
-
-TEST_F(StopWatchTest, CreatedStoppedMeasuresFromCreation) {
-  QvStopWatch watch(false);
-  EXPECT_FALSE(qvtest::StopWatchView(watch).IsRunning());
-  Advance(400);
-  EXPECT_SPAN(0.4, watch.Stop());
+  EXPECT_SPAN(2.25, stopped.Stop());
   struct Holder {
     QvStopWatch watch;
   } running{};  // a member initialised from {} starts as well
