@@ -1,13 +1,18 @@
 // Differential tests: the number readers, the value reads and the writers
 // against the C library's sscanf and snprintf in the "C" locale, over
-// generated cases from fixed seeds.
+// generated cases from fixed seeds. Each runs under the "C" locale and again
+// under one with a decimal comma: the number texts must not follow the
+// process's locale, while string formatting does.
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <locale.h>
 
 #include "NumberCases.h"
 
@@ -20,9 +25,42 @@ bool SameBits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// The C library's conversions in the "C" locale, whatever the process's.
+class CLocaleScope {
+ public:
+  CLocaleScope() : old_(uselocale(C())) {}
+  ~CLocaleScope() { uselocale(old_); }
+
+ private:
+  static locale_t C() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+  }
+  locale_t old_;
+};
+
+// The process locale for a test; a missing comma locale skips the test.
+class QvNumberDiff : public testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (std::setlocale(LC_ALL, GetParam()) == nullptr) {
+      GTEST_SKIP() << "locale " << GetParam() << " is not installed (run "
+                   << "scripts/install-deps.sh)";
+    }
+    if (std::string(GetParam()) != "C") {
+      ASSERT_STREQ(",", std::localeconv()->decimal_point);
+    }
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Locales, QvNumberDiff,
+                         testing::Values("C", "de_DE.UTF-8"));
+
 // sscanf of one value; integers are words of digits and signs only.
 template <typename T>
 bool Scan(const char* s, const char* conversion, T* v) {
+  const CLocaleScope inC;
   if (conversion[1] == 'd' && s[std::strspn(s, "0123456789+-")] != '\0')
     return false;
   return std::sscanf(s, conversion, v) == 1;
@@ -59,7 +97,7 @@ void RunCases(std::uint64_t seed, Check check) {
   }
 }
 
-TEST(QvNumberDiff, Readers) {
+TEST_P(QvNumberDiff, Readers) {
   RunCases(0x5EED0001, [](qvtest::NumberCases& gen) -> std::string {
     const std::string w = gen.RealWord();
     const char* s = w.c_str();
@@ -76,7 +114,7 @@ TEST(QvNumberDiff, Readers) {
 
 // Joins generated words into texts with white space between them and walks
 // them with GetValue of every kind, word by word against sscanf.
-TEST(QvNumberDiff, ValueReads) {
+TEST_P(QvNumberDiff, ValueReads) {
   qvtest::NumberCases gen(0x5EED0003);
   static const char* const kGaps[] = {" ", "\t", "\n", "\r\n", "  \t "};
   int words = 0, fails = 0;
@@ -114,11 +152,12 @@ TEST(QvNumberDiff, ValueReads) {
 // snprintf of the value as a double, trimmed by the writers' rule.
 std::string Want(const char* format, double value, bool drop) {
   char buf[512];
+  const CLocaleScope inC;
   std::snprintf(buf, sizeof buf, format, value);
   return qvtest::TrimNumberText(buf, drop);
 }
 
-TEST(QvNumberDiff, Writers) {
+TEST_P(QvNumberDiff, Writers) {
   RunCases(0x5EED0004, [](qvtest::NumberCases& gen) -> std::string {
     const std::string format = gen.Format();
     const double d = gen.Value(qvtest::PrecisionOf(format));
@@ -135,6 +174,23 @@ TEST(QvNumberDiff, Writers) {
     if (gotShort != Want("%.3f", s, true)) return "short \"" + gotShort + "\"";
     return "";
   });
+}
+
+TEST(QvStringFormat, FollowsTheLocale) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+  }
+  QvStdString s("%.1f", 2.5);
+  s.AppendFormat(" %.2f", 0.25);
+  EXPECT_EQ("2,5 0,25", s);
+  // Reading stays in the "C" locale: the comma ends the number.
+  int pos = 0;
+  double v = 0;
+  EXPECT_TRUE(s.GetValue(pos, v));
+  EXPECT_EQ(2.0, v);
+  // The calls leave the process's locale as it was.
+  EXPECT_STREQ(",", std::localeconv()->decimal_point);
+  std::setlocale(LC_ALL, "C");
 }
 
 }  // namespace
