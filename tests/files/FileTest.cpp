@@ -14,6 +14,7 @@ namespace {
 
 using qvtest::TempDir;
 using Words = std::vector<std::string>;
+using Read = const char* (QvFile::*)();
 
 // A file in a fresh folder holding text, opened for reading.
 struct ReadFixture {
@@ -25,6 +26,13 @@ struct ReadFixture {
     EXPECT_TRUE(file.OpenToRead(textMode));
   }
 };
+
+// Every result of `read` until it gives nothing.
+Words Drain(QvFile& f, Read read) {
+  Words out;
+  while (const char* s = (f.*read)()) out.emplace_back(s);
+  return out;
+}
 
 Words AllWords(QvFile& f) {
   Words out;
@@ -57,11 +65,9 @@ TEST(QvFile, OpenFailuresLeaveOpenErrorForGood) {
 
 TEST(QvFile, LinesComeInPiecesOfAtMost1023) {
   ReadFixture fx(std::string(2500, 'x') + "\nlast");
-  Words lines;
-  while (const char* line = fx.file.GetLine()) lines.emplace_back(line);
   EXPECT_EQ(Words({std::string(1023, 'x'), std::string(1023, 'x'),
                    std::string(454, 'x') + "\n", "last"}),
-            lines);
+            Drain(fx.file, &QvFile::GetLine));
   // At the end the buffer keeps the last line, which had no newline.
   EXPECT_EQ(nullptr, fx.file.GetDataLine());
   EXPECT_STREQ("last", fx.file.Data());
@@ -91,16 +97,14 @@ TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
   std::string bytes(20000, '\0');
   for (char& c : bytes) c = static_cast<char>(rng() & 0xFF);
   for (const std::string& content : {bytes, std::string()}) {
-    for (int pass = 0; pass < 3; ++pass) {
-      SCOPED_TRACE(std::to_string(content.size()) + " bytes, pass " +
-                   std::to_string(pass));
+    for (Read read :
+         {&QvFile::GetLine, &QvFile::GetNextString, &QvFile::GetDataLine}) {
+      SCOPED_TRACE(std::to_string(content.size()) + " bytes");
       ReadFixture fx(content, false);
       int calls = 0;
       const char* got = nullptr;
       do {
-        got = pass == 0   ? fx.file.GetLine()
-              : pass == 1 ? fx.file.GetNextString()
-                          : fx.file.GetDataLine();
+        got = (fx.file.*read)();
         ASSERT_LE(got == nullptr ? 0 : std::strlen(got), 1023u);
         ASSERT_LT(++calls, 40000);
       } while (got != nullptr);
@@ -113,8 +117,7 @@ TEST(QvFile, ReadingGoesOnAfterTheFileIsDeleted) {
   ReadFixture fx("one\ntwo\n");
   EXPECT_STREQ("one\n", fx.file.GetLine());
   ASSERT_EQ(0, std::remove(fx.dir.File("in.txt").c_str()));
-  EXPECT_STREQ("two\n", fx.file.GetLine());
-  EXPECT_EQ(nullptr, fx.file.GetLine());
+  EXPECT_EQ(Words({"two\n"}), Drain(fx.file, &QvFile::GetLine));
 }
 
 TEST(QvFile, WordScanFollowsTheSeparatorSet) {
@@ -187,17 +190,14 @@ TEST(QvFile, BufferTests) {
 TEST(QvFile, NextStringWalksWordsAcrossLines) {
   ReadFixture fx("one,two\nthree\n ,,, \nfour");
   fx.file.SetSeparator(" \t\n\r,");
-  Words got;
-  while (const char* w = fx.file.GetNextString()) got.emplace_back(w);
-  EXPECT_EQ(Words({"one", "two", "three", "four"}), got);
-
+  EXPECT_EQ(Words({"one", "two", "three", "four"}),
+            Drain(fx.file, &QvFile::GetNextString));
   // After a line and its first word, the rest of that line comes first.
   ReadFixture fx2("a b c\nd e\n");
   fx2.file.GetLine();
   fx2.file.GetFirstWord();
-  got.clear();
-  while (const char* w = fx2.file.GetNextString()) got.emplace_back(w);
-  EXPECT_EQ(Words({"b", "c", "d", "e"}), got);
+  EXPECT_EQ(Words({"b", "c", "d", "e"}),
+            Drain(fx2.file, &QvFile::GetNextString));
 }
 
 TEST(QvFile, StringsIgnoreTheSeparatorSetAndComeInPieces) {
@@ -225,7 +225,6 @@ TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
     EXPECT_STREQ(fx.file.GetName(), copy.GetName());
     EXPECT_STREQ("l1 w\n", copy.Data());
     // A closed file reads nothing.
-    using Read = const char* (QvFile::*)();
     for (Read read : {&QvFile::GetLine, &QvFile::GetDataLine,
                       &QvFile::GetString, &QvFile::GetNextString})
       EXPECT_EQ(nullptr, (copy.*read)());

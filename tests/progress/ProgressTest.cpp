@@ -1,9 +1,7 @@
-#include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvProgress.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -220,28 +218,3 @@ TEST(QvProgress, CopiesStartWithoutAFileAndEveryStreamClosesOnce) {
 }
 
 }  // namespace
-
-// A neutral file carries a reporter for the objects that store themselves
-// through it: it keeps the pointer, passes it to copies, and never calls it.
-TEST(QvProgressOnNeutralFile, CarriedNotOwned) {
-  struct Counting : QvProgress {
-    int calls = 0;
-    void SetTotal(int total) override {
-      ++calls;
-      QvProgress::SetTotal(total);
-    }
-  };
-  auto reporter = std::make_unique<Counting>();
-  QvNeutralFile file;
-  EXPECT_EQ(nullptr, file.Progressor());
-  file.SetProgressor(reporter.get());
-  const QvNeutralFile copy(file);
-  QvNeutralFile assigned;
-  assigned = file;
-  EXPECT_EQ(reporter.get(), copy.Progressor());
-  EXPECT_EQ(reporter.get(), assigned.Progressor());
-  copy.Progressor()->SetTotal(10);
-  EXPECT_EQ(1, reporter->calls);
-  file.SetProgressor(nullptr);
-  EXPECT_EQ(reporter.get(), assigned.Progressor());
-}

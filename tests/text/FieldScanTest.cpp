@@ -104,10 +104,6 @@ TEST(QvFieldScan, SeparatorsOnlyNeverGoNegativeAndEnd) {
   EXPECT_EQ("keep", word);
 }
 
-}  // namespace
-
-namespace {
-
 // The output word may be the scanned string itself.
 TEST(QvFieldScan, WordMayBeTheTextItself) {
   const QvStdString comma(",");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -138,33 +139,21 @@ double NumberCases::Value(int precision) {
     return Below(2) ? -v : v;
   }
   if (kind < 8) {
-    static const double kFixed[] = {0.0,
-                                    -0.0,
-                                    std::numeric_limits<double>::infinity(),
-                                    -std::numeric_limits<double>::infinity(),
-                                    std::numeric_limits<double>::quiet_NaN(),
-                                    std::numeric_limits<double>::denorm_min(),
-                                    -std::numeric_limits<double>::denorm_min(),
-                                    std::numeric_limits<double>::max(),
-                                    4503599627370496.0,
-                                    4503599627370495.5,
-                                    -4503599627370497.0,
-                                    9007199254740993.0,
-                                    0.0005,
-                                    0.0015,
-                                    0.0025,
-                                    -0.0004999,
-                                    0.9995,
-                                    999.9995};
-    return kFixed[Below(sizeof kFixed / sizeof *kFixed)];
+    // Zeros, infinities, NaN, the smallest and largest, 2^52 neighbours,
+    // halves at the third decimal.
+    using L = std::numeric_limits<double>;
+    const double inf = L::infinity(), tiny = L::denorm_min();
+    const double kFixed[3][6] = {
+        {0.0, -0.0, inf, -inf, L::quiet_NaN(), tiny},
+        {-tiny, L::max(), 4503599627370496.0, 4503599627370495.5,
+         -4503599627370497.0, 9007199254740993.0},
+        {0.0005, 0.0015, 0.0025, -0.0004999, 0.9995, 999.9995}};
+    return kFixed[Below(3)][Below(6)];
   }
   if (kind < 14) {
     // Decimal-looking values of everyday size.
-    const double v =
-        static_cast<double>(static_cast<std::int64_t>(Next() % 2000000001) -
-                            1000000000) /
-        std::pow(10.0, Below(10));
-    return v;
+    const auto n = static_cast<std::int64_t>(Next() % 2000000001);
+    return static_cast<double>(n - 1000000000) / std::pow(10.0, Below(10));
   }
   double d;
   std::uint64_t bits = Next();

@@ -1,13 +1,18 @@
 // Differential tests: the number readers, the value reads and the writers
 // against the C library's sscanf and snprintf in the "C" locale, over
-// generated cases from fixed seeds.
+// generated cases from fixed seeds. Each runs under the "C" locale and again
+// under one with a decimal comma: the number texts must not follow the
+// process's locale, while string formatting does.
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <locale.h>
 
 #include "NumberCases.h"
 
@@ -20,57 +25,96 @@ bool SameBits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-double RefDouble(const char* s) {
-  double v = -9.999e10;
-  return std::sscanf(s, "%lf", &v) == 1 ? v : -9.999e10;
+// The C library's conversions in the "C" locale, whatever the process's.
+class CLocaleScope {
+ public:
+  CLocaleScope() : old_(uselocale(C())) {}
+  ~CLocaleScope() { uselocale(old_); }
+
+ private:
+  static locale_t C() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+  }
+  locale_t old_;
+};
+
+// The process locale for a test; a missing comma locale skips the test.
+class QvNumberDiff : public testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (std::setlocale(LC_ALL, GetParam()) == nullptr) {
+      GTEST_SKIP() << "locale " << GetParam() << " is not installed (run "
+                   << "scripts/install-deps.sh)";
+    }
+    if (std::string(GetParam()) != "C") {
+      ASSERT_STREQ(",", std::localeconv()->decimal_point);
+    }
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Locales, QvNumberDiff,
+                         testing::Values("C", "de_DE.UTF-8"));
+
+// sscanf of one value; integers are words of digits and signs only.
+template <typename T>
+bool Scan(const char* s, const char* conversion, T* v) {
+  const CLocaleScope inC;
+  if (conversion[1] == 'd' && s[std::strspn(s, "0123456789+-")] != '\0')
+    return false;
+  return std::sscanf(s, conversion, v) == 1;
 }
 
-float RefFloat(const char* s) {
-  float v = -9.999e10f;
-  return std::sscanf(s, "%f", &v) == 1 ? v : -9.999e10f;
+// The reference value, or the readers' failure marker.
+template <typename T>
+T Ref(const char* s, const char* conversion, T marker) {
+  T v = marker;
+  return Scan(s, conversion, &v) ? v : marker;
 }
 
-int RefInt(const char* s) {
-  if (s[std::strspn(s, "0123456789+-")] != '\0') return -99999;
-  int v = -99999;
-  return std::sscanf(s, "%d", &v) == 1 ? v : -99999;
+// GetValue at pos against Scan of the word; both start from `init`.
+template <typename T>
+bool SameRead(const QvStdString& s, int& pos, const char* word,
+              const char* conversion, T init) {
+  T v = init, r = init;
+  const bool ok = s.GetValue(pos, v);
+  return ok == Scan(word, conversion, &r) && SameBits(v, r);
 }
 
-TEST(QvNumberDiff, RealReaders) {
-  qvtest::NumberCases gen(0x5EED0001);
+// Runs `check` (which returns an empty text or a failure note) on kCases
+// generated cases; stops after ten failures.
+template <typename Check>
+void RunCases(std::uint64_t seed, Check check) {
+  qvtest::NumberCases gen(seed);
   int fails = 0;
   for (int i = 0; i < kCases && fails < 10; ++i) {
+    const std::string note = check(gen);
+    if (!note.empty()) {
+      ADD_FAILURE() << note;
+      ++fails;
+    }
+  }
+}
+
+TEST_P(QvNumberDiff, Readers) {
+  RunCases(0x5EED0001, [](qvtest::NumberCases& gen) -> std::string {
     const std::string w = gen.RealWord();
-    const double d = QvGetDouble(w.c_str());
-    const float f = QvGetFloat(w.c_str());
-    if (!SameBits(d, RefDouble(w.c_str()))) {
-      ADD_FAILURE() << "double \"" << w << "\": " << d;
-      ++fails;
-    }
-    if (!SameBits(f, RefFloat(w.c_str()))) {
-      ADD_FAILURE() << "float \"" << w << "\": " << f;
-      ++fails;
-    }
-  }
-}
-
-TEST(QvNumberDiff, IntReader) {
-  qvtest::NumberCases gen(0x5EED0002);
-  int fails = 0;
-  for (int i = 0; i < kCases && fails < 10; ++i) {
-    const std::string w = gen.IntWord();
-    const int got = QvGetInt(w.c_str());
-    const int want = RefInt(w.c_str());
-    if (got != want) {
-      ADD_FAILURE() << "\"" << w << "\": " << got << " want " << want;
-      ++fails;
-    }
-  }
+    const char* s = w.c_str();
+    if (!SameBits(QvGetDouble(s), Ref(s, "%lf", -9.999e10)))
+      return "double \"" + w + "\"";
+    if (!SameBits(QvGetFloat(s), Ref(s, "%f", -9.999e10f)))
+      return "float \"" + w + "\"";
+    const std::string n = gen.IntWord();
+    if (QvGetInt(n.c_str()) != Ref(n.c_str(), "%d", -99999))
+      return "int \"" + n + "\"";
+    return "";
+  });
 }
 
 // Joins generated words into texts with white space between them and walks
 // them with GetValue of every kind, word by word against sscanf.
-TEST(QvNumberDiff, ValueReads) {
+TEST_P(QvNumberDiff, ValueReads) {
   qvtest::NumberCases gen(0x5EED0003);
   static const char* const kGaps[] = {" ", "\t", "\n", "\r\n", "  \t "};
   int words = 0, fails = 0;
@@ -90,25 +134,10 @@ TEST(QvNumberDiff, ValueReads) {
     int pos = 0;
     for (const std::string& w : list) {
       const char* ref = w.c_str();
-      bool same = true;
-      if (kind == 0) {
-        double v = 1.25, r = 1.25;
-        const bool ok = s.GetValue(pos, v);
-        same = ok == (std::sscanf(ref, "%lf", &r) == 1) && SameBits(v, r);
-      } else if (kind == 1) {
-        float v = 1.25f, r = 1.25f;
-        const bool ok = s.GetValue(pos, v);
-        same = ok == (std::sscanf(ref, "%f", &r) == 1) && SameBits(v, r);
-      } else if (kind == 2) {
-        int v = 77;
-        const bool ok = s.GetValue(pos, v);
-        const int r = RefInt(ref);
-        same = ok ? v == r : (v == 77 && r == -99999);
-      } else {
-        char v = '#', r = '#';
-        const bool ok = s.GetValue(pos, v);
-        same = ok == (std::sscanf(ref, "%c", &r) == 1) && v == r;
-      }
+      const bool same = kind == 0   ? SameRead(s, pos, ref, "%lf", 1.25)
+                        : kind == 1 ? SameRead(s, pos, ref, "%f", 1.25f)
+                        : kind == 2 ? SameRead(s, pos, ref, "%d", 77)
+                                    : SameRead(s, pos, ref, "%c", '#');
       if (!same) {
         ADD_FAILURE() << "kind " << kind << " word \"" << w << "\"";
         ++fails;
@@ -120,49 +149,48 @@ TEST(QvNumberDiff, ValueReads) {
   }
 }
 
-template <typename T>
-void CheckWriters(std::uint64_t seed) {
-  qvtest::NumberCases gen(seed);
-  int fails = 0;
-  for (int i = 0; i < kCases && fails < 10; ++i) {
+// snprintf of the value as a double, trimmed by the writers' rule.
+std::string Want(const char* format, double value, bool drop) {
+  char buf[512];
+  const CLocaleScope inC;
+  std::snprintf(buf, sizeof buf, format, value);
+  return qvtest::TrimNumberText(buf, drop);
+}
+
+TEST_P(QvNumberDiff, Writers) {
+  RunCases(0x5EED0004, [](qvtest::NumberCases& gen) -> std::string {
     const std::string format = gen.Format();
-    const T value = static_cast<T>(gen.Value(qvtest::PrecisionOf(format)));
+    const double d = gen.Value(qvtest::PrecisionOf(format));
+    const float f = static_cast<float>(gen.Value(qvtest::PrecisionOf(format)));
+    const double s = gen.Value(3);
     const bool drop = gen.Below(4) != 0;
-    char buf[512];
-    std::snprintf(buf, sizeof buf, format.c_str(), static_cast<double>(value));
-    const std::string want = qvtest::TrimNumberText(buf, drop);
-    const char* got = sizeof(T) == sizeof(double)
-                          ? QvWriteDouble(format.c_str(), value, drop)
-                          : QvWriteFloat(format.c_str(), value, drop);
-    if (want != got) {
-      ADD_FAILURE() << format << " " << buf << " drop " << drop << ": \"" << got
-                    << "\" want \"" << want << "\"";
-      ++fails;
-    }
+    const char* fmt = format.c_str();
+    const std::string got = QvWriteDouble(fmt, d, drop);
+    const std::string gotF = QvWriteFloat(fmt, f, drop);
+    const std::string gotShort = QvWrite(s);
+    const std::string note = format + " drop " + std::to_string(drop) + ": ";
+    if (got != Want(fmt, d, drop)) return note + "double \"" + got + "\"";
+    if (gotF != Want(fmt, f, drop)) return note + "float \"" + gotF + "\"";
+    if (gotShort != Want("%.3f", s, true)) return "short \"" + gotShort + "\"";
+    return "";
+  });
+}
+
+TEST(QvStringFormat, FollowsTheLocale) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
   }
-}
-
-TEST(QvNumberDiff, DoubleWriter) {
-  CheckWriters<double>(0x5EED0004);
-}
-
-TEST(QvNumberDiff, FloatWriter) {
-  CheckWriters<float>(0x5EED0005);
-}
-
-TEST(QvNumberDiff, ShortFormWriter) {
-  qvtest::NumberCases gen(0x5EED0006);
-  for (int i = 0; i < kCases; ++i) {
-    const double v = gen.Value(3);
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.3f", v);
-    const std::string want = qvtest::TrimNumberText(buf, true);
-    const std::string got = QvWrite(v);
-    if (want != got) {
-      ADD_FAILURE() << buf << ": \"" << got << "\"";
-      break;
-    }
-  }
+  QvStdString s("%.1f", 2.5);
+  s.AppendFormat(" %.2f", 0.25);
+  EXPECT_EQ("2,5 0,25", s);
+  // Reading stays in the "C" locale: the comma ends the number.
+  int pos = 0;
+  double v = 0;
+  EXPECT_TRUE(s.GetValue(pos, v));
+  EXPECT_EQ(2.0, v);
+  // The calls leave the process's locale as it was.
+  EXPECT_STREQ(",", std::localeconv()->decimal_point);
+  std::setlocale(LC_ALL, "C");
 }
 
 }  // namespace

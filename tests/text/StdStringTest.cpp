@@ -5,23 +5,15 @@
 
 namespace {
 
-TEST(QvStdStringFormat, PercentSignsFormattedOrLiteral) {
-  EXPECT_EQ("50%", QvStdString("50%%"));
+TEST(QvStdStringFormat, PercentSignsAndOwnText) {
+  EXPECT_EQ("50%", QvStdString("50%%"));  // formatted
   QvStdString s;
-  s.Set("50%%");
+  s.Set("50%%");  // literal
   EXPECT_EQ("50%%", s);
-  s.SetFormat("%d", 7);
-  EXPECT_EQ("7", s);
-  s.AppendFormat("%s", "xyz");
-  EXPECT_EQ("7xyz", s);
-}
-
-TEST(QvStdStringFormat, OwnTextAsArgument) {
-  QvStdString s("abc");
   s.SetFormat("%s", s.Data(0));
-  EXPECT_EQ("abc", s);
-  s.AppendFormat("%s", s.Data(0));
-  EXPECT_EQ("abcabc", s);
+  EXPECT_EQ("50%%", s);
+  s.AppendFormat("%d", 7);
+  EXPECT_EQ("50%%7", s);
 }
 
 TEST(QvStdStringFormat, LongResultsAreNeverCut) {
@@ -35,8 +27,7 @@ TEST(QvStdStringFormat, LongResultsAreNeverCut) {
     s.AppendFormat("%s!", s.Data(0));  // own text, longer than the scratch
     EXPECT_EQ(body + body + "!", s);
     QvStdString w("%*d", static_cast<int>(len), 5);
-    EXPECT_EQ(len, w.size());
-    EXPECT_EQ('5', w.back());
+    EXPECT_EQ(std::string(len - 1, ' ') + "5", w);
   }
 }
 
@@ -59,18 +50,13 @@ TEST(QvStdString, SetAppendCopy) {
   a.Append("cd");
   QvStdString b(a);
   b.Append(a);
-  EXPECT_EQ("abcd", a);
   EXPECT_EQ("abcdabcd", b);
   b.Set(a);
-  EXPECT_TRUE(b.IsSame(a));
   const QvStdString& self = b;
   b = self;
   EXPECT_EQ("abcd", b);
-  const std::string plain = "xy";
-  QvStdString c(plain);
-  EXPECT_EQ("xy", c);
-  c.Clear();
-  EXPECT_TRUE(c.empty());
+  b.Clear();
+  EXPECT_TRUE(b.empty());
 }
 
 TEST(QvStdString, Erase) {
@@ -95,47 +81,38 @@ TEST(QvStdString, Erase) {
 TEST(QvStdString, DelTrailingZeroAndWhite) {
   struct Case {
     const char* in;
-    bool drop;
+    int mode;  // 0: zeros keeping the point, 1: dropping it, 2: white
     const char* want;
-  } zeros[] = {
-      {"2.500", true, "2.5"},    {"2.000", true, "2"}, {"10.0", true, "10"},
-      {"0.000", true, "0"},      {"", true, ""},       {"0", true, "0"},
-      {"000", true, "000"},      {"12.", true, "12"},  {"2.000", false, "2."},
-      {"1.2500", false, "1.25"}, {"100", true, "1"},   {".", true, ""},
-      {"0.", true, "0"}};
-  for (const Case& c : zeros) {
+  } cases[] = {
+      {"2.500", 1, "2.5"}, {"2.000", 1, "2"},     {"10.0", 1, "10"},
+      {"", 1, ""},         {"000", 1, "000"},     {"12.", 1, "12"},
+      {"2.000", 0, "2."},  {"1.2500", 0, "1.25"}, {"100", 1, "1"},
+      {".", 1, ""},        {"0.", 1, "0"},        {"a \t\r\n \n", 2, "a"},
+      {"a b", 2, "a b"},   {"   ", 2, "   "},     {"a\f\v", 2, "a\f\v"},
+      {" a ", 2, " a"}};
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
     QvStdString s;
     s.Set(c.in);
-    s.DelTrailingZero(c.drop);
+    if (c.mode == 2)
+      s.DelTrailingWhite();
+    else
+      s.DelTrailingZero(c.mode == 1);
     EXPECT_EQ(c.want, s);
-  }
-  const char* white[][2] = {{"a \t\r\n \n", "a"}, {"a b", "a b"},
-                            {"   ", "   "},       {"", ""},
-                            {"a\f\v", "a\f\v"},   {" a ", " a"}};
-  for (auto& c : white) {
-    SCOPED_TRACE(c[0]);
-    QvStdString s;
-    s.Set(c[0]);
-    s.DelTrailingWhite();
-    EXPECT_EQ(c[1], s);
   }
 }
 
 TEST(QvStdString, ReadingTheText) {
-  const QvStdString empty;
+  const QvStdString empty, abc("abc"), abcd("abcd");
   EXPECT_STREQ("", empty.Data(0));
-  QvStdString s("abc");
-  EXPECT_STREQ("bc", s.Data(1));
-  EXPECT_STREQ("", s.Data(3));
+  EXPECT_STREQ("bc", abc.Data(1));
+  EXPECT_STREQ("", abc.Data(3));
 
-  QvStdString abcd("abcd"), upper("ABC"), abc("abc");
   EXPECT_FALSE(abc.IsSame(abcd));
-  EXPECT_FALSE(abc.IsSame(upper));
-  EXPECT_TRUE(QvStdString().IsSame(QvStdString()));
+  EXPECT_FALSE(abc.IsSame(QvStdString("ABC")));
+  EXPECT_TRUE(empty.IsSame(QvStdString()));
   EXPECT_FALSE(abc.IsSame(std::string("abc\0", 4)));
 
-  EXPECT_TRUE(abc.IfInclude(QvStdString()));
   EXPECT_TRUE(empty.IfInclude(QvStdString()));
   EXPECT_FALSE(empty.IfInclude('a'));
   EXPECT_TRUE(abc.IfInclude('c'));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -68,26 +69,26 @@ TEST(QvWordScan, CountWord) {
 }
 
 TEST(QvWordScan, KeyPosAndWordAfterKey) {
-  const QvStdString text("xxabcabc");
-  const QvStdString key("abc");
-  EXPECT_EQ(2, text.GetKeyPos(key, 0));
-  EXPECT_EQ(5, text.GetKeyPos(key, 3));
-  EXPECT_EQ(-1, text.GetKeyPos(key, 6));
-  EXPECT_EQ(2, text.GetKeyPos(QvStdString(), 2));
-  EXPECT_EQ(8, text.GetKeyPos(QvStdString(), 8));
-  EXPECT_EQ(-1, text.GetKeyPos(QvStdString(), 9));
-  EXPECT_EQ(-1, text.GetKeyPos(key, -1));
-
-  const QvStdString eq("x=");
-  QvStdString word("keep");
-  EXPECT_TRUE(QvStdString("a x= 5").GetWordAfterKey(eq, word, kWhite));
-  EXPECT_EQ("5", word);
-  EXPECT_TRUE(QvStdString("ax=6 7").GetWordAfterKey(eq, word, kWhite));
-  EXPECT_EQ("6", word);
-  EXPECT_FALSE(QvStdString("a x=").GetWordAfterKey(eq, word, kWhite));
-  EXPECT_FALSE(QvStdString("a x=   ").GetWordAfterKey(eq, word, kWhite));
-  EXPECT_FALSE(QvStdString("a y= 1").GetWordAfterKey(eq, word, kWhite));
-  EXPECT_EQ("6", word);
+  const QvStdString text("xxabcabc"), key("abc"), none;
+  const std::tuple<const QvStdString*, int, int> finds[] = {
+      {&key, 0, 2},  {&key, 3, 5},  {&key, 6, -1}, {&key, -1, -1},
+      {&none, 2, 2}, {&none, 8, 8}, {&none, 9, -1}};
+  for (const auto& [k, from, want] : finds) {
+    SCOPED_TRACE(from);
+    EXPECT_EQ(want, text.GetKeyPos(*k, from));
+  }
+  const std::pair<const char*, const char*> afters[] = {{"a x= 5", "5"},
+                                                        {"ax=6 7", "6"},
+                                                        {"a x=", nullptr},
+                                                        {"a x=   ", nullptr},
+                                                        {"a y= 1", nullptr}};
+  for (const auto& [in, want] : afters) {
+    SCOPED_TRACE(in);
+    QvStdString word("keep");
+    EXPECT_EQ(want != nullptr,
+              QvStdString(in).GetWordAfterKey(QvStdString("x="), word, kWhite));
+    EXPECT_EQ(want ? want : "keep", word);
+  }
 }
 
 TEST(QvWordScan, IfIncludeWord) {
