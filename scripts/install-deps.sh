@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config binutils
   libgtest-dev libbenchmark-dev
   libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  clang-format locales
+  clang-format locales clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev
 )
 

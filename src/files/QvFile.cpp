@@ -152,7 +152,7 @@ QvFile::ErrorEnum QvFile::GetError() const {
 
 void QvFile::SetSeparator(const char* separators) {
   if (separators == nullptr) return;
-  m_Separator = separators;
+  m_Separator.Set(separators);
   BuildSeparatorTable();
 }
 

@@ -131,6 +131,8 @@ TEST(QvFile, WordScanFollowsTheSeparatorSet) {
       {",", "a b,c\n", {"a b", "c\n"}},
       {"", "a b\n", {"a b\n"}},
       {" \n", " \n", {}},
+      // Taken literally, never as a format.
+      {"%s%n\n", "a%b%sc\n", {"a", "b", "c"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
