@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
+#include "FileReport.h"
 #include "FuzzUtil.h"
-#include "Inspect.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Inspect.h"
+#include "FileReport.h"
 #include "support/TempDir.h"
 
 namespace {

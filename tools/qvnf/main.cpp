@@ -10,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-#include "Inspect.h"
+#include "FileReport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Inspect.h"
+#include "FileReport.h"
 
 #include <QvBase/QvNeutralFile.h>
 

@@ -1,4 +1,4 @@
-// Inspect.h - the walking and checking behind the qvnf tool, kept apart
+// FileReport.h - the walking and checking behind the qvnf tool, kept apart
 // from argument parsing and printing so that tests can call it directly.
 //
 // Everything is read through QvNeutralFile on a stream the module opens
@@ -6,8 +6,8 @@
 // A damaged file never makes the walk crash or loop: every block address is
 // checked against the file size before it is read, and the walk stops at
 // the first block whose end address cannot lead on.
-#ifndef QVBASE_TOOLS_QVNF_INSPECT_H
-#define QVBASE_TOOLS_QVNF_INSPECT_H
+#ifndef QVBASE_TOOLS_QVNF_FILEREPORT_H
+#define QVBASE_TOOLS_QVNF_FILEREPORT_H
 
 #include <cstdint>
 #include <string>
@@ -88,4 +88,4 @@ std::string VersionDate(std::uint32_t version);
 
 }  // namespace qvnf
 
-#endif  // QVBASE_TOOLS_QVNF_INSPECT_H
+#endif  // QVBASE_TOOLS_QVNF_FILEREPORT_H
