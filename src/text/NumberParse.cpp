@@ -148,32 +148,36 @@ constexpr double kPow10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 constexpr float kPow10F[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                              1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
+// Limits within which a type holds the digits and the power of ten
+// exactly: the mantissa's reach and the largest exact power of ten.
+template <typename T>
+struct ExactLimits;
+template <>
+struct ExactLimits<double> {
+  static constexpr std::uint64_t kMaxDigits = std::uint64_t{1} << 53;
+  static constexpr int kMaxExponent = 22;
+  static constexpr const double* kPow10 = kPow10D;
+};
+template <>
+struct ExactLimits<float> {
+  static constexpr std::uint64_t kMaxDigits = std::uint64_t{1} << 24;
+  static constexpr int kMaxExponent = 10;
+  static constexpr const float* kPow10 = kPow10F;
+};
+
 // A value whose digits and power of ten are both exact in the type is
 // correctly rounded by one multiplication or division (the floating-point
 // operation rounds once). Needs arithmetic in the type's own precision.
-bool ExactValue(const Decimal& d, double* out) {
+template <typename T>
+bool ExactValue(const Decimal& d, T* out) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  using L = ExactLimits<T>;
   if (d.significant > 19 || d.wideExponent) return false;
-  if (d.digits > (std::uint64_t{1} << 53)) return false;
-  if (d.exponent < -22 || d.exponent > 22) return false;
-  double v = static_cast<double>(d.digits);
-  v = d.exponent < 0 ? v / kPow10D[-d.exponent] : v * kPow10D[d.exponent];
-  *out = d.negative ? -v : v;
-  return true;
-#else
-  (void)d;
-  (void)out;
-  return false;
-#endif
-}
-
-bool ExactValue(const Decimal& d, float* out) {
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  if (d.significant > 19 || d.wideExponent) return false;
-  if (d.digits > (std::uint64_t{1} << 24)) return false;
-  if (d.exponent < -10 || d.exponent > 10) return false;
-  float v = static_cast<float>(d.digits);
-  v = d.exponent < 0 ? v / kPow10F[-d.exponent] : v * kPow10F[d.exponent];
+  if (d.digits > L::kMaxDigits) return false;
+  if (d.exponent < -L::kMaxExponent || d.exponent > L::kMaxExponent)
+    return false;
+  T v = static_cast<T>(d.digits);
+  v = d.exponent < 0 ? v / L::kPow10[-d.exponent] : v * L::kPow10[d.exponent];
   *out = d.negative ? -v : v;
   return true;
 #else
