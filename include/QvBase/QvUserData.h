@@ -9,9 +9,12 @@
 // A QvUserDataUse records which bytes and bits are claimed by whom.
 //
 // Where pointers are 64 bits wide the pointer view fills all 8 bytes (the
-// low half in the word, the high half in bytes 4..7); the other views keep
-// the layout above. Byte indexes outside 0..7 and bit indexes outside 0..31
-// change nothing and read as 0.
+// low half in the word, the high half in bytes 4..7); the double view does
+// the same with its bit pattern, so bytes 0..7 read the same on every host.
+// On a little-endian host byte i is also the i-th byte in memory; on a
+// big-endian one the two floats stay in place for fValues and the byte
+// numbering follows the values instead. Byte indexes outside 0..7 and bit
+// indexes outside 0..31 change nothing and read as 0.
 #ifndef QVBASE_QVUSERDATA_H
 #define QVBASE_QVUSERDATA_H
 

@@ -48,9 +48,13 @@ void QvUserData::SetWord(int half, std::uint32_t v) {
   std::memcpy(&m_Values[half], &v, sizeof v);
 }
 
+// The double's bit pattern is split into the two 32-bit halves, low half
+// first, as the pointer view does: bytes 0..7 then hold it little-endian on
+// every host, not only where memory order is little-endian.
 double QvUserData::dValue() const {
+  const std::uint64_t bits = Word(0) | std::uint64_t{Word(1)} << 32;
   double d;
-  std::memcpy(&d, m_Values, sizeof d);
+  std::memcpy(&d, &bits, sizeof d);
   return d;
 }
 double QvUserData::fValue() const {
@@ -111,7 +115,10 @@ void QvUserData::Set(void* p) {
 }
 
 void QvUserData::Set(double v) {
-  std::memcpy(m_Values, &v, sizeof v);
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  SetWord(0, static_cast<std::uint32_t>(bits));
+  SetWord(1, static_cast<std::uint32_t>(bits >> 32));
 }
 void QvUserData::Set(float f0, float f1) {
   m_Values[0] = f0;
