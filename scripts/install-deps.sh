@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing QvBase need, when
 # they are missing. Safe to run again: it installs only what is absent.
+# Arguments add the packages of other checks: "mingw" (MinGW-w64 and Wine),
+# "s390x" (the s390x cross compiler and QEMU's user mode) and "valgrind".
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,14 @@ packages=(
   clang-format locales clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev
 )
+for leg in "$@"; do
+  case "$leg" in
+    mingw) packages+=(g++-mingw-w64-x86-64 wine wine64 googletest) ;;
+    s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
+    valgrind) packages+=(valgrind) ;;
+    *) echo "unknown cross build: $leg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,10 @@
 
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvDrawableAttrib.h>
+// Absent from an installation built without the display-list part.
+#if __has_include(<QvBase/QvDrawableObj.h>)
 #include <QvBase/QvDrawableObj.h>
+#endif
 #include <QvBase/QvExport.h>
 #include <QvBase/QvFile.h>
 #include <QvBase/QvFileName.h>

@@ -5,7 +5,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <cinttypes>
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include <locale.h>
 #if !defined(_WIN32)
@@ -31,10 +35,33 @@ void SystemClock(struct _timeb* out) {
 ClockSource g_clock = nullptr;  // test seam; null means the system clock
 
 #if defined(_WIN32)
-_locale_t CLocale() {
-  static const _locale_t c = _create_locale(LC_ALL, "C");
-  return c;
-}
+// The runtime's C99 printf and scanf family (the one MinGW links for C++)
+// follows the numeric locale set with setlocale. For one call the numeric
+// locale becomes "C": for the calling thread alone where the runtime has
+// per-thread locales, otherwise for the process. A thread already in the
+// "C" locale pays for one query only.
+class CLocaleScope {
+ public:
+  CLocaleScope() {
+    const char* now = std::setlocale(LC_NUMERIC, nullptr);
+    if (now == nullptr || std::strcmp(now, "C") == 0) return;
+    saved_ = now;
+    mode_ = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+    switched_ = std::setlocale(LC_NUMERIC, "C") != nullptr;
+  }
+  ~CLocaleScope() {
+    if (switched_) std::setlocale(LC_NUMERIC, saved_.c_str());
+    if (mode_ != -1 && mode_ != _ENABLE_PER_THREAD_LOCALE)
+      _configthreadlocale(mode_);
+  }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  std::string saved_;
+  int mode_ = -1;
+  bool switched_ = false;
+};
 #else
 // The "C" locale is made once and kept for the life of the process: the
 // number texts switch the calling thread to it for the span of one call.
@@ -117,6 +144,14 @@ bool SetStreamBuffer(std::FILE* stream, char* buf, std::size_t size) {
   return std::setvbuf(stream, buf, _IOFBF, size) == 0;
 }
 
+// GCC's format check does not know the Windows runtime's I64 size prefix,
+// which both runtimes that MinGW links accept.
+#if defined(_WIN32) && defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+#pragma GCC diagnostic ignored "-Wformat-extra-args"
+#endif
+
 int FormatInt64(char* buf, std::size_t size, std::int64_t value) {
 #if defined(_WIN32)
   return std::snprintf(buf, size, "%I64d", static_cast<long long>(value));
@@ -137,47 +172,56 @@ bool ScanInt64(const char* text, std::int64_t* value) {
   return true;
 }
 
+#if defined(_WIN32) && defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 int VFormatInCLocale(char* buf, std::size_t size, const char* format,
                      std::va_list args) {
-#if defined(_WIN32)
-  std::va_list again;
-  va_copy(again, args);
-  int n = _vscprintf_l(format, CLocale(), args);
-  if (n >= 0 && size > 0)
-    _vsnprintf_s_l(buf, size, _TRUNCATE, format, CLocale(), again);
-  va_end(again);
-  return n;
-#else
   CLocaleScope scope;
   return std::vsnprintf(buf, size, format, args);
-#endif
+}
+
+#if defined(_WIN32)
+// The Windows runtime's sscanf rounds some decimal texts one unit off in
+// the last place, while its strtod and strtof round exactly. They read the
+// same texts as sscanf's %lf and %f, so they stand in for it, with its
+// result: 1 when a value was stored, EOF when only white space was there.
+template <typename T>
+int ScanReal(const char* text, T* value, T (*convert)(const char*, char**)) {
+  CLocaleScope scope;
+  char* end = nullptr;
+  const T v = convert(text, &end);
+  if (end == text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    return *text == '\0' ? EOF : 0;
+  }
+  *value = v;
+  return 1;
 }
 
 int ScanDoubleInCLocale(const char* text, double* value) {
-#if defined(_WIN32)
-  return _sscanf_l(text, "%lf", CLocale(), value);
-#else
-  CLocaleScope scope;
-  return std::sscanf(text, "%lf", value);
-#endif
+  return ScanReal<double>(text, value, &std::strtod);
 }
 
 int ScanFloatInCLocale(const char* text, float* value) {
-#if defined(_WIN32)
-  return _sscanf_l(text, "%f", CLocale(), value);
+  return ScanReal<float>(text, value, &std::strtof);
+}
 #else
+int ScanDoubleInCLocale(const char* text, double* value) {
   CLocaleScope scope;
-  return std::sscanf(text, "%f", value);
-#endif
+  return std::sscanf(text, "%lf", value);
 }
 
+int ScanFloatInCLocale(const char* text, float* value) {
+  CLocaleScope scope;
+  return std::sscanf(text, "%f", value);
+}
+#endif
+
 int ScanIntInCLocale(const char* text, int* value) {
-#if defined(_WIN32)
-  return _sscanf_l(text, "%d", CLocale(), value);
-#else
   CLocaleScope scope;
   return std::sscanf(text, "%d", value);
-#endif
 }
 
 }  // namespace qv::platform

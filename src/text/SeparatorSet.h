@@ -91,7 +91,7 @@ class SeparatorSet {
 /// bound, and only a candidate so found is tested with `isSep`.
 template <typename IsSep>
 std::size_t FindSeparatorBy(const char* s, std::size_t from, std::size_t n,
-                            IsSep isSep, unsigned bound) {
+                            IsSep isSep, [[maybe_unused]] unsigned bound) {
 #if defined(QV_TEXT_WORD_AT_A_TIME)
   if (bound != 0) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;

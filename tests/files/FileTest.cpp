@@ -73,9 +73,18 @@ TEST(QvFile, LinesComeInPiecesOfAtMost1023) {
   EXPECT_STREQ("last", fx.file.Data());
 }
 
+// The line end a text-mode stream gives for a CRLF on the file: Windows
+// turns it into a newline, other systems pass the CR on.
+#if defined(_WIN32)
+constexpr const char* kCrlfInTextMode = "\n";
+#else
+constexpr const char* kCrlfInTextMode = "\r\n";
+#endif
+
 TEST(QvFile, CarriageReturnsStayInLinesButEndWords) {
   ReadFixture fx("\n   \r\nNAME  John Smith\r\n");
-  ASSERT_STREQ("NAME  John Smith\r\n", fx.file.GetDataLine());
+  ASSERT_EQ(std::string("NAME  John Smith") + kCrlfInTextMode,
+            fx.file.GetDataLine());
   EXPECT_STREQ("NAME", fx.file.GetFirstWord());
   EXPECT_STREQ(" John Smith", fx.file.GetRemainString());
   EXPECT_EQ(nullptr, fx.file.GetRemainString());
@@ -114,6 +123,9 @@ TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
 }
 
 TEST(QvFile, ReadingGoesOnAfterTheFileIsDeleted) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows does not delete a file that is open";
+#endif
   ReadFixture fx("one\ntwo\n");
   EXPECT_STREQ("one\n", fx.file.GetLine());
   ASSERT_EQ(0, std::remove(fx.dir.File("in.txt").c_str()));
@@ -264,9 +276,18 @@ TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
   EXPECT_TRUE(w.Put("new\n"));
   w = WritingFile();  // the assignment closes, and so flushes, the stream
   EXPECT_FALSE(w.Put("x"));
+  // Text mode writes the system's line end; reading in text mode gives the
+  // same line back on every system.
   const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
-  EXPECT_EQ("new", std::string(bytes.begin(), bytes.end()).substr(0, 3));
-  EXPECT_LE(bytes.size(), 5u);  // "new" and a line end
+#if defined(_WIN32)
+  EXPECT_EQ("new\r\n", std::string(bytes.begin(), bytes.end()));
+#else
+  EXPECT_EQ("new\n", std::string(bytes.begin(), bytes.end()));
+#endif
+  QvFile r(dir.File("out.txt").c_str());
+  ASSERT_TRUE(r.OpenToRead(true));
+  EXPECT_STREQ("new\n", r.GetLine());
+  EXPECT_EQ(nullptr, r.GetLine());
 }
 
 }  // namespace

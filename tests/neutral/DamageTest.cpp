@@ -70,6 +70,7 @@ void ExpectGoodValues(const qvtest::Sample& got, int done) {
 // meets the fault fails, nothing runs after it, and each byte in the file
 // is the good file's byte or the 0 of an end address not yet patched.
 TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
+  QV_NEEDS_FAULT_STREAM();
   const GoodRun good = RunGood();
   const std::vector<std::size_t> fields = {8, 129, 157, 205};
   for (std::int64_t n = 0; n <= good.written.back(); ++n) {
@@ -95,6 +96,7 @@ TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
 // right values. stdio may fetch one byte ahead, so a step can meet a read
 // fault one byte earlier than the healthy counter says, never later.
 TEST(QvNeutralDamage, ReadFaultsAndTruncationAtEveryByte) {
+  QV_NEEDS_FAULT_STREAM();
   const GoodRun good = RunGood();
   const auto size = static_cast<std::int64_t>(good.bytes.size());
   int lastCut = 0;
@@ -153,6 +155,7 @@ TEST(QvNeutralDamage, OpenToReadRefusesShortOrMisnamedFiles) {
 // send the walk back to the header) and a long loop: a scan for a missing
 // name fails after few reads; blocks on the loop are still found.
 TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
+  QV_NEEDS_FAULT_STREAM();
   for (std::int32_t end : {121, 50, 0, 3, 130, 100000, -8}) {
     SCOPED_TRACE(end);
     Bytes b = qvtest::MakeHeader(0);
@@ -186,6 +189,7 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
 // Positions past 2^31 - 1 can't be addresses: beginning a block there, or
 // completing one that ends there, fails.
 TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
+  QV_NEEDS_FAULT_STREAM();
   const std::int64_t limit = 0x7FFFFFFF;
   FaultPlan plan;
   plan.positionBase = limit + 100;

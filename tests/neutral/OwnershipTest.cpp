@@ -34,6 +34,7 @@ void ExpectDescriptors(int base, int extra) {
 }
 
 TEST(QvNeutralOwnership, BorrowedStreamIsNeverClosedAndKeepsItsPosition) {
+  QV_NEEDS_FAULT_STREAM();
   for (const char* mode : {"w+b", "wb"}) {
     SCOPED_TRACE(mode);
     qvtest::Bytes bytes = qvtest::MakeHeader(3);
@@ -61,6 +62,7 @@ TEST(QvNeutralOwnership, BorrowedStreamIsNeverClosedAndKeepsItsPosition) {
 }
 
 TEST(QvNeutralOwnership, OwnedStreamIsClosedExactlyOnce) {
+  QV_NEEDS_FAULT_STREAM();
   qvtest::TempDir dir;
   const std::string path = dir.File("own.nf");
   const int base = OpenDescriptors();

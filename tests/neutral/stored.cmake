@@ -4,9 +4,11 @@ qv_add_gtest(QvStoredObjectTests
 # A reader written in another language decodes the example's file.
 find_package(Python3 COMPONENTS Interpreter QUIET)
 if(Python3_FOUND AND TARGET qv_store_example)
+  # A cross build runs the example through the tests' emulator.
+  list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " qv_runner)
   add_test(NAME QvNeutral.IndependentReader
     COMMAND ${CMAKE_COMMAND} -E env
-      sh -c "\"$1\" \"$2\" >/dev/null && \"$3\" \"$4\" \"$2\""
+      sh -c "${qv_runner} \"$1\" \"$2\" >/dev/null && \"$3\" \"$4\" \"$2\""
       qvsh $<TARGET_FILE:qv_store_example>
       ${CMAKE_CURRENT_BINARY_DIR}/example.qnf
       ${Python3_EXECUTABLE}

@@ -1,5 +1,4 @@
 #include <QvBase/QvDrawableAttrib.h>
-#include <QvBase/QvDrawableObj.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,11 +14,6 @@ unsigned Tests(const QvDrawableAttrib& a) {
   for (int i = 0; i < 9; ++i) v |= bits[i] ? 1u << i : 0u;
   return v;
 }
-
-struct Flat final : QvDrawableObj {
-  void Draw() override {}
-  using QvDrawableObj::Init0;
-};
 
 }  // namespace
 
@@ -93,41 +87,4 @@ TEST(QvDrawableAttrib, WholeByteOperationsAndCopies) {
     EXPECT_EQ(0x0E, x->Attrib());
     EXPECT_EQ(255, x->ColorId());
   }
-}
-
-// Colour operations and copies need no OpenGL context; a copy takes colour
-// and attributes but keeps its own list name.
-TEST(QvDrawableObj, ColourAndCopies) {
-  Flat a;
-  float r = -1, g = -1, b = -1, al = -1;
-  a.GetColor(r, g, b, al);
-  EXPECT_TRUE(r == 0.0f && g == 1.0f && b == 0.0f && al == 1.0f);
-  a.SetColor(0.1f, 0.2f, 0.3f, 0.5f);
-  float rgb[3] = {0.2f, 0.4f, 0.6f};
-  a.SetColor(rgb);  // alpha back to 1
-  const float* c = a.GetColor();
-  EXPECT_TRUE(c[0] == 0.2f && c[1] == 0.4f && c[2] == 0.6f && c[3] == 1.0f);
-  a.GetColor(r, g, b);
-  EXPECT_EQ(0.6f, b);
-  a.SetSelected();
-  a.Init0();  // colour only
-  EXPECT_EQ(0x07, a.Attrib());
-  EXPECT_TRUE(c[0] == 0.0f && c[1] == 1.0f && c[2] == 0.0f && c[3] == 1.0f);
-
-  a.SetColor(0.25f, 0.5f, 0.75f, 0.125f);
-  a.SetColorId(9);
-  a.SetShading(true);
-  Flat copy(a), assigned;
-  const std::uint32_t name = assigned.ListName();
-  assigned = a;
-  for (const Flat* x : {&copy, &assigned}) {
-    EXPECT_EQ(a.Attrib(), x->Attrib());
-    EXPECT_EQ(9, x->ColorId());
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.GetColor()[i], x->GetColor()[i]);
-  }
-  EXPECT_EQ(name, assigned.ListName());
-  EXPECT_NE(0u, a.ListName());
-  EXPECT_NE(a.ListName(), copy.ListName());
-  EXPECT_NE(a.ListName(), name);
-  EXPECT_NE(copy.ListName(), name);
 }

@@ -3,12 +3,81 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#endif
+
 namespace qvtest {
+
+#if defined(_WIN32)
+
+bool FaultStream::Supported() {
+  return false;
+}
+
+FaultStream::FaultStream(std::vector<unsigned char> initial, FaultPlan plan)
+    : m_Data(std::move(initial)), m_Plan(plan) {
+  static int counter = 0;
+  m_Path = (std::filesystem::temp_directory_path() /
+            ("qvfault-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(counter++)))
+               .string();
+}
+
+FaultStream::~FaultStream() {
+  std::error_code ec;
+  std::filesystem::remove(m_Path, ec);
+}
+
+std::FILE* FaultStream::Open(const char* mode) {
+  const FaultPlan plain;
+  if (m_Plan.failWritesAfter >= 0 || m_Plan.failReadsAfter >= 0 ||
+      m_Plan.failSeeksAfter >= 0 || m_Plan.positionBase != plain.positionBase)
+    return nullptr;
+  std::FILE* f = std::fopen(m_Path.c_str(), "wb");
+  if (f == nullptr) return nullptr;
+  std::fwrite(m_Data.data(), 1, m_Data.size(), f);
+  std::fclose(f);
+  // The store keeps its bytes in "w" modes too.
+  const std::string m(mode);
+  const bool plus = m.find('+') != std::string::npos;
+  const char* keep = m[0] == 'r'   ? (plus ? "r+b" : "rb")
+                     : m[0] == 'a' ? (plus ? "a+b" : "ab")
+                                   : "r+b";
+  f = std::fopen(m_Path.c_str(), keep);
+  if (f != nullptr && m_Plan.unbuffered) std::setvbuf(f, nullptr, _IONBF, 0);
+  return f;
+}
+
+const std::vector<unsigned char>& FaultStream::Bytes() const {
+  std::FILE* f = std::fopen(m_Path.c_str(), "rb");
+  if (f == nullptr) return m_Data;
+  m_Data.clear();
+  unsigned char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    m_Data.insert(m_Data.end(), buf, buf + n);
+  std::fclose(f);
+  return m_Data;
+}
+
+#else
+
+bool FaultStream::Supported() {
+  return true;
+}
 
 FaultStream::FaultStream(std::vector<unsigned char> initial, FaultPlan plan)
     : m_Data(std::move(initial)), m_Plan(plan) {}
 
 FaultStream::~FaultStream() = default;
+
+const std::vector<unsigned char>& FaultStream::Bytes() const {
+  return m_Data;
+}
 
 std::FILE* FaultStream::Open(const char* mode) {
   cookie_io_functions_t io{};
@@ -82,5 +151,7 @@ int FaultStream::CookieClose(void* self) {
   ++static_cast<FaultStream*>(self)->m_Closes;
   return 0;
 }
+
+#endif
 
 }  // namespace qvtest

@@ -7,12 +7,24 @@
 // that still fitted, so the store holds exactly the first N bytes sent.
 // positionBase shifts every position the stream reports, which lets a test
 // see positions past 2 GiB without a 2 GiB file; seeks below it fail.
+//
+// Windows has no way to build a stdio stream on callbacks. There the store
+// is a real temporary file: plain streams work the same, but no fault can
+// be planned (Open gives null), the counters stay 0, and tests that need
+// them skip through QV_NEEDS_FAULT_STREAM.
 #ifndef QVBASE_TESTS_SUPPORT_FAULTSTREAM_H
 #define QVBASE_TESTS_SUPPORT_FAULTSTREAM_H
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
+
+// Skips the running test where FaultStream cannot fail or count.
+#define QV_NEEDS_FAULT_STREAM()                                         \
+  if (!qvtest::FaultStream::Supported())                                \
+  GTEST_SKIP() << "no stdio stream on callbacks here: fault injection " \
+                  "and stream counters are unavailable"
 
 namespace qvtest {
 
@@ -26,6 +38,9 @@ struct FaultPlan {
 
 class FaultStream {
  public:
+  /// Whether planned faults and the counters work on this system.
+  static bool Supported();
+
   explicit FaultStream(std::vector<unsigned char> initial = {},
                        FaultPlan plan = {});
   ~FaultStream();
@@ -37,19 +52,25 @@ class FaultStream {
   /// The caller closes it with fclose (or hands it to code that does).
   std::FILE* Open(const char* mode);
 
-  const std::vector<unsigned char>& Bytes() const { return m_Data; }
+  /// The bytes in the store (on Windows, what has reached the file).
+  const std::vector<unsigned char>& Bytes() const;
   std::int64_t Written() const { return m_Written; }
   std::int64_t Read() const { return m_Read; }
   /// How many times the cookie's close function has run.
   int Closes() const { return m_Closes; }
 
  private:
+#if defined(_WIN32)
+  std::string m_Path;  // the temporary file that holds the store
+  mutable std::vector<unsigned char> m_Data;
+#else
   static ssize_t CookieRead(void* self, char* buf, size_t size);
   static ssize_t CookieWrite(void* self, const char* buf, size_t size);
   static int CookieSeek(void* self, off64_t* offset, int whence);
   static int CookieClose(void* self);
 
   std::vector<unsigned char> m_Data;
+#endif
   FaultPlan m_Plan;
   std::int64_t m_Pos = 0;  // index into m_Data
   std::int64_t m_Written = 0;

@@ -3,7 +3,12 @@
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -24,17 +29,45 @@ struct CmdResult {
   std::string out;
 };
 
+// The command that starts qvnf. A cross build runs it through the same
+// emulator as the tests; on Windows it sits beside the test program.
+std::string QvnfCommand() {
+#if defined(_WIN32)
+  char self[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string dir(self, n);
+  return "\"" + dir.substr(0, dir.find_last_of("\\/") + 1) + QVNF_EXE + "\"";
+#else
+  return std::string(QVNF_RUNNER) + QVNF_EXE;
+#endif
+}
+
 // Runs qvnf with the arguments; stderr is folded into the output.
 CmdResult Qvnf(const std::string& args) {
-  const std::string cmd = std::string(QVNF_EXE) + " " + args + " 2>&1";
+  std::string cmd = QvnfCommand() + " " + args + " 2>&1";
   CmdResult r{-1, {}};
+#if defined(_WIN32)
+  cmd = "\"" + cmd + "\"";  // cmd.exe takes off the outer pair of quotes
+  std::FILE* p = _popen(cmd.c_str(), "rb");
+#else
   std::FILE* p = popen(cmd.c_str(), "r");
+#endif
   if (p == nullptr) return r;
   char buf[4096];
   std::size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+#if defined(_WIN32)
+  r.status = _pclose(p);
+  // The console's text mode ends lines with CRLF; compare the lines.
+  std::string lines;
+  for (std::size_t i = 0; i < r.out.size(); ++i)
+    if (r.out[i] != '\r' || i + 1 >= r.out.size() || r.out[i + 1] != '\n')
+      lines += r.out[i];
+  r.out = lines;
+#else
   const int st = pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
   return r;
 }
 

@@ -164,6 +164,9 @@ int Colors(const qvnf::Report& r, bool asJson) {
 int main(int argc, char** argv) {
   CLI::App app{"qvnf: look inside neutral files"};
   app.require_subcommand(1);
+  // Options start with '-' on every system, so that a path such as
+  // /data/model.qnf is a file on Windows too.
+  app.allow_windows_style_options(false);
   std::string path;
   bool asJson = false;
   struct Command {

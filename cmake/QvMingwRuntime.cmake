@@ -1,0 +1,17 @@
+# MinGW programs need the compiler's runtime DLLs (libstdc++, libgcc,
+# winpthread) beside them, as a Windows application ships them. They are
+# copied into the folder where the build puts its programs and installed
+# beside qvnf.
+set(qv_runtime_dlls)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(IS_ABSOLUTE "${path}" AND EXISTS "${path}")
+    get_filename_component(path "${path}" REALPATH)
+    list(APPEND qv_runtime_dlls "${path}")
+  endif()
+endforeach()
+if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
+  file(COPY ${qv_runtime_dlls} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+endif()
+install(FILES ${qv_runtime_dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
