@@ -2,32 +2,17 @@
 
 #include <QvBase/QvNeutralFile.h>
 
-#include <iterator>
 #include <string>
 
 #include "NeutralTestUtil.h"
+#include "support/OpenFiles.h"
 #include "support/TempDir.h"
-
-#if defined(__linux__)
-#include <filesystem>
-#endif
 
 namespace {
 
 using qvtest::MemFile;
 using qvtest::ProbeFile;
-
-// Open descriptors of the process (-1 where they can't be counted), to
-// see that owned streams are closed; the sanitizer build catches a second
-// close.
-int OpenDescriptors() {
-#if defined(__linux__)
-  return static_cast<int>(
-      std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-#else
-  return -1;
-#endif
-}
+using qvtest::OpenDescriptors;  // -1 where they can't be counted
 
 void ExpectDescriptors(int base, int extra) {
   EXPECT_TRUE(base < 0 || base + extra == OpenDescriptors());

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <string>
+
+#include "support/TempDir.h"
 #endif
 
 namespace qvtest {
@@ -53,14 +55,7 @@ std::FILE* FaultStream::Open(const char* mode) {
 }
 
 const std::vector<unsigned char>& FaultStream::Bytes() const {
-  std::FILE* f = std::fopen(m_Path.c_str(), "rb");
-  if (f == nullptr) return m_Data;
-  m_Data.clear();
-  unsigned char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    m_Data.insert(m_Data.end(), buf, buf + n);
-  std::fclose(f);
+  m_Data = ReadAll(m_Path);
   return m_Data;
 }
 
