@@ -21,6 +21,8 @@ case "$leg" in
     # one would refuse to start); its own output is not kept.
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wineboot --init </dev/null >/dev/null 2>&1 || true
+    # The prefix is ready once a program of its own runs.
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
     ;;
   s390x)
     # The comma-locale tests need the locale compiled for a big-endian
