@@ -11,8 +11,8 @@
 namespace {
 
 using qvtest::MemFile;
-using qvtest::ProbeFile;
 using qvtest::OpenDescriptors;  // -1 where they can't be counted
+using qvtest::ProbeFile;
 
 void ExpectDescriptors(int base, int extra) {
   EXPECT_TRUE(base < 0 || base + extra == OpenDescriptors());
