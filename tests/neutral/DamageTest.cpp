@@ -95,14 +95,16 @@ TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
 // reads (or seeks) fail after N bytes: the steps that succeed read the
 // right values. stdio may fetch one byte ahead, so a step can meet a read
 // fault one byte earlier than the healthy counter says, never later.
+// Where streams cannot fail on purpose only the truncated files are read.
 TEST(QvNeutralDamage, ReadFaultsAndTruncationAtEveryByte) {
-  QV_NEEDS_FAULT_STREAM();
   const GoodRun good = RunGood();
   const auto size = static_cast<std::int64_t>(good.bytes.size());
+  const bool faults = qvtest::FaultStream::Supported();
   int lastCut = 0;
   for (std::int64_t n = 0; n <= size; ++n) {
     SCOPED_TRACE(n);
     for (const char* mode : {"reads", "seeks", "cut"}) {
+      if (!faults && mode[0] != 'c') continue;
       SCOPED_TRACE(mode);
       const bool cut = mode[0] == 'c';
       FaultPlan plan = cut ? FaultPlan{} : qvtest::Unbuffered();
