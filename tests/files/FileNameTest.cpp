@@ -9,12 +9,8 @@
 namespace {
 
 TEST(QvFileName, SplitsAtBackslashesOnly) {
-  struct Case {
-    const char* name;
-    bool isShort;
-    const char* shortPart;
-    const char* dir;
-  } cases[] = {
+  // name, is short, short part, folder part
+  const std::tuple<const char*, bool, const char*, const char*> cases[] = {
       {"", true, "", ""},
       {"C:file.txt", true, "C:file.txt", ""},
       {"a/b.txt", true, "a/b.txt", ""},
@@ -23,15 +19,15 @@ TEST(QvFileName, SplitsAtBackslashesOnly) {
       {"C:\\work\\a.b\\c.txt", false, "c.txt", "C:\\work\\a.b"},
       {"x\\\\y", false, "y", "x\\"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    QvFileName n(c.name);
-    EXPECT_EQ(c.isShort, n.IsShortName());
-    EXPECT_NE(c.isShort, n.IsFullName());
-    EXPECT_STREQ(c.shortPart, n.GetShortName());
-    EXPECT_EQ(c.dir, n.GetDirName());
+  for (const auto& [name, isShort, shortPart, dir] : cases) {
+    SCOPED_TRACE(name);
+    QvFileName n(name);
+    EXPECT_EQ(isShort, n.IsShortName());
+    EXPECT_NE(isShort, n.IsFullName());
+    EXPECT_STREQ(shortPart, n.GetShortName());
+    EXPECT_EQ(dir, n.GetDirName());
     n.MakeShortName();
-    EXPECT_EQ(std::string(c.shortPart), n);
+    EXPECT_EQ(std::string(shortPart), n);
   }
 }
 
@@ -49,31 +45,26 @@ TEST(QvFileName, MakeFullNamePrependsWithoutChecks) {
 }
 
 TEST(QvFileName, ExtensionsByText) {
-  struct Case {
-    const char* name;
-    const char* ext;
-    bool has;
-    const char* added;
-    const char* cut;
-  } cases[] = {
-      {"a.txt", ".txt", true, "a.txt", "a"},
-      {"a.txt", "txt", true, "a.txt", "a."},
-      {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
-      {"a", ".txt", false, "a.txt", "a"},
-      {".txt", ".txt", false, ".txt.txt", ".txt"},
-      {"a.txt", "", true, "a.txt", "a.txt"},
-      {"", "", false, "", ""},
-      {"", ".x", false, ".x", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + " / " + c.ext);
-    QvFileName n(c.name);
-    EXPECT_EQ(c.has, n.IfExtension(c.ext));
-    QvFileName added(n), cut(n);
-    added.AddExtension(c.ext);
-    cut.CutExtension(c.ext);
-    EXPECT_EQ(c.added, added);
-    EXPECT_EQ(c.cut, cut);
+  // name, extension, has it, name with it added, name with it cut
+  const std::tuple<const char*, const char*, bool, const char*, const char*>
+      cases[] = {
+          {"a.txt", ".txt", true, "a.txt", "a"},
+          {"a.txt", "txt", true, "a.txt", "a."},
+          {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
+          {"a", ".txt", false, "a.txt", "a"},
+          {".txt", ".txt", false, ".txt.txt", ".txt"},
+          {"a.txt", "", true, "a.txt", "a.txt"},
+          {"", "", false, "", ""},
+          {"", ".x", false, ".x", ""},
+      };
+  for (const auto& [name, ext, has, added, cut] : cases) {
+    SCOPED_TRACE(std::string(name) + " / " + ext);
+    QvFileName withExt(name), withoutExt(name);
+    EXPECT_EQ(has, withExt.IfExtension(ext));
+    withExt.AddExtension(ext);
+    withoutExt.CutExtension(ext);
+    EXPECT_EQ(added, withExt);
+    EXPECT_EQ(cut, withoutExt);
   }
 }
 

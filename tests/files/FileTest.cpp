@@ -34,13 +34,6 @@ Words Drain(QvFile& f, Read read) {
   return out;
 }
 
-Words AllWords(QvFile& f) {
-  Words out;
-  for (const char* w = f.GetFirstWord(); w != nullptr; w = f.GetNextWord())
-    out.emplace_back(w);
-  return out;
-}
-
 TEST(QvFile, OpenFailuresLeaveOpenErrorForGood) {
   ReadFixture fx("x\n");
   EXPECT_EQ(QvFile::NoError, fx.file.GetError());
@@ -50,8 +43,7 @@ TEST(QvFile, OpenFailuresLeaveOpenErrorForGood) {
   f.SetName(fx.dir.File("in.txt").c_str());
   EXPECT_TRUE(f.OpenToRead(false));
   EXPECT_EQ(QvFile::OpenError, f.GetError());
-  // A failed open closes the stream that was open and empties the buffer.
-  f.GetLine();
+  f.GetLine();  // a failed open closes the stream and empties the buffer
   for (const std::string& path : {fx.dir.File("missing"), fx.dir.Path()}) {
     SCOPED_TRACE(path);
     f.SetName(path.c_str());
@@ -68,8 +60,7 @@ TEST(QvFile, LinesComeInPiecesOfAtMost1023) {
   EXPECT_EQ(Words({std::string(1023, 'x'), std::string(1023, 'x'),
                    std::string(454, 'x') + "\n", "last"}),
             Drain(fx.file, &QvFile::GetLine));
-  // At the end the buffer keeps the last line, which had no newline.
-  EXPECT_EQ(nullptr, fx.file.GetDataLine());
+  EXPECT_EQ(nullptr, fx.file.GetDataLine());  // the buffer keeps "last"
   EXPECT_STREQ("last", fx.file.Data());
 }
 
@@ -96,7 +87,7 @@ TEST(QvFile, NulBytesHideTheRestOfTheirLine) {
   const char text[] = "ab\0cd ef\n\0zz\nxy\n";
   ReadFixture fx(std::string(text, sizeof text - 1));
   EXPECT_STREQ("ab", fx.file.GetLine());
-  EXPECT_EQ(Words({"ab"}), AllWords(fx.file));
+  EXPECT_EQ(Words({"ab"}), Drain(fx.file, &QvFile::GetNextWord));
   // A line that starts with a zero looks empty and is no data line.
   EXPECT_STREQ("xy\n", fx.file.GetDataLine());
 }
@@ -106,18 +97,16 @@ TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
   std::string bytes(20000, '\0');
   for (char& c : bytes) c = static_cast<char>(rng() & 0xFF);
   for (const std::string& content : {bytes, std::string()}) {
+    SCOPED_TRACE(std::to_string(content.size()) + " bytes");
     for (Read read :
          {&QvFile::GetLine, &QvFile::GetNextString, &QvFile::GetDataLine}) {
-      SCOPED_TRACE(std::to_string(content.size()) + " bytes");
       ReadFixture fx(content, false);
       int calls = 0;
-      const char* got = nullptr;
-      do {
-        got = (fx.file.*read)();
-        ASSERT_LE(got == nullptr ? 0 : std::strlen(got), 1023u);
+      while (const char* got = (fx.file.*read)()) {
+        ASSERT_LE(std::strlen(got), 1023u);
         ASSERT_LT(++calls, 40000);
-      } while (got != nullptr);
-      EXPECT_EQ(content.empty(), calls == 1);
+      }
+      EXPECT_EQ(content.empty(), calls == 0);
     }
   }
 }
@@ -151,18 +140,18 @@ TEST(QvFile, WordScanFollowsTheSeparatorSet) {
     ReadFixture fx(c.text);
     fx.file.SetSeparator(c.separators);
     ASSERT_NE(nullptr, fx.file.GetLine());
-    EXPECT_EQ(c.words, AllWords(fx.file));
+    EXPECT_EQ(c.words, Drain(fx.file, &QvFile::GetNextWord));
     EXPECT_EQ(nullptr, fx.file.GetRemainString());
   }
-  // Without the newline in the set an empty line is data; the set stays
-  // through a new open and into copies.
+  // Without the newline in the set an empty line is data; the set and the
+  // scan position stay through a new open and into copies.
   ReadFixture fx("\t\nx;y\n");
   fx.file.SetSeparator(" \t;");
   ASSERT_TRUE(fx.file.OpenToRead(true));
   EXPECT_STREQ("\t\n", fx.file.GetDataLine());
   fx.file.GetLine();
   QvFile copy(fx.file);
-  EXPECT_EQ(Words({"x", "y\n"}), AllWords(copy));
+  EXPECT_EQ(Words({"x", "y\n"}), Drain(copy, &QvFile::GetNextWord));
 }
 
 TEST(QvFile, EachFileKeepsItsOwnScan) {
@@ -173,9 +162,6 @@ TEST(QvFile, EachFileKeepsItsOwnScan) {
   EXPECT_STREQ("b1", b.file.GetFirstWord());
   EXPECT_STREQ("a2", a.file.GetNextWord());
   EXPECT_STREQ("b2", b.file.GetNextWord());
-  // A new line restarts the scan at the buffer's start.
-  a.file.GetLine();
-  EXPECT_STREQ("c", a.file.GetNextWord());
 }
 
 TEST(QvFile, BufferTests) {
@@ -252,8 +238,6 @@ TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
     target = self;
     EXPECT_STREQ("l1 w\n", target.Data());
   }
-  // The source's stream outlived its copies; a double close would show in
-  // the sanitizer build.
   EXPECT_EQ(open, qvtest::OpenDescriptors());
   EXPECT_STREQ("l2\n", fx.file.GetLine());
 }
@@ -276,18 +260,13 @@ TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
   EXPECT_TRUE(w.Put("new\n"));
   w = WritingFile();  // the assignment closes, and so flushes, the stream
   EXPECT_FALSE(w.Put("x"));
-  // Text mode writes the system's line end; reading in text mode gives the
-  // same line back on every system.
+  // Text mode writes the system's line end.
   const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
 #if defined(_WIN32)
   EXPECT_EQ("new\r\n", std::string(bytes.begin(), bytes.end()));
 #else
   EXPECT_EQ("new\n", std::string(bytes.begin(), bytes.end()));
 #endif
-  QvFile r(dir.File("out.txt").c_str());
-  ASSERT_TRUE(r.OpenToRead(true));
-  EXPECT_STREQ("new\n", r.GetLine());
-  EXPECT_EQ(nullptr, r.GetLine());
 }
 
 }  // namespace

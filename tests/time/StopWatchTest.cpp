@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <thread>
-#include <utility>
 
 #include "TimeTestSupport.h"
 #include "frame/Platform.h"
@@ -130,20 +129,15 @@ TEST_F(StopWatchTest, CopiesAreIndependent) {
   watch.Stop();
   watch.Start();
   Advance(500);
-  const QvStopWatch copy(watch);
-  QvStopWatch assigned(false);
+  QvStopWatch copy(watch), assigned(false);
   assigned = watch;
-  for (const QvStopWatch* c : {&copy, &std::as_const(assigned)}) {
-    const qvtest::StopWatchView v(*c), w(watch);
-    EXPECT_TRUE(v.IsRunning());
-    EXPECT_EQ(w.InitSec(), v.InitSec());
-    EXPECT_EQ(w.StartSec(), v.StartSec());
-    EXPECT_EQ(1.0, v.GetTotalRunTime());
-  }
-  QvStopWatch stopped(copy);
   Advance(100);
-  EXPECT_SPAN(0.6, stopped.Stop());
-  EXPECT_SPAN(1.6, stopped.GetTotalRunTime());
+  for (QvStopWatch* c : {&copy, &assigned}) {
+    EXPECT_TRUE(qvtest::StopWatchView(*c).IsRunning());
+    EXPECT_SPAN(1.6, c->GetElapsedTime());
+    EXPECT_SPAN(0.6, c->Stop());
+    EXPECT_SPAN(1.6, c->GetTotalRunTime());
+  }
   EXPECT_SPAN(1.0, watch.GetTotalRunTime());
   EXPECT_TRUE(qvtest::StopWatchView(watch).IsRunning());
 }

@@ -33,11 +33,6 @@ TEST(QvTime, ConstructionAndSet) {
   QvTime t(std::int64_t{1});
   t.Set(2, 3000);  // milliseconds past 999 are added as they are
   EXPECT_EQ(5000000, Us(t));
-  t = QvTime::INF_TIME;
-  EXPECT_EQ(kMax, Us(t));
-  EXPECT_EQ(0, Us(QvTime::ZERO_TIME));
-  EXPECT_EQ(0.0, QvTime::ZERO_TIME_SPAN);
-  EXPECT_EQ(-99999.0, QvTime::INF_TIME_SPAN);
 }
 
 // The six results of one pair as bits: <, >, <=, >=, ==, !=.
@@ -78,7 +73,6 @@ TEST(QvTime, ShiftsTruncateDifferently) {
   };
   const Row rows[] = {
       {0, 1.5, 1500000, 1500000, -1500000, -1500000},
-      {0, 0.25, 250000, 250000, -250000, -250000},
       // + truncates the sum, += the span: they differ by one microsecond
       // when stamp and span have opposite signs.
       {10, -0.0000005, 9, 10, 10, 10},
@@ -129,12 +123,9 @@ TEST(QvTime, SpanToleranceIsSinglePrecision) {
     EXPECT_EQ(r.same, QvIsZeroTimeSpan(r.b - r.a + 0.0));
   }
   EXPECT_TRUE(QvIsZeroTimeSpan(-0.0));
-  EXPECT_TRUE(QvIsInfTimeSpan(-99999.0));
-  EXPECT_TRUE(QvIsInfTimeSpan(-99999.0000009));
-  EXPECT_FALSE(QvIsInfTimeSpan(-99999.000002));
-  EXPECT_FALSE(QvIsInfTimeSpan(99999.0));
-  EXPECT_FALSE(QvIsInfTimeSpan(-HUGE_VAL));
-  EXPECT_FALSE(QvIsInfTimeSpan(std::nan("")));
+  for (double v : {-99999.0, -99999.0000009}) EXPECT_TRUE(QvIsInfTimeSpan(v));
+  for (double v : {-99999.000002, 99999.0, -HUGE_VAL, std::nan("")})
+    EXPECT_FALSE(QvIsInfTimeSpan(v)) << v;
 }
 
 // The library's 64-bit form is there by name: a program that includes the
