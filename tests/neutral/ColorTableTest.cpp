@@ -1,6 +1,5 @@
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
-#include <QvBase/QvSerializableObj.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -72,23 +71,20 @@ TEST(QvColorTable, FileBytesAreExact) {
   }
 }
 
-// By path, by borrowed stream (left open), through an open file, and from
-// a file whose values are stored most significant byte first.
+// By path, by borrowed stream (left open), and from a file whose values
+// are stored most significant byte first.
 TEST(QvColorTable, ReadsBackByEveryRouteAndByteOrder) {
   qvtest::TempDir dir;
   const std::string path = dir.File("t.qnf");
   QvColorTable t = Table(40, 0.001f);
   ASSERT_TRUE(t.WriteNF(path.c_str()));
-  QvColorTable byPath, byStream, byFile, reversed;
+  QvColorTable byPath, byStream, reversed;
   ASSERT_TRUE(byPath.ReadNF(path.c_str()));
   std::FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(nullptr, f);
   ASSERT_TRUE(byStream.ReadNF(f));
   EXPECT_EQ(0, std::fseek(f, 0, SEEK_SET));
   std::fclose(f);
-  QvNeutralFile nf;
-  ASSERT_TRUE(nf.OpenToRead(path.c_str()));
-  ASSERT_TRUE(byFile.LoadColorTable(nf));
 
   Bytes b = qvtest::ReadAll(path);
   auto reverse4 = [&b](std::size_t at) {
@@ -99,7 +95,7 @@ TEST(QvColorTable, ReadsBackByEveryRouteAndByteOrder) {
   b[16] = 1;
   ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
   ASSERT_TRUE(reversed.ReadNF(path.c_str()));
-  for (QvColorTable* back : {&byPath, &byStream, &byFile, &reversed})
+  for (QvColorTable* back : {&byPath, &byStream, &reversed})
     EXPECT_EQ(Colors(t), Colors(*back));
 }
 
@@ -173,14 +169,6 @@ TEST(QvColorTable, RemoveMovesLaterColoursForwardAndCopiesAreEqual) {
   t = t;
   EXPECT_EQ(Colors(t), Colors(copy));
   EXPECT_EQ(Colors(t), Colors(assigned));
-}
-
-TEST(QvSerializableObj, ReadVersionIsProcessWide) {
-  EXPECT_EQ(0u, QvSerializableObj::GetReadVersion());
-  EXPECT_EQ(0u, QvSerializableObj::SetReadVersion(20010104));
-  EXPECT_EQ(20010104u, QvSerializableObj::SetReadVersion(7));
-  EXPECT_EQ(7u, QvSerializableObj::GetReadVersion());
-  QvSerializableObj::SetReadVersion(0);
 }
 
 }  // namespace

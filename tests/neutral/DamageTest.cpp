@@ -49,13 +49,10 @@ int StepsBefore(const std::vector<std::int64_t>& after, std::int64_t n) {
 // array read that met the fault stored a prefix of whole elements.
 template <typename T, std::size_t N>
 void ExpectPrefix(const T (&got)[N], const T (&want)[N], bool complete) {
-  bool stored = true;
-  for (std::size_t i = 0; i < N; ++i) {
-    const bool good = std::memcmp(&got[i], &want[i], sizeof(T)) == 0;
-    EXPECT_TRUE(good ? stored : got[i] == T(-7)) << i;
-    EXPECT_TRUE(good || !complete) << i;
-    stored = good;
-  }
+  std::size_t k = 0;
+  while (k < N && std::memcmp(&got[k], &want[k], sizeof(T)) == 0) ++k;
+  EXPECT_TRUE(k == N || !complete);
+  for (; k < N; ++k) EXPECT_EQ(T(-7), got[k]) << k;
 }
 
 void ExpectGoodValues(const qvtest::Sample& got, int done) {

@@ -12,20 +12,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-TEST(QvEncoding, FixedWidthValuesAreLittleEndianByteForByte) {
-  unsigned char b[8];
-  qv::EncodeFixed64(b, 0x0807060504030201ull);
-  EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6, 7, 8}), Bytes(b, b + 8));
-  EXPECT_EQ(0x0102030405060708ull, qv::DecodeFixed64Reversed(b));
-  qv::EncodeFixed32(b, 0x04030201u);
-  EXPECT_EQ(Bytes({1, 2, 3, 4}), Bytes(b, b + 4));
-  EXPECT_EQ(0x01020304u, qv::DecodeFixed32Reversed(b));
-  EXPECT_EQ(0x3F800000u, qv::FloatBits(1.0f));
-  EXPECT_EQ(0x3FF0000000000000ull, qv::DoubleBits(1.0));
-  EXPECT_EQ(0x0807060504030201ull, qv::ByteSwap64(0x0102030405060708ull));
-  EXPECT_EQ(0x78563412u, qv::ByteSwap32(0x12345678u));
-}
-
 // The host's fast paths and the shift-based ones must agree word for word,
 // for every tail length of the vector loops and both byte orders.
 TEST(QvEncoding, BulkCodecMatchesPortableForm) {
