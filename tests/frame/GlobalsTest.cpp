@@ -1,29 +1,24 @@
 #include <QvBase/QvGlobals.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 extern "C" void PluginSetSharedInt(int v);
 extern "C" bool PluginReadSharedBool();
 
 // Everything starts false or 0, and each value is an object of its own.
 TEST(QvGlobals, StartClearedAndDistinct) {
-  bool* bools[] = {&QV_GV_BOOL,   &QV_GV_BOOL_0, &QV_GV_BOOL_1,
-                   &QV_GV_BOOL_2, &QV_GV_BOOL_3, &QV_GV_BOOL_4};
-  int* ints[] = {&QV_GV_INT,   &QV_GV_INT_0, &QV_GV_INT_1,
-                 &QV_GV_INT_2, &QV_GV_INT_3, &QV_GV_INT_4};
+  const bool* bools[] = {&QV_GV_BOOL,   &QV_GV_BOOL_0, &QV_GV_BOOL_1,
+                         &QV_GV_BOOL_2, &QV_GV_BOOL_3, &QV_GV_BOOL_4};
+  const int* ints[] = {&QV_GV_INT,   &QV_GV_INT_0, &QV_GV_INT_1,
+                       &QV_GV_INT_2, &QV_GV_INT_3, &QV_GV_INT_4};
+  std::set<const void*> homes;
   for (int i = 0; i < 6; ++i) {
     EXPECT_FALSE(*bools[i]) << i;
     EXPECT_EQ(0, *ints[i]) << i;
+    homes.insert({bools[i], ints[i]});
   }
-  for (int i = 0; i < 6; ++i) {
-    *ints[i] = 100 + i;
-    *bools[i] = true;
-    for (int j = 0; j < 6; ++j) {
-      EXPECT_EQ(i == j ? 100 + i : 0, *ints[j]) << i << " " << j;
-      EXPECT_EQ(i == j, *bools[j]) << i << " " << j;
-    }
-    *ints[i] = 0;
-    *bools[i] = false;
-  }
+  EXPECT_EQ(12u, homes.size());
 }
 
 // The application and a plug-in module see one and the same value.

@@ -29,7 +29,8 @@ TEST(QvDrawableAttrib, TestsReadTheirBits) {
   }
 }
 
-// Every setter and alias on every starting byte changes only its own bit.
+// Every setter, alias and whole-byte operation on every starting byte
+// changes only its own bits and keeps the colour id; copies take both.
 TEST(QvDrawableAttrib, SettersChangeOnlyTheirBit) {
   struct Case {
     const char* name;
@@ -54,6 +55,8 @@ TEST(QvDrawableAttrib, SettersChangeOnlyTheirBit) {
       ROW(SetHiddenLine(false), 16, 0), ROW(SetIsoLine(true), 32, 1),
       ROW(SetIsoLine(false), 32, 0),   ROW(SetMarking(true), 64, 1),
       ROW(SetMarking(false), 64, 0),   ROW(ChangeMarking(), 64, -1),
+      ROW(AndAttrib(0x0F), 0xF0, 0),   ROW(OrAttrib(0x81), 0x81, 1),
+      ROW(XOrAttrib(0x81), 0x81, -1),
   };
 #undef ROW
   // clang-format on
@@ -67,24 +70,13 @@ TEST(QvDrawableAttrib, SettersChangeOnlyTheirBit) {
       const unsigned expected = c.effect == 1   ? v | c.mask
                                 : c.effect == 0 ? v & ~c.mask
                                                 : v ^ c.mask;
-      ASSERT_EQ(expected, a.Attrib()) << v;
-      ASSERT_EQ(77, a.ColorId());
+      QvDrawableAttrib copied, assigned;
+      copied.Copy(a);
+      ASSERT_EQ(&assigned, &(assigned = a));
+      for (const QvDrawableAttrib* x : {&a, &copied, &assigned}) {
+        ASSERT_EQ(expected, x->Attrib()) << v;
+        ASSERT_EQ(77, x->ColorId());
+      }
     }
-  }
-}
-
-TEST(QvDrawableAttrib, WholeByteOperationsAndCopies) {
-  QvDrawableAttrib a, b, c;
-  a.SetAttrib(0xFF);
-  a.AndAttrib(0x0F);
-  EXPECT_EQ(0x10Fu, Tests(a));  // visible, pickable, selected, shading
-  a.OrAttrib(0x80);
-  a.XOrAttrib(0x81);
-  a.SetColorId(255);
-  b.Copy(a);
-  EXPECT_EQ(&c, &(c = a));
-  for (const QvDrawableAttrib* x : {&a, &b, &c}) {
-    EXPECT_EQ(0x0E, x->Attrib());
-    EXPECT_EQ(255, x->ColorId());
   }
 }

@@ -27,8 +27,7 @@ namespace {
 
 // Fills the left half of the view with the object's colour (or the
 // selected look); counts how often its commands were issued.
-class Panel final : public QvDrawableObj {
- public:
+struct Panel final : QvDrawableObj {
   void Draw() override {
     ++draws;
     if (IsSelected()) {
@@ -38,13 +37,8 @@ class Panel final : public QvDrawableObj {
     }
     glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
   }
-  int draws = 0;
-};
-
-// An object that draws nothing, for what needs no context.
-struct Flat final : QvDrawableObj {
-  void Draw() override {}
   using QvDrawableObj::Init0;
+  int draws = 0;
 };
 
 using Rgba = std::array<unsigned char, 4>;
@@ -79,50 +73,45 @@ class QvDisplayList : public testing::Test {
         !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) {
       GTEST_SKIP() << "no OpenGL context current without a surface";
     }
-    glGenRenderbuffers(1, &renderbuffer_);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer_);
+    // The framebuffer goes with the context in TearDown.
+    GLuint framebuffer = 0, renderbuffer = 0;
+    glGenRenderbuffers(1, &renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kSize, kSize);
-    glGenFramebuffers(1, &framebuffer_);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                              GL_RENDERBUFFER, renderbuffer_);
+                              GL_RENDERBUFFER, renderbuffer);
     ASSERT_EQ(GLenum{GL_FRAMEBUFFER_COMPLETE},
               glCheckFramebufferStatus(GL_FRAMEBUFFER));
     glViewport(0, 0, kSize, kSize);
   }
   void TearDown() override {
     if (context_ == EGL_NO_CONTEXT) return;
-    if (framebuffer_ != 0) glDeleteFramebuffers(1, &framebuffer_);
-    if (renderbuffer_ != 0) glDeleteRenderbuffers(1, &renderbuffer_);
+    EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(display_, context_);
     eglReleaseThread();
   }
-#endif
-  static void Clear() {
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-  }
-  static Rgba Pixel(int x) {
-    Rgba rgba{};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return rgba;
-  }
-  static Rgba Left() {
-    return Pixel(2);
-  }
-  static Rgba Right() {
-    return Pixel(kSize - 3);
-  }
 
-#if !defined(QV_TEST_NO_EGL)
  private:
   EGLDisplay display_ = EGL_NO_DISPLAY;
   EGLContext context_ = EGL_NO_CONTEXT;
-  GLuint framebuffer_ = 0, renderbuffer_ = 0;
 #endif
 };
+
+// Clears the view, repaints obj and reads a pixel of the left (drawn) or
+// right (never drawn) half.
+Rgba Shown(const Panel& obj, bool left = true) {
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  obj.RePaint();
+  Rgba rgba{};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(left ? 2 : kSize - 3, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+               rgba.data());
+  return rgba;
+}
 
 // Selection-mode pass over DrawToSelect; returns the names of the hits
 // (each hit record: name count, two depths, the names).
@@ -143,46 +132,32 @@ std::vector<GLuint> Pick(Panel& obj, std::uintptr_t selName) {
 
 }  // namespace
 
-TEST_F(QvDisplayList, MakeDeleteAndDestroy) {
+TEST_F(QvDisplayList, CompileReplayReplaceAndDestroy) {
   GLuint name = 0;
   {
     Panel obj;
     name = obj.ListName();
     obj.DelDisplayList();  // nothing to delete
-    EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
+    obj.SetColor(0.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_EQ(kBlack, Shown(obj));  // no list yet
     obj.MakeDisplayList();
     EXPECT_NE(0, obj.IsDisplayList());
-    EXPECT_EQ(1, obj.draws);
+    obj.SetColor(1.0f, 1.0f, 1.0f, 1.0f);  // the list keeps the old colour
+    EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(obj));
+    EXPECT_EQ(kBlack, Shown(obj, false));
+    EXPECT_EQ(1, obj.draws);  // compiled once, replayed without Draw
+
+    obj.SetSelected();
+    obj.MakeDisplayList();  // replaces the first list
+    EXPECT_EQ((Rgba{255, 0, 0, 255}), Shown(obj));
+    EXPECT_EQ(2, obj.draws);
     obj.DelDisplayList();
     EXPECT_EQ(0, obj.IsDisplayList());
+    EXPECT_EQ(kBlack, Shown(obj));
     obj.MakeDisplayList();
     EXPECT_EQ(GL_TRUE, glIsList(name));
   }
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
-  EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
-}
-
-TEST_F(QvDisplayList, RePaintReplaysCompiledColour) {
-  Panel obj;
-  obj.SetColor(0.0f, 0.0f, 1.0f, 1.0f);
-  Clear();
-  obj.RePaint();          // no list yet: draws nothing
-  obj.MakeDisplayList();  // compiled, not executed
-  EXPECT_EQ(kBlack, Left());
-
-  obj.SetColor(1.0f, 1.0f, 1.0f, 1.0f);  // the list keeps the old colour
-  obj.RePaint();
-  EXPECT_EQ((Rgba{0, 0, 255, 255}), Left());
-  EXPECT_EQ(kBlack, Right());
-  EXPECT_EQ(1, obj.draws);
-
-  obj.SetSelected();
-  obj.MakeDisplayList();  // replaces the first list
-  Clear();
-  obj.RePaint();
-  EXPECT_EQ((Rgba{255, 0, 0, 255}), Left());
-  EXPECT_EQ(2, obj.draws);
-  EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
 }
 
 TEST_F(QvDisplayList, DrawToSelectReportsTheGivenName) {
@@ -194,7 +169,6 @@ TEST_F(QvDisplayList, DrawToSelectReportsTheGivenName) {
   if (sizeof(void*) > 4) wide |= static_cast<std::uintptr_t>(0x5A) << 32;
   EXPECT_EQ(std::vector<GLuint>{0xFFFFFFFEu}, Pick(obj, wide));
   EXPECT_TRUE(Pick(never, 7).empty());  // no list: no hit
-  EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
 }
 
 TEST_F(QvDisplayList, CopiesStartWithoutList) {
@@ -203,21 +177,19 @@ TEST_F(QvDisplayList, CopiesStartWithoutList) {
   a.MakeDisplayList();
   Panel b(a);
   EXPECT_EQ(0, b.IsDisplayList());
-  Clear();
-  b.RePaint();
-  EXPECT_EQ(kBlack, Left());
+  EXPECT_EQ(kBlack, Shown(b));
   b.MakeDisplayList();
-  EXPECT_NE(0, b.IsDisplayList());
+  EXPECT_EQ((Rgba{255, 0, 255, 255}), Shown(b));
   EXPECT_NE(0, a.IsDisplayList());
 
   c.SetColor(0.0f, 1.0f, 1.0f, 1.0f);
   c.MakeDisplayList();
   c = a;  // keeps its own, still cyan list
-  Clear();
-  c.RePaint();
-  EXPECT_EQ((Rgba{0, 255, 255, 255}), Left());
+  EXPECT_EQ((Rgba{0, 255, 255, 255}), Shown(c));
 }
 
+// Names of live objects never collide; a destroyed object's name is reused
+// without its list.
 TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   constexpr int kCount = 10000;
   std::vector<std::unique_ptr<Panel>> objs;
@@ -230,59 +202,45 @@ TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   }
   EXPECT_EQ(std::size_t{kCount}, names.size());
   EXPECT_EQ(0u, names.count(0));
-
-  // Each list still holds its own object's commands.
-  for (int i : {0, 1, kCount - 2, kCount - 1}) {
-    Clear();
-    objs[i]->RePaint();
-    EXPECT_EQ((Rgba{0, 0, static_cast<unsigned char>((i % 2) ? 255 : 0), 255}),
-              Left())
-        << i;
-  }
-
-  // Destroying half leaves the others' lists; new objects reuse names
-  // without inheriting a list.
   for (int i = 0; i < kCount; i += 2) objs[i].reset();
-  for (int i = 1; i < kCount; i += 2) ASSERT_NE(0, objs[i]->IsDisplayList());
+  for (int i : {1, 3, kCount - 1}) {
+    EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(*objs[i])) << i;
+  }
   Panel fresh;
   EXPECT_EQ(0, fresh.IsDisplayList());
   EXPECT_EQ(1u, names.count(fresh.ListName()));
-  EXPECT_EQ(GLenum{GL_NO_ERROR}, glGetError());
 }
 
 // Colour operations and copies need no OpenGL context; a copy takes colour
 // and attributes but keeps its own list name.
 TEST(QvDrawableObj, ColourAndCopies) {
-  Flat a;
-  float r = -1, g = -1, b = -1, al = -1;
-  a.GetColor(r, g, b, al);
-  EXPECT_TRUE(r == 0.0f && g == 1.0f && b == 0.0f && al == 1.0f);
-  a.SetColor(0.1f, 0.2f, 0.3f, 0.5f);
-  float rgb[3] = {0.2f, 0.4f, 0.6f};
-  a.SetColor(rgb);  // alpha back to 1
+  Panel a;
   const float* c = a.GetColor();
-  EXPECT_TRUE(c[0] == 0.2f && c[1] == 0.4f && c[2] == 0.6f && c[3] == 1.0f);
-  a.GetColor(r, g, b);
-  EXPECT_EQ(0.6f, b);
+  EXPECT_EQ((std::vector<float>{0, 1, 0, 1}), std::vector<float>(c, c + 4));
+  a.SetColor(0.1f, 0.2f, 0.3f, 0.5f);
+  float rgb[3] = {0.2f, 0.4f, 0.6f}, r, g, b, al;
+  a.SetColor(rgb);  // alpha back to 1
+  a.GetColor(r, g, b, al);
+  EXPECT_TRUE(r == 0.2f && g == 0.4f && b == 0.6f && al == 1.0f);
   a.SetSelected();
   a.Init0();  // colour only
   EXPECT_EQ(0x07, a.Attrib());
-  EXPECT_TRUE(c[0] == 0.0f && c[1] == 1.0f && c[2] == 0.0f && c[3] == 1.0f);
+  EXPECT_EQ((std::vector<float>{0, 1, 0, 1}), std::vector<float>(c, c + 4));
 
   a.SetColor(0.25f, 0.5f, 0.75f, 0.125f);
   a.SetColorId(9);
-  a.SetShading(true);
-  Flat copy(a), assigned;
+  Panel copy(a), assigned;
   const std::uint32_t name = assigned.ListName();
   assigned = a;
-  for (const Flat* x : {&copy, &assigned}) {
-    EXPECT_EQ(a.Attrib(), x->Attrib());
+  for (const Panel* x : {&copy, &assigned}) {
+    EXPECT_EQ(0x07, x->Attrib());
     EXPECT_EQ(9, x->ColorId());
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.GetColor()[i], x->GetColor()[i]);
+    x->GetColor(r, g, b);
+    EXPECT_TRUE(r == 0.25f && g == 0.5f && b == 0.75f &&
+                x->GetColor()[3] == 0.125f);
   }
   EXPECT_EQ(name, assigned.ListName());
-  EXPECT_NE(0u, a.ListName());
-  EXPECT_NE(a.ListName(), copy.ListName());
-  EXPECT_NE(a.ListName(), name);
-  EXPECT_NE(copy.ListName(), name);
+  const std::set<std::uint32_t> all = {a.ListName(), copy.ListName(), name};
+  EXPECT_EQ(3u, all.size());
+  EXPECT_EQ(0u, all.count(0));
 }

@@ -13,19 +13,6 @@ QvIdManager WithIds(unsigned count) {
   return m;
 }
 
-// Reference model: the free ids below the end in an ordered set.
-struct Reference {
-  std::set<unsigned> freeIds;
-  unsigned end = 0;
-  unsigned Take() {
-    if (freeIds.empty()) return end++;
-    const unsigned id = *freeIds.begin();
-    freeIds.erase(freeIds.begin());
-    return id;
-  }
-  bool IsUsed(unsigned id) const { return id < end && !freeIds.count(id); }
-};
-
 }  // namespace
 
 // Long runs of used ids across word and summary-level boundaries, checked
@@ -36,29 +23,30 @@ TEST(QvIdManager, MatchesReferenceInRandomMix) {
     SCOPED_TRACE(seed);
     std::mt19937 rng(seed);
     QvIdManager m;
-    Reference ref;
+    std::set<unsigned> freeIds;  // the reference: free ids below end
+    unsigned end = 0;
     std::vector<unsigned> live;
     for (int step = 0; step < 30000; ++step) {
       const unsigned roll = rng() % 100;
       if (live.size() < 300 || roll < (step < 20000 ? 60 : 45)) {
-        const unsigned id = m.GetNewId();
-        ASSERT_EQ(ref.Take(), id) << "step " << step;
+        const unsigned id = freeIds.empty() ? end++ : *freeIds.begin();
+        freeIds.erase(id);
+        ASSERT_EQ(id, m.GetNewId()) << "step " << step;
         live.push_back(id);
       } else if (roll >= 95) {
-        const unsigned unused[] = {
-            ref.freeIds.empty() ? ref.end : *ref.freeIds.rbegin(), ref.end,
-            0xFFFFFFFFu};
+        const unsigned unused[] = {freeIds.empty() ? end : *freeIds.rbegin(),
+                                   end, 0xFFFFFFFFu};
         m.DelId(unused[rng() % 3]);
       } else {
         const std::size_t k = rng() % live.size();
         m.DelId(live[k]);
-        ref.freeIds.insert(live[k]);
+        freeIds.insert(live[k]);
         live[k] = live.back();
         live.pop_back();
       }
     }
-    for (unsigned id = 0; id < ref.end + 70; ++id) {
-      ASSERT_EQ(ref.IsUsed(id), m.IsUsed(id)) << id;
+    for (unsigned id = 0; id < end + 70; ++id) {
+      ASSERT_EQ(id < end && !freeIds.count(id), m.IsUsed(id)) << id;
     }
     EXPECT_FALSE(m.IsUsed(1000000));
     EXPECT_FALSE(m.IsUsed(0xFFFFFFFFu));
