@@ -122,20 +122,11 @@ int FaultStream::CookieSeek(void* self, off64_t* offset, int whence) {
   if (s->m_Plan.failSeeksAfter >= 0 &&
       s->m_Read + s->m_Written >= s->m_Plan.failSeeksAfter)
     return -1;
-  std::int64_t target;
-  switch (whence) {
-    case SEEK_SET:
-      target = *offset - s->m_Plan.positionBase;
-      break;
-    case SEEK_CUR:
-      target = s->m_Pos + *offset;
-      break;
-    case SEEK_END:
-      target = static_cast<std::int64_t>(s->m_Data.size()) + *offset;
-      break;
-    default:
-      return -1;
-  }
+  // stdio has already refused any other whence.
+  const std::int64_t target =
+      *offset + (whence == SEEK_SET   ? -s->m_Plan.positionBase
+                 : whence == SEEK_CUR ? s->m_Pos
+                                      : std::int64_t(s->m_Data.size()));
   if (target < 0) return -1;
   s->m_Pos = target;
   *offset = target + s->m_Plan.positionBase;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -35,15 +37,8 @@ std::string TempDir::File(const std::string& name) const {
 }
 
 std::vector<unsigned char> ReadAll(const std::string& path) {
-  std::vector<unsigned char> out;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return out;
-  unsigned char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return out;
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool WriteAll(const std::string& path, const void* data, std::size_t size) {

@@ -1,5 +1,5 @@
-// The inspector on sound and damaged files: its findings through the
-// module, and its exact output, exit status and JSON through the program.
+// The inspector on sound, damaged and byte-reversed files: its exact
+// listings, exit status and JSON.
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "FileReport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -29,41 +28,30 @@ struct CmdResult {
   std::string out;
 };
 
-// The command that starts qvnf. A cross build runs it through the same
-// emulator as the tests; on Windows it sits beside the test program.
-std::string QvnfCommand() {
-#if defined(_WIN32)
-  char self[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir(self, n);
-  return "\"" + dir.substr(0, dir.find_last_of("\\/") + 1) + QVNF_EXE + "\"";
-#else
-  return std::string(QVNF_RUNNER) + QVNF_EXE;
-#endif
-}
-
 // Runs qvnf with the arguments; stderr is folded into the output.
 CmdResult Qvnf(const std::string& args) {
-  std::string cmd = QvnfCommand() + " " + args + " 2>&1";
-  CmdResult r{-1, {}};
 #if defined(_WIN32)
-  cmd = "\"" + cmd + "\"";  // cmd.exe takes off the outer pair of quotes
+  // qvnf sits beside the test program; cmd.exe takes off the outer quotes.
+  char self[MAX_PATH];
+  const std::string exe(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  const std::string cmd = "\"\"" + exe.substr(0, exe.find_last_of("\\/") + 1) +
+                          QVNF_EXE + "\" " + args + " 2>&1\"";
   std::FILE* p = _popen(cmd.c_str(), "rb");
 #else
+  // A cross build runs qvnf through the same emulator as the tests.
+  const std::string cmd =
+      std::string(QVNF_RUNNER) + QVNF_EXE + " " + args + " 2>&1";
   std::FILE* p = popen(cmd.c_str(), "r");
 #endif
+  CmdResult r{-1, {}};
   if (p == nullptr) return r;
   char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+    r.out.append(buf, n);
 #if defined(_WIN32)
   r.status = _pclose(p);
   // The console's text mode ends lines with CRLF; compare the lines.
-  std::string lines;
-  for (std::size_t i = 0; i < r.out.size(); ++i)
-    if (r.out[i] != '\r' || i + 1 >= r.out.size() || r.out[i + 1] != '\n')
-      lines += r.out[i];
-  r.out = lines;
+  r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
 #else
   const int st = pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
@@ -79,7 +67,7 @@ void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
 
 class QvnfTest : public testing::Test {
  protected:
-  // A sound file: header, a two-colour table (121..170), a second table.
+  // A sound file: header, a two-colour table (121..186), a second table.
   void SetUp() override {
     good = dir.File("good.qnf");
     QvColorTable t;
@@ -93,8 +81,8 @@ class QvnfTest : public testing::Test {
     bytes = qvtest::ReadAll(good);
     ASSERT_EQ(121u + 65 + 33, bytes.size());
   }
-  std::string Damaged(const Bytes& b) {
-    const std::string p = dir.File("damaged" + std::to_string(++n) + ".qnf");
+  std::string Save(const Bytes& b) {
+    const std::string p = dir.File("file" + std::to_string(++n) + ".qnf");
     EXPECT_TRUE(qvtest::WriteAll(p, b.data(), b.size()));
     return p;
   }
@@ -104,25 +92,29 @@ class QvnfTest : public testing::Test {
   int n = 0;
 };
 
-TEST_F(QvnfTest, SoundFileWalksAndChecksClean) {
-  const qvnf::Report r = qvnf::Inspect(good);
-  ASSERT_EQ(qvnf::OpenStatus::Ok, r.status);
-  ASSERT_EQ(3u, r.blocks.size());  // their fields: the table printed below
-  EXPECT_TRUE(qvnf::Problems(r).empty());
-  ASSERT_EQ(2u, r.colorTables.size());
-  EXPECT_EQ((std::vector<float>{0, 0, 1, 0.5f}), r.colorTables[0].colors[1]);
-
-  const CmdResult check = Qvnf("check " + good);
-  EXPECT_EQ(0, check.status);
-  EXPECT_EQ(good + ": sound (3 blocks)\n", check.out);
-  const CmdResult blocks = Qvnf("blocks " + good);
-  EXPECT_EQ(0, blocks.status);
-  EXPECT_EQ(
-      "   address  name      version                        end   data size\n"
-      "         0  WyNF      20000701 (2000-07-01)          121         105\n"
-      "       121  ColorTab  20010104 (2001-01-04)          186          49\n"
-      "       186  ColorTab  20010104 (2001-01-04)          219          17\n",
-      blocks.out);
+TEST_F(QvnfTest, SoundFileListings) {
+  const struct {
+    std::string command;
+    std::string out;
+  } cases[] = {
+      {"check", good + ": sound (3 blocks)\n"},
+      {"blocks",
+       "   address  name      version                        end   data size\n"
+       "         0  WyNF      20000701 (2000-07-01)          121         105\n"
+       "       121  ColorTab  20010104 (2001-01-04)          186          49\n"
+       "       186  ColorTab  20010104 (2001-01-04)          219          "
+       "17\n"},
+      {"colors",
+       "colour table at 121, version 20010104 (2001-01-04): 2 colours\n"
+       "    0: r 1  g 0  b 0  a 1\n"
+       "    1: r 0  g 0  b 1  a 0.5\n"
+       "colour table at 186, version 20010104 (2001-01-04): 0 colours\n"},
+  };
+  for (const auto& c : cases) {
+    const CmdResult run = Qvnf(c.command + " " + good);
+    EXPECT_EQ(0, run.status) << c.command;
+    EXPECT_EQ(c.out, run.out);
+  }
 }
 
 TEST_F(QvnfTest, EachKindOfDamageIsFlagged) {
@@ -154,17 +146,16 @@ TEST_F(QvnfTest, EachKindOfDamageIsFlagged) {
     SCOPED_TRACE(c.problem);
     Bytes b = bytes;
     c.damage(b);
-    const CmdResult run = Qvnf("check " + Damaged(b));
+    const CmdResult run = Qvnf("check " + Save(b));
     EXPECT_EQ(1, run.status) << run.out;
     EXPECT_NE(std::string::npos, run.out.find(c.problem)) << run.out;
   }
 }
 
 TEST_F(QvnfTest, BadFilesGiveOneClearLine) {
-  const std::string text = Damaged(Bytes(300, 'x'));
-  const std::string tiny = Damaged(Bytes(10, 0));
+  const std::string text = Save(Bytes(300, 'x'));
+  const std::string tiny = Save(Bytes(10, 0));
   const std::string missing = dir.File("missing.qnf");
-  const std::string folder = dir.Path();
   const struct {
     std::string args;
     int status;
@@ -177,7 +168,7 @@ TEST_F(QvnfTest, BadFilesGiveOneClearLine) {
       {"blocks " + tiny, 1,
        "qvnf: " + tiny +
            ": truncated: 10 bytes, too short for a neutral file\n"},
-      {"check " + folder, 2, ""},
+      {"check " + dir.Path(), 2, ""},
       {"", 2, ""},
       {"frobnicate " + good, 2, ""},
   };
@@ -204,8 +195,7 @@ TEST_F(QvnfTest, JsonParsesBack) {
   EXPECT_EQ(0.5, colors["color_tables"][0]["colors"][1][3]);
   Bytes b = bytes;
   PatchLe32(b, 129, 0);
-  const auto check =
-      nlohmann::json::parse(Qvnf("check --json " + Damaged(b)).out);
+  const auto check = nlohmann::json::parse(Qvnf("check --json " + Save(b)).out);
   EXPECT_FALSE(check["sound"]);
   EXPECT_EQ(1u, check["problems"].size());
 }
@@ -222,11 +212,11 @@ TEST_F(QvnfTest, ReadsReversedByteOrder) {
   };
   for (std::size_t w : words) rev(w);
   for (int i = 0; i < 8; ++i) rev(138 + 4 * i);
-  const std::string path = Damaged(b);
-  const qvnf::Report r = qvnf::Inspect(path);
-  EXPECT_TRUE(qvnf::Problems(r).empty());
-  ASSERT_EQ(2u, r.colorTables.size());
-  EXPECT_EQ((std::vector<float>{1, 0, 0, 1}), r.colorTables[0].colors[0]);
+  const std::string path = Save(b);
+  EXPECT_EQ(path + ": sound (3 blocks)\n", Qvnf("check " + path).out);
+  // The same chain and colours as the file stored least-significant first.
+  for (const std::string command : {"blocks ", "colors "})
+    EXPECT_EQ(Qvnf(command + good).out, Qvnf(command + path).out);
   EXPECT_NE(std::string::npos,
             Qvnf("info " + path).out.find("big-endian (order byte 1)"));
 }
