@@ -1,13 +1,14 @@
-// Fixed cases that pin the writers' trimming rule and the readers' markers
-// independently of the generated differential cases.
+// Fixed cases that pin the writers' trimming rule, their result areas and
+// the readers' markers; values in general are left to NumberDiffTest.
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -15,74 +16,52 @@ TEST(QvNumberWrite, TrimsBehindThePoint) {
   const std::pair<std::string, const char*> cases[] = {
       {QvWrite(1.5), "1.5"},
       {QvWrite(100.0), "100"},
-      {QvWrite(1234.5678), "1234.568"},
-      {QvWrite(-0.0001), "-0"},
-      {QvWrite(0.0015), "0.002"},
-      {QvWrite(1e20), "100000000000000000000"},
-      {QvWrite(-HUGE_VAL), "-inf"},
       {QvWrite(0.1f), "0.1"},
       {QvWriteDouble("%.3f", 2.0, false), "2."},
       {QvWriteDouble("%8.2f", 3.1, true), "    3.1"},
       {QvWriteDouble("%-8.2f", 3.1, true), "3.1"},
-      {QvWriteDouble("%.0f", 20.0, true), "20"},
       {QvWriteDouble("%-8.0f", 20.0, true), "20      "}};
   for (const auto& c : cases) EXPECT_EQ(c.second, c.first);
 }
 
-TEST(QvNumberWrite, FamiliesOwnOneAreaEach) {
+TEST(QvNumberWrite, EachFamilyOwnsItsArea) {
   const char* first = QvWrite(1.5);
   EXPECT_EQ(first, QvWrite(2.5));
   const char* f = QvWrite(7.25f);
-  EXPECT_STREQ("2.5", first);  // the float family has its own area
+  EXPECT_STREQ("2.5", first);
   EXPECT_STREQ("7.25", f);
   EXPECT_EQ(f, QvWriteFloat("%.1f", 1.0f, true));
-}
-
-TEST(QvNumberWrite, LongTextsAreKeptWhole) {
-  // 1e120 has 120 digits before the point; the text passes 100 bytes.
+  // Longer texts are kept whole in a larger area; 99 characters still fit
+  // the small one.
   char want[400];
   std::snprintf(want, sizeof want, "%.0f", 1e120);
   EXPECT_EQ(want, std::string(QvWriteDouble("%.3f", 1e120, true)));
   EXPECT_EQ(std::string(150, ' ') + "2.5", QvWriteDouble("%153.1f", 2.5, true));
   EXPECT_EQ("2.5", std::string(QvWriteDouble("%-153.1f", 2.5, true)));
-  // After a long text, a short one is back in the small area.
-  const char* small = QvWrite(1.0);
-  EXPECT_EQ(small, QvWrite(3.0));
-  // 99 characters are the most the small area holds.
+  EXPECT_EQ(first, QvWrite(3.0));
   const char* edge = QvWriteFloat("%099.1f", 1.0f, false);
   EXPECT_EQ(std::string(96, '0') + "1.", edge);
-  EXPECT_EQ(edge, QvWriteFloat("%.1f", 1.0f, false));
+  EXPECT_EQ(f, edge);
 }
 
-TEST(QvNumberText, NullTextsDoNotCrash) {
-  EXPECT_EQ(-99999, QvGetInt(nullptr));
-  EXPECT_EQ(-9.999e10, QvGetDouble(nullptr));
-  EXPECT_EQ(-9.999e10f, QvGetFloat(nullptr));
+TEST(QvNumberRead, MarkersAndEdges) {
   EXPECT_STREQ("", QvWriteDouble(nullptr, 1.0, true));
-  QvStdString s("%s", "x");
-  s.Append(static_cast<const char*>(nullptr));
-  EXPECT_EQ("x", s);
-  s.Set(static_cast<const char*>(nullptr));
-  EXPECT_EQ("", s);
-}
-
-TEST(QvNumberRead, Table) {
+  EXPECT_EQ(QV_NO_INT, QvGetInt(nullptr));
+  EXPECT_EQ(QV_NO_DOUBLE, QvGetDouble(nullptr));
+  EXPECT_EQ(QV_NO_FLOAT, QvGetFloat(nullptr));
   const std::pair<const char*, int> ints[] = {
-      {"+7", 7},       {"12-3", 12},    {"", -99999},
-      {" 42", -99999}, {"4.5", -99999}, {"+-3", -99999},
-      {"-", -99999},   {"-0", 0},       {"-2147483648", INT_MIN},
-      {"007", 7}};
+      {"12-3", 12},    {"", -99999},  {" 42", -99999},         {"4.5", -99999},
+      {"+-3", -99999}, {"-", -99999}, {"-2147483648", INT_MIN}};
   for (const auto& c : ints) {
     SCOPED_TRACE(c.first);
     EXPECT_EQ(c.second, QvGetInt(c.first));
   }
   // The failure marker reads as itself; "+." fails.
-  const std::pair<const char*, double> reals[] = {
-      {" 2.5e3", 2500},     {"2.5kg", 2.5},
-      {"0x10", 16},         {"INF", HUGE_VAL},
-      {"1e+", 1},           {"+.", -9.999e10},
-      {"", -9.999e10},      {"-9.999e10", -9.999e10},
-      {"-1e400", -HUGE_VAL}};
+  const std::pair<const char*, double> reals[] = {{" 2.5e3", 2500},
+                                                  {"2.5kg", 2.5},
+                                                  {"+.", -9.999e10},
+                                                  {"", -9.999e10},
+                                                  {"-9.999e10", -9.999e10}};
   for (const auto& c : reals) {
     SCOPED_TRACE(c.first);
     EXPECT_EQ(c.second, QvGetDouble(c.first));
@@ -96,22 +75,17 @@ TEST(QvNumberRead, Table) {
   EXPECT_EQ(std::strtod(digits.c_str(), nullptr), QvGetDouble(digits.c_str()));
 }
 
-// Values themselves are checked against sscanf by the generated cases.
 TEST(QvValueRead, PositionsAndZeroBytes) {
   // A failed word is passed over; the last word leaves the position at -1.
   const QvStdString text(" 42 4.5 5-3");
   int pos = 0, v = -1;
-  EXPECT_TRUE(text.GetValue(pos, v));
-  EXPECT_EQ(3, pos);
-  EXPECT_FALSE(text.GetValue(pos, v));
-  EXPECT_EQ(42, v);
-  EXPECT_EQ(7, pos);
-  EXPECT_TRUE(text.GetValue(pos, v));
-  EXPECT_EQ(5, v);
-  EXPECT_EQ(-1, pos);
-  EXPECT_FALSE(text.GetValue(pos, v));
-  EXPECT_EQ(-1, pos);
-
+  const std::tuple<bool, int, int> steps[] = {
+      {true, 42, 3}, {false, 42, 7}, {true, 5, -1}, {false, 5, -1}};
+  for (const auto& [ok, want, wantPos] : steps) {
+    EXPECT_EQ(ok, text.GetValue(pos, v));
+    EXPECT_EQ(want, v);
+    EXPECT_EQ(wantPos, pos);
+  }
   // A word that holds only white space to sscanf stops at the word's end.
   const QvStdString lone("\v 5");
   pos = 0;

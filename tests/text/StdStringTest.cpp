@@ -2,18 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
-TEST(QvStdStringFormat, PercentSignsAndOwnText) {
-  EXPECT_EQ("50%", QvStdString("50%%"));  // formatted
+// Only the constructor and the *Format calls format; Set and Append take
+// the text literally, and a null text counts as the empty one.
+TEST(QvStdString, FormatOrLiteral) {
+  EXPECT_EQ("50%", QvStdString("50%%"));
   QvStdString s;
-  s.Set("50%%");  // literal
+  s.Set("50%%");
+  s.Append(static_cast<const char*>(nullptr));
   EXPECT_EQ("50%%", s);
   s.SetFormat("%s", s.Data(0));
-  EXPECT_EQ("50%%", s);
   s.AppendFormat("%d", 7);
-  EXPECT_EQ("50%%7", s);
+  s.Append(s);
+  EXPECT_EQ("50%%750%%7", s);
+  s.Set(static_cast<const char*>(nullptr));
+  EXPECT_TRUE(s.empty());
 }
 
 TEST(QvStdStringFormat, LongResultsAreNeverCut) {
@@ -32,8 +38,7 @@ TEST(QvStdStringFormat, LongResultsAreNeverCut) {
 }
 
 TEST(QvStdStringFormat, RejectedFormatGivesNothing) {
-  // A wide character that the "C" locale cannot convert makes vsnprintf
-  // fail.
+  // The "C" locale cannot convert this wide character.
   const wchar_t bad[] = {0x20AC, 0};
   QvStdString s("%ls", bad);
   EXPECT_TRUE(s.empty());
@@ -44,81 +49,223 @@ TEST(QvStdStringFormat, RejectedFormatGivesNothing) {
   EXPECT_TRUE(s.empty());
 }
 
-TEST(QvStdString, SetAppendCopy) {
-  QvStdString a;
-  a.Set("ab");
-  a.Append("cd");
-  QvStdString b(a);
-  b.Append(a);
-  EXPECT_EQ("abcdabcd", b);
-  b.Set(a);
-  const QvStdString& self = b;
-  b = self;
-  EXPECT_EQ("abcd", b);
-  b.Clear();
-  EXPECT_TRUE(b.empty());
-}
-
 TEST(QvStdString, Erase) {
-  struct Case {
-    unsigned pos, count;
-    const char* want;
-  } cases[] = {{3, 10, "abc"},           {6, 1, "abcdef"}, {100, 1, "abcdef"},
-               {0, 0, "abcdef"},         {1, 2, "adef"},   {0, 100, ""},
-               {5, 0xffffffffu, "abcde"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.pos << "," << c.count);
-    QvStdString s;
-    s.Set("abcdef");
-    EXPECT_EQ(&s, &s.Erase(c.pos, c.count));
-    EXPECT_EQ(c.want, s);
+  const std::tuple<unsigned, unsigned, const char*> cases[] = {
+      {3, 10, "abc"},
+      {6, 1, "abcdef"},
+      {100, 1, "abcdef"},
+      {1, 2, "adef"},
+      {5, 0xffffffffu, "abcde"}};
+  for (const auto& [pos, count, want] : cases) {
+    QvStdString s(std::string("abcdef"));
+    EXPECT_EQ(&s, &s.Erase(pos, count));
+    EXPECT_EQ(want, s) << pos << "," << count;
   }
-  QvStdString empty;
-  empty.Erase(0, 1);
-  EXPECT_TRUE(empty.empty());
 }
 
 TEST(QvStdString, DelTrailingZeroAndWhite) {
-  struct Case {
-    const char* in;
-    int mode;  // 0: zeros keeping the point, 1: dropping it, 2: white
-    const char* want;
-  } cases[] = {
-      {"2.500", 1, "2.5"}, {"2.000", 1, "2"},     {"10.0", 1, "10"},
-      {"", 1, ""},         {"000", 1, "000"},     {"12.", 1, "12"},
-      {"2.000", 0, "2."},  {"1.2500", 0, "1.25"}, {"100", 1, "1"},
-      {".", 1, ""},        {"0.", 1, "0"},        {"a \t\r\n \n", 2, "a"},
-      {"a b", 2, "a b"},   {"   ", 2, "   "},     {"a\f\v", 2, "a\f\v"},
-      {" a ", 2, " a"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.in);
-    QvStdString s;
-    s.Set(c.in);
-    if (c.mode == 2)
+  // Modes: 0 removes zeros and keeps the point, 1 drops it too, 2 white.
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"2.500", 1, "2.5"}, {"10.0", 1, "10"},       {"", 1, ""},
+      {"000", 1, "000"},   {"2.000", 0, "2."},      {"100", 1, "1"},
+      {".", 1, ""},        {"0.", 1, "0"},          {"   ", 2, "   "},
+      {" a ", 2, " a"},    {"a \t\r\n \n", 2, "a"}, {"a\f\v", 2, "a\f\v"}};
+  for (const auto& [in, mode, want] : cases) {
+    QvStdString s(std::string{in});
+    if (mode == 2)
       s.DelTrailingWhite();
     else
-      s.DelTrailingZero(c.mode == 1);
-    EXPECT_EQ(c.want, s);
+      s.DelTrailingZero(mode == 1);
+    EXPECT_EQ(want, s) << in;
   }
 }
 
-TEST(QvStdString, ReadingTheText) {
-  const QvStdString empty, abc("abc"), abcd("abcd");
-  EXPECT_STREQ("", empty.Data(0));
+// Texts are counted and compared byte for byte.
+TEST(QvStdString, CountedTexts) {
+  const QvStdString abc("abc"), empty;
   EXPECT_STREQ("bc", abc.Data(1));
-  EXPECT_STREQ("", abc.Data(3));
-
-  EXPECT_FALSE(abc.IsSame(abcd));
+  EXPECT_FALSE(abc.IsSame(std::string("abc\0", 4)));
   EXPECT_FALSE(abc.IsSame(QvStdString("ABC")));
   EXPECT_TRUE(empty.IsSame(QvStdString()));
-  EXPECT_FALSE(abc.IsSame(std::string("abc\0", 4)));
-
   EXPECT_TRUE(empty.IfInclude(QvStdString()));
-  EXPECT_FALSE(empty.IfInclude('a'));
-  EXPECT_TRUE(abc.IfInclude('c'));
-  EXPECT_TRUE(abcd.IfInclude(QvStdString("bc")));
-  EXPECT_FALSE(abcd.IfInclude(QvStdString("bd")));
+  EXPECT_FALSE(abc.IfInclude(QvStdString("ac")));
   EXPECT_TRUE(QvStdString(std::string("a\0b", 3)).IfInclude('\0'));
+}
+
+using Scan = bool (QvStdString::*)(int&, QvStdString&,
+                                   const QvStdString&) const;
+const Scan W = &QvStdString::GetWord;
+const Scan F = &QvStdString::GetCSWord;
+const QvStdString kWhite(" \t\n\r"), kComma(",");
+
+// Calls `scan` on `text` up to `calls` times and records "word@pos" or
+// "-@pos" per call; stops at the end of the text or when a failed call
+// leaves the position where it was. A failed call must not touch the word.
+std::string ScanAll(Scan scan, const std::string& text, const QvStdString& seps,
+                    int pos = 0, int calls = 4) {
+  const QvStdString t(text);
+  std::string out;
+  QvStdString word;
+  for (int i = 0; i < calls; ++i) {
+    word.Set("?");
+    const int before = pos;
+    const bool ok = (t.*scan)(pos, word, seps);
+    out += (ok ? word : std::string("-")) + "@" + std::to_string(pos) + " ";
+    if (!ok && word != "?") out += "(word changed) ";
+    if (pos == -1 || (!ok && pos == before)) break;
+  }
+  return out;
+}
+
+TEST(QvWordScan, Table) {
+  const QvStdString none;
+  const struct {
+    Scan scan;
+    std::string text;
+    QvStdString seps;
+    int pos;
+    std::string want;
+  } cases[] = {
+      {W, "  ab  cd  ", kWhite, 0, "ab@4 cd@8 -@8 "},
+      {W, "", kWhite, 0, "-@0 "},
+      {W, " \t\r\n", kWhite, 0, "-@0 "},
+      {W, "ab cd", none, 1, "b cd@-1 "},
+      {W, "ab cd", none, 5, "-@5 "},
+      {W, "ab cd", kWhite, 99, "-@99 "},
+      {W, "ab cd", kWhite, -1, "-@-1 "},
+      {W, "a,b;;c", QvStdString(";,"), 0, "a@1 b@3 c@-1 "},
+      {W, std::string("a\0b c", 5), kWhite, 0, std::string("a\0b@3 c@-1 ", 11)},
+      {W, "x\fy\vz", kWhite, 0, "x\fy\vz@-1 "},
+      // Fields: an empty one fails and moves on by one; quotes hold
+      // separators, and text around a quoted part is dropped.
+      {F, "p,,r", kComma, 0, "p@1 -@2 r@-1 "},
+      {F, ",,p", kComma, 0, "-@1 -@2 p@-1 "},
+      {F, "p,", kComma, 0, "p@1 -@2 -@3 -@4 "},
+      {F, "", kComma, 0, "-@1 -@2 -@3 -@4 "},
+      {F, "\"x,y\",z", kComma, 0, "x,y@5 z@-1 "},
+      {F, "ab\"cd\"ef,g", kComma, 0, "cd@8 g@-1 "},
+      {F, "a\"b,c\"d,e", kComma, 0, "b,c@7 e@-1 "},
+      {F, "\"x,y", kComma, 0, "x,y@-1 "},
+      {F, "\"\"", kComma, 0, "@-1 "},
+      {F, "a,\"\"\"b\",c", kComma, 0, "a@1 @7 c@-1 "},
+      {F, "a,\"", kComma, 0, "a@1 @-1 "},
+      {F, "p, q", QvStdString(" ,"), 0, "p@1 -@2 q@-1 "},
+      {F, "a,b", none, 0, "a,b@-1 "},
+      {F, "\"a,b\"", none, 0, "a,b@-1 "},
+      {F, "a,b", kComma, -7, "-@-7 "},
+      {F, "a,b", kComma, 10, "-@11 -@12 -@13 -@14 "}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.want, ScanAll(c.scan, c.text, c.seps, c.pos));
+  }
+}
+
+// Whether the text scanned from position 0 led with a separator is kept
+// process-wide until a field is read; meanwhile a scan of any text away from
+// 0 starts one position early. The steps run in order.
+TEST(QvFieldScan, LeadingSeparatorFlag) {
+  const std::tuple<const char*, int, int, const char*> steps[] = {
+      {"a", 0, 1, "a@-1 "},     // clears the flag
+      {"ab,c", 4, 1, "-@5 "},   // past the end
+      {",x,y", 0, 1, "-@1 "},   // sets it
+      {"ab,c", 4, 1, "c@-1 "},  // read from 3; the field clears the flag
+      {",x,y", 2, 1, "y@-1 "},  // read from 2
+      {",x,y", 0, 2, "-@1 x@2 "}};
+  for (const auto& [text, pos, calls, want] : steps) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(want, ScanAll(F, text, kComma, pos, calls));
+  }
+}
+
+TEST(QvFieldScan, SeparatorsOnlyMoveOnPastTheEnd) {
+  std::string want;
+  for (int i = 1; i <= 1011; ++i) want += "-@" + std::to_string(i) + " ";
+  EXPECT_EQ(want,
+            ScanAll(F, std::string(1000, ','), QvStdString(" ,;"), 0, 1011));
+}
+
+TEST(QvWordScan, WordMayBeTheTextItself) {
+  QvStdString s("\"ab,c\"xyz,d"), t("  ab  cd");
+  int pos = 0, tpos = 0;
+  EXPECT_TRUE(s.GetCSWord(pos, s, kComma));
+  EXPECT_EQ("ab,c", s);
+  EXPECT_EQ(9, pos);
+  EXPECT_TRUE(t.GetWord(tpos, t, QvStdString(" ")));
+  EXPECT_EQ("ab", t);
+  EXPECT_EQ(4, tpos);
+}
+
+TEST(QvWordScan, CountWord) {
+  const std::pair<const char*, int> cases[] = {
+      {"", 0},           {"   ", 0},          {"a", 1},
+      {"  ab  cd  ", 2}, {"a\tb\nc\rd e", 5}, {"a\fb", 1},
+      {"1,2,3", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    EXPECT_EQ(c.second, QvStdString("%s", c.first).CountWord(QvStdString("x")));
+  }
+}
+
+TEST(QvWordScan, KeyPosAndWordAfterKey) {
+  const QvStdString text("xxabcabc"), key("abc"), none;
+  const std::tuple<const QvStdString*, int, int> finds[] = {
+      {&key, 0, 2},  {&key, 3, 5},  {&key, 6, -1}, {&key, -1, -1},
+      {&none, 2, 2}, {&none, 8, 8}, {&none, 9, -1}};
+  for (const auto& [k, from, want] : finds) {
+    SCOPED_TRACE(from);
+    EXPECT_EQ(want, text.GetKeyPos(*k, from));
+  }
+  const char* const afters[][2] = {{"a x= 5", "5"},
+                                   {"ax=6 7", "6"},
+                                   {"a x=", nullptr},
+                                   {"a x=   ", nullptr},
+                                   {"a y= 1", nullptr}};
+  for (const auto& [in, want] : afters) {
+    SCOPED_TRACE(in);
+    QvStdString word("keep");
+    EXPECT_EQ(want != nullptr,
+              QvStdString(in).GetWordAfterKey(QvStdString("x="), word, kWhite));
+    EXPECT_EQ(want ? want : "keep", word);
+  }
+}
+
+TEST(QvWordScan, IfIncludeWord) {
+  const QvStdString ab("ab"), none;
+  const std::pair<const char*, bool> cases[] = {
+      {"ab", true},     {"x ab", true},   {"ab x", true},   {"abc", false},
+      {"xab", false},   {"x abx", false}, {"abc ab", true}, {"", false},
+      {"aab ab", true}, {"abab", false},  {"xab ab", true}};
+  for (const auto& [in, want] : cases)
+    EXPECT_EQ(want, QvStdString("%s", in).IfIncludeWord(ab, kWhite)) << in;
+  EXPECT_TRUE(QvStdString("a,ab;c").IfIncludeWord(ab, QvStdString(",;")));
+  EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, none));
+  // An empty word is never a whole word, and the search ends.
+  for (const char* in : {"xyz", " x", ""})
+    EXPECT_FALSE(QvStdString("%s", in).IfIncludeWord(none, kWhite)) << in;
+}
+
+TEST(QvWordScan, FirstWordAndCheckWord) {
+  QvStdString word("keep");
+  EXPECT_FALSE(QvStdString().GetFirstWord(word, kWhite));
+  EXPECT_EQ("keep", word);
+  EXPECT_TRUE(QvStdString("  ab cd").GetFirstWord(word, kWhite));
+  EXPECT_EQ("ab", word);
+  EXPECT_TRUE(QvStdString("  ab cd").IfFirstWordIs(QvStdString("ab"), kWhite));
+  EXPECT_FALSE(QvStdString("  abc d").IfFirstWordIs(QvStdString("ab"), kWhite));
+  EXPECT_FALSE(QvStdString().IfFirstWordIs(QvStdString("ab"), kWhite));
+  EXPECT_FALSE(QvStdString("  ").IfFirstWordIs(QvStdString(), kWhite));
+
+  const std::tuple<int, const char*, bool, int> checks[] = {
+      {2, "cd", true, -1},
+      {2, "xy", false, -1},
+      {0, "a", false, 2},
+      {-1, "ab", false, -1}};
+  for (const auto& [from, w, want, wantPos] : checks) {
+    SCOPED_TRACE(w);
+    int pos = from;
+    EXPECT_EQ(want, QvStdString("ab cd").CheckWord(pos, QvStdString(w)));
+    EXPECT_EQ(wantPos, pos);
+  }
 }
 
 }  // namespace
