@@ -1,5 +1,6 @@
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
+#include <QvBase/QvSerializableObj.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -169,6 +170,14 @@ TEST(QvColorTable, RemoveMovesLaterColoursForwardAndCopiesAreEqual) {
   t = t;
   EXPECT_EQ(Colors(t), Colors(copy));
   EXPECT_EQ(Colors(t), Colors(assigned));
+}
+
+TEST(QvSerializableObj, ReadVersionIsProcessWide) {
+  EXPECT_EQ(0u, QvSerializableObj::GetReadVersion());
+  EXPECT_EQ(0u, QvSerializableObj::SetReadVersion(20010104));
+  EXPECT_EQ(20010104u, QvSerializableObj::SetReadVersion(7));
+  EXPECT_EQ(7u, QvSerializableObj::GetReadVersion());
+  QvSerializableObj::SetReadVersion(0);
 }
 
 }  // namespace

@@ -97,4 +97,19 @@ TEST(QvNeutralOwnership, OwnedStreamIsClosedExactlyOnce) {
   EXPECT_EQ(0, mem.stream.Closes());
 }
 
+// The reporter is only carried along: copies share it, nothing calls it.
+TEST(QvNeutralOwnership, ProgressorIsCarriedAndAllocGivesNull) {
+  QvNeutralFile nf;
+  EXPECT_EQ(nullptr, nf.Progressor());
+  alignas(8) static char fake[8];
+  auto* p = reinterpret_cast<QvProgress*>(fake);
+  nf.SetProgressor(p);
+  const QvNeutralFile copy(nf);
+  QvNeutralFile assigned;
+  assigned = nf;
+  EXPECT_EQ(p, copy.Progressor());
+  EXPECT_EQ(p, assigned.Progressor());
+  EXPECT_EQ(nullptr, nf.Alloc("ColorTable"));
+}
+
 }  // namespace
