@@ -14,7 +14,7 @@ targets=${FUZZ_TARGETS:-"neutral qvnf words numbers file localmsg"}
 if ! command -v clang++ >/dev/null 2>&1 ||
    ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a \
      >/dev/null 2>&1; then
-  bash scripts/install-deps.sh
+  bash scripts/install-deps.sh fuzz
 fi
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -3,6 +3,8 @@
 # With --fix, rewrites those files instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+command -v clang-format >/dev/null 2>&1 && command -v git >/dev/null 2>&1 ||
+  bash scripts/install-deps.sh format
 mode=(--dry-run -Werror)
 [ "${1:-}" = "--fix" ] && mode=(-i)
 git ls-files -z -- '*.h' '*.cpp' '*.hpp' '*.cc' |

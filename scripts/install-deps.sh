@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing QvBase need, when
-# they are missing. Safe to run again: it installs only what is absent.
-# Arguments add the packages of other checks: "mingw" (MinGW-w64 and Wine),
-# "s390x" (the s390x cross compiler and QEMU's user mode) and "valgrind".
+# they are missing; with no argument, what a bare Debian 12 needs to build
+# the library, its tools and examples and run the whole test suite. Safe to
+# run again: it installs only what is absent. Arguments add the packages of
+# other checks: "mingw" (MinGW-w64 and Wine), "s390x" (the s390x cross
+# compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer)
+# and "format" (clang-format).
 set -euo pipefail
 
+# libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
 packages=(
   cmake ninja-build g++ pkg-config binutils
   libgtest-dev libbenchmark-dev
-  libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  clang-format locales clang libclang-rt-14-dev
+  libgl-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
+  locales
   libcli11-dev nlohmann-json3-dev
 )
 for leg in "$@"; do
   case "$leg" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    format) packages+=(clang-format git) ;;
     mingw) packages+=(g++-mingw-w64-x86-64 wine wine64 googletest) ;;
     s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
     valgrind) packages+=(valgrind) ;;
@@ -26,7 +32,6 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
     missing+=("$p")
 done
-if ! command -v python3 >/dev/null 2>&1; then missing+=(python3); fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
