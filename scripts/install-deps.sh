@@ -10,7 +10,7 @@ set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
 packages=(
-  cmake ninja-build g++ pkg-config binutils
+  cmake ninja-build g++ pkg-config binutils python3
   libgtest-dev libbenchmark-dev
   libgl-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   locales

@@ -3,6 +3,10 @@ qv_add_gtest(QvStoredObjectTests
 
 # A reader written in another language decodes the example's file.
 find_package(Python3 COMPONENTS Interpreter QUIET)
+if(NOT Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
+  message(FATAL_ERROR "the tests need python3 (Debian: python3); install "
+          "it, or configure with -DQV_BUILD_TESTS=OFF")
+endif()
 if(Python3_FOUND AND TARGET qv_store_example)
   # A cross build runs the example through the tests' emulator.
   list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " qv_runner)
