@@ -158,4 +158,24 @@ void DecodeWords8(void* dst, const unsigned char* src, std::size_t count,
     std::memcpy(dst, src, 8 * count);
 }
 
+// Each word is loaded whole before its place is written, and no word
+// overlaps another, so the swaps and the portable forms work in place.
+void DecodeWordsInPlace4(void* words, std::size_t count, bool reversed) {
+  auto* p = static_cast<unsigned char*>(words);
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords4(p, p, count, reversed);
+  else if (reversed)
+    SwapWords4(p, p, count);
+}
+
+void DecodeWordsInPlace8(void* words, std::size_t count, bool reversed) {
+  auto* p = static_cast<unsigned char*>(words);
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords8(p, p, count, reversed);
+  else if (reversed)
+    SwapWords8(p, p, count);
+}
+
 }  // namespace qv
