@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,7 +17,12 @@
 namespace {
 
 using qvtest::Bytes;
-using ArrayRead = std::function<bool(QvNeutralFile&, void*, int)>;
+using ArrayRead = bool (*)(QvNeutralFile&, void*, int);
+
+template <typename T, bool (QvNeutralFile::*Read)(T*, int)>
+bool ReadAs(QvNeutralFile& nf, void* values, int n) {
+  return (nf.*Read)(static_cast<T*>(values), n);
+}
 
 struct Outcome {
   bool ok;
@@ -27,8 +31,8 @@ struct Outcome {
 };
 
 // Skips a 3-byte prefix, then reads n elements of width bytes.
-Outcome ReadArray(std::FILE* f, const ArrayRead& read, std::size_t width,
-                  int n, bool l2r) {
+Outcome ReadArray(std::FILE* f, ArrayRead read, std::size_t width, int n,
+                  bool l2r) {
   char prefix[4];
   Outcome out{false, Bytes(width * n, 0xA5), -1};
   QvNeutralFile nf(f);
@@ -44,16 +48,11 @@ Outcome ReadArray(std::FILE* f, const ArrayRead& read, std::size_t width,
 // a byte, or end inside an element after many whole ones.
 TEST(QvNeutralFileReads, RegularFilesGiveWhatStagedStreamsGive) {
   const std::vector<std::pair<std::size_t, ArrayRead>> reads = {
-      {4, [](QvNeutralFile& f, void* p,
-             int n) { return f.ReadInt(static_cast<int*>(p), n); }},
-      {4, [](QvNeutralFile& f, void* p,
-             int n) { return f.ReadLong(static_cast<std::int32_t*>(p), n); }},
-      {4, [](QvNeutralFile& f, void* p,
-             int n) { return f.ReadUInt(static_cast<unsigned*>(p), n); }},
-      {4, [](QvNeutralFile& f, void* p,
-             int n) { return f.ReadFloat(static_cast<float*>(p), n); }},
-      {8, [](QvNeutralFile& f, void* p,
-             int n) { return f.ReadDouble(static_cast<double*>(p), n); }},
+      {4, ReadAs<int, &QvNeutralFile::ReadInt>},
+      {4, ReadAs<std::int32_t, &QvNeutralFile::ReadLong>},
+      {4, ReadAs<unsigned int, &QvNeutralFile::ReadUInt>},
+      {4, ReadAs<float, &QvNeutralFile::ReadFloat>},
+      {8, ReadAs<double, &QvNeutralFile::ReadDouble>},
   };
   qvtest::TempDir dir;
   const std::string path = dir.File("array");
@@ -67,8 +66,8 @@ TEST(QvNeutralFileReads, RegularFilesGiveWhatStagedStreamsGive) {
       for (std::size_t cut : {all, all - 1, 3 + w * 33000 + 2, 3 + w * 3 + 1}) {
         if (cut > all) continue;
         for (bool l2r : {false, true}) {
-          SCOPED_TRACE(std::to_string(k) + " n " + std::to_string(n) +
-                       " cut " + std::to_string(cut) + (l2r ? " l2r" : ""));
+          SCOPED_TRACE(std::to_string(k) + " n " + std::to_string(n) + " cut " +
+                       std::to_string(cut) + (l2r ? " l2r" : ""));
           ASSERT_TRUE(qvtest::WriteAll(path, bytes.data(), cut));
           std::FILE* f = std::fopen(path.c_str(), "rb");
           ASSERT_NE(nullptr, f);
