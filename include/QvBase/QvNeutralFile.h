@@ -151,6 +151,7 @@ class QV_BASE_API QvNeutralFile {
   // Single values are stored only when read whole. Array reads of n <= 0
   // read nothing and succeed; on a failure the elements before the failing
   // one are stored and the failing one keeps its old value.
+  // (A device error inside a large regular-file read may partly overwrite it.)
 
   bool ReadUInt(unsigned int& value);
   bool ReadAddress(std::int32_t& value);

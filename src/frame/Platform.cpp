@@ -121,6 +121,37 @@ bool StatPath(const char* path, FileStatus* out) {
   return true;
 }
 
+bool StatStream(std::FILE* stream, StreamStatus* out) {
+  if (stream == nullptr) return false;
+#if defined(_WIN32)
+  const int fd = _fileno(stream);
+  if (fd < 0) return false;
+  struct _stat64 st;
+  if (_fstat64(fd, &st) != 0) return false;
+  out->isRegular = (st.st_mode & _S_IFMT) == _S_IFREG;
+#else
+  const int fd = fileno(stream);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0) return false;
+  out->isRegular = S_ISREG(st.st_mode);
+#endif
+  out->size = static_cast<std::int64_t>(st.st_size);
+  return true;
+}
+
+bool TellStream(std::FILE* stream, std::int64_t* pos) {
+  if (stream == nullptr) return false;
+#if defined(_WIN32)
+  const __int64 at = _ftelli64(stream);
+#else
+  const off_t at = ftello(stream);
+#endif
+  if (at < 0) return false;
+  *pos = static_cast<std::int64_t>(at);
+  return true;
+}
+
 std::FILE* OpenStream(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   FileStatus st;

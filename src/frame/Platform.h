@@ -35,6 +35,21 @@ struct FileStatus {
 /// cannot be queried (out is then left unchanged).
 bool StatPath(const char* path, FileStatus* out);
 
+/// What a status query tells about the file beneath a stream (stands for
+/// fstat of the stream's descriptor).
+struct StreamStatus {
+  bool isRegular = false;
+  std::int64_t size = 0;  // the file's length in bytes
+};
+/// Queries the file that stream reads or writes; false when the stream has
+/// no descriptor (callback and memory streams) or the query fails (out is
+/// then left unchanged).
+bool StatStream(std::FILE* stream, StreamStatus* out);
+
+/// The stream's position as a 64-bit offset (ftell beyond 2 GiB); false
+/// when it can't be had (pipes, for instance).
+bool TellStream(std::FILE* stream, std::int64_t* pos);
+
 /// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
 /// is passed on where the runtime knows it and dropped elsewhere, where
 /// text and binary streams are the same. A path that names a directory is

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/Platform.h"
 #include "neutral/Encoding.h"
 #include "neutral/WordCodec.h"
 
@@ -21,6 +22,15 @@ constexpr std::size_t kStageBytes = 64 * 1024;
 // needed; it keeps byte counts far from the size type's limit.
 constexpr std::size_t kDirectBytes = std::size_t{1} << 30;
 
+// Reads of fewer bytes stay staged: asking for the file's size costs a
+// system call, which on some systems costs as much as copying tens of
+// kilobytes.
+constexpr std::size_t kDirectMinBytes = 2 * kStageBytes;
+
+// Direct reads that must be byte-swapped go in pieces of this size, so
+// that each is swapped while the cache still holds it.
+constexpr std::size_t kSwapPieceBytes = std::size_t{1} << 20;
+
 // The buffer count is a signed 32-bit value; a bounded buffer never lets
 // it pass that range.
 constexpr std::size_t kMaxCount = static_cast<std::size_t>(INT32_MAX);
@@ -32,6 +42,46 @@ void Decode(void* dst, const unsigned char* src, std::size_t count,
     qv::DecodeWords4(dst, src, count, reversed);
   else
     qv::DecodeWords8(dst, src, count, reversed);
+}
+
+template <std::size_t W>
+void DecodeInPlace(void* words, std::size_t count, bool reversed) {
+  if (W == 4)
+    qv::DecodeWordsInPlace4(words, count, reversed);
+  else
+    qv::DecodeWordsInPlace8(words, count, reversed);
+}
+
+// How many of `words` words of W bytes the stream's file holds whole from
+// the stream's position on; 0 when the stream is not on a regular file or
+// its size or position can't be had.
+template <std::size_t W>
+std::size_t WordsInFile(std::FILE* stream, std::size_t words) {
+  qv::platform::StreamStatus st;
+  std::int64_t pos = 0;
+  if (!qv::platform::StatStream(stream, &st) || !st.isRegular ||
+      !qv::platform::TellStream(stream, &pos) || pos >= st.size)
+    return 0;
+  const auto left = static_cast<std::uint64_t>(st.size - pos);
+  return static_cast<std::size_t>(std::min<std::uint64_t>(words, left / W));
+}
+
+// Reads n words of W bytes from stream straight into values, in large
+// pieces, and decodes each piece where it lies. A short read stores the
+// words read whole and may leave part of the next one overwritten.
+template <std::size_t W>
+bool ReadDirect(std::FILE* stream, unsigned char* values, std::size_t n,
+                bool reversed) {
+  const std::size_t piece = reversed ? kSwapPieceBytes : kDirectBytes;
+  while (n > 0) {
+    const std::size_t words = std::min(n, piece / W);
+    const std::size_t got = std::fread(values, 1, words * W, stream);
+    DecodeInPlace<W>(values, got / W, reversed);
+    if (got != words * W) return false;
+    values += words * W;
+    n -= words;
+  }
+  return true;
 }
 
 template <std::size_t W>
@@ -120,10 +170,14 @@ bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
 // Reads n words of W bytes. Whole words go to values in order; a word that
 // was read only in part is dropped, so the element that met the failure
 // keeps its old value. Stream data pass through a fixed staging area
-// (never a copy of the whole array): reading straight into values would
-// let a read that stops inside an element overwrite part of it, and its
-// old value could not be put back. A buffer is decoded in place, since
-// its room is known before anything moves.
+// (never a copy of the whole array), because a read that stops inside an
+// element straight into values would overwrite part of it. The exception
+// is a large read from a regular file: the words that the file holds whole
+// are read straight into values and decoded there, since only a device
+// error (or the file shrinking meanwhile) can stop such a read early; the
+// rest of the request, the part the file can't supply, is staged as
+// before. A buffer is decoded in place, since its room is known before
+// anything moves.
 template <std::size_t W>
 bool QvNeutralFile::ReadWords(void* values, int n) {
   if (n <= 0) return true;
@@ -137,6 +191,15 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     Decode<W>(out, reinterpret_cast<const unsigned char*>(m_Buf), fit, m_L2R);
     AdvanceBuf(fit * W);
     return fit == left;
+  }
+
+  if (left >= kDirectMinBytes / W) {
+    const std::size_t direct = WordsInFile<W>(m_pFile, left);
+    if (direct >= kDirectMinBytes / W) {
+      if (!ReadDirect<W>(m_pFile, out, direct, m_L2R)) return false;
+      out += direct * W;
+      left -= direct;
+    }
   }
 
   unsigned char stage[kStageBytes];

@@ -8,6 +8,13 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
+// GCC and Clang can build one function for a wider instruction set than
+// the rest of the file and say at run time whether the processor has it.
+#if (defined(__GNUC__) || defined(__clang__)) && \
+    (defined(__x86_64__) || defined(__i386__))
+#define QV_SWAP_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace qv {
 namespace portable {
@@ -98,9 +105,50 @@ std::size_t SwapVectors8(unsigned char*, const unsigned char*, std::size_t) {
 }
 #endif
 
+// Where the processor has AVX2, one byte shuffle reverses every word of a
+// 32-byte vector: several times the speed of the SSE2 steps above, which
+// makes swapping cost less than reading.
+#if defined(QV_SWAP_AVX2)
+template <std::size_t W>
+__attribute__((target("avx2"))) std::size_t SwapVectorsAvx2(
+    unsigned char* out, const unsigned char* in, std::size_t count) {
+  // Within each 16-byte half, byte k comes from byte k ^ (W - 1).
+  const __m256i order =
+      W == 4 ? _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14,
+                                13, 12, 3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8,
+                                15, 14, 13, 12)
+             : _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10,
+                                9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12,
+                                11, 10, 9, 8);
+  const std::size_t blocks = count * W / 32;
+  for (std::size_t b = 0; b < blocks; ++b) {
+    __m256i x =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * b));
+    x = _mm256_shuffle_epi8(x, order);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * b), x);
+  }
+  return blocks * 32 / W;
+}
+
+bool HasAvx2() {
+  return __builtin_cpu_supports("avx2");
+}
+#else
+template <std::size_t W>
+std::size_t SwapVectorsAvx2(unsigned char*, const unsigned char*, std::size_t) {
+  return 0;
+}
+
+bool HasAvx2() {
+  return false;
+}
+#endif
+
 void SwapWords4(unsigned char* out, const unsigned char* in,
                 std::size_t count) {
-  for (std::size_t i = SwapVectors4(out, in, count); i < count; ++i) {
+  const std::size_t vectors = HasAvx2() ? SwapVectorsAvx2<4>(out, in, count)
+                                        : SwapVectors4(out, in, count);
+  for (std::size_t i = vectors; i < count; ++i) {
     std::uint32_t v;
     std::memcpy(&v, in + 4 * i, 4);
     v = ByteSwap32(v);
@@ -110,7 +158,9 @@ void SwapWords4(unsigned char* out, const unsigned char* in,
 
 void SwapWords8(unsigned char* out, const unsigned char* in,
                 std::size_t count) {
-  for (std::size_t i = SwapVectors8(out, in, count); i < count; ++i) {
+  const std::size_t vectors = HasAvx2() ? SwapVectorsAvx2<8>(out, in, count)
+                                        : SwapVectors8(out, in, count);
+  for (std::size_t i = vectors; i < count; ++i) {
     std::uint64_t v;
     std::memcpy(&v, in + 8 * i, 8);
     v = ByteSwap64(v);
@@ -156,6 +206,26 @@ void DecodeWords8(void* dst, const unsigned char* src, std::size_t count,
     SwapWords8(static_cast<unsigned char*>(dst), src, count);
   else
     std::memcpy(dst, src, 8 * count);
+}
+
+// Each word is loaded whole before its place is written, and no word
+// overlaps another, so the swaps and the portable forms work in place.
+void DecodeWordsInPlace4(void* words, std::size_t count, bool reversed) {
+  auto* p = static_cast<unsigned char*>(words);
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords4(p, p, count, reversed);
+  else if (reversed)
+    SwapWords4(p, p, count);
+}
+
+void DecodeWordsInPlace8(void* words, std::size_t count, bool reversed) {
+  auto* p = static_cast<unsigned char*>(words);
+  if (count == 0) return;
+  if (!kHostLittleEndian)
+    portable::DecodeWords8(p, p, count, reversed);
+  else if (reversed)
+    SwapWords8(p, p, count);
 }
 
 }  // namespace qv

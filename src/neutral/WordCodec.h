@@ -23,6 +23,12 @@ void DecodeWords4(void* dst, const unsigned char* src, std::size_t count,
 void DecodeWords8(void* dst, const unsigned char* src, std::size_t count,
                   bool reversed);
 
+// Stored bytes -> host words where they lie (count words at words), for
+// data read straight into the caller's array. Nothing to do on a
+// little-endian host unless reversed.
+void DecodeWordsInPlace4(void* words, std::size_t count, bool reversed);
+void DecodeWordsInPlace8(void* words, std::size_t count, bool reversed);
+
 // The shift-based forms that the functions above use on a host of unknown
 // byte order; kept callable so that they are tested on every host.
 namespace portable {

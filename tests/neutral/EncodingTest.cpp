@@ -12,8 +12,15 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// The host's fast paths and the shift-based ones must agree word for word,
-// for every tail length of the vector loops and both byte orders.
+template <typename T>
+Bytes AsBytes(const std::vector<T>& words) {
+  const auto* b = reinterpret_cast<const unsigned char*>(words.data());
+  return Bytes(b, b + sizeof(T) * words.size());
+}
+
+// The host's fast paths (also in place) and the shift-based ones must agree
+// word for word, for every tail length of the vector loops and both byte
+// orders.
 TEST(QvEncoding, BulkCodecMatchesPortableForm) {
   std::mt19937 rng(20240229);
   for (std::size_t count = 0; count <= 37; ++count) {
@@ -30,6 +37,11 @@ TEST(QvEncoding, BulkCodecMatchesPortableForm) {
       qv::portable::DecodeWords8(p8.data(), src, count, rev);
       EXPECT_EQ(p4, a4);
       EXPECT_EQ(p8, a8);
+      Bytes in4(src, src + 4 * count), in8(src, src + 8 * count);
+      qv::DecodeWordsInPlace4(in4.data(), count, rev);
+      qv::DecodeWordsInPlace8(in8.data(), count, rev);
+      EXPECT_EQ(AsBytes(p4), in4);
+      EXPECT_EQ(AsBytes(p8), in8);
       for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* at4 = src + 4 * i;
         const unsigned char* at8 = src + 8 * i;
