@@ -25,6 +25,8 @@ int RunInfo(const Options& o);
 int RunBlocks(const Options& o);
 int RunCheck(const Options& o);
 int RunColors(const Options& o);
+int RunTree(const Options& o);
+int RunDump(const Options& o);
 
 // Shared by the commands.
 

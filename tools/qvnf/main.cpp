@@ -1,5 +1,5 @@
-// qvnf - looks inside neutral files: header, block chain, consistency and
-// colour tables, as text or as JSON for scripts.
+// qvnf - looks inside neutral files: header, block chain and nesting,
+// consistency, colour tables and raw data, as text or as JSON for scripts.
 //
 // Exit status: 0 success (for check: a sound file), 1 a damaged file or one
 // that is not a neutral file, 2 a usage or I/O error.
@@ -35,11 +35,26 @@ int main(int argc, char** argv) {
        "exit 0 for a sound file, 1 with one line per problem, 2 on error",
        &qvnf::RunCheck},
       {"colors", "the colour tables in the file, decoded", &qvnf::RunColors},
+      {"tree", "the chain with the blocks nested in each block's data",
+       &qvnf::RunTree},
   };
   for (const Single& s : singles)
     command(s.name, s.help, s.run)
         ->add_option("FILE", o.path, "neutral file")
         ->required();
+
+  CLI::App* dump =
+      command("dump", "one block's data: hex listing, typed values or text",
+              &qvnf::RunDump);
+  dump->add_option("FILE", o.path, "neutral file")->required();
+  CLI::Option_group* which = dump->add_option_group("block", "the block");
+  which->add_option("--block", o.block,
+                    "first block of this name (top level first)");
+  which->add_option("--at", o.at,
+                    "block whose id block starts at ADDRESS (decimal or 0x)");
+  which->require_option(1);
+  dump->add_option("--as", o.as, "hex (default), i32, u32, f32, f64 or text")
+      ->check(CLI::IsMember({"hex", "i32", "u32", "f32", "f64", "text"}));
 
   try {
     app.parse(argc, argv);
