@@ -1,4 +1,5 @@
-// tree and dump on a file with nested blocks and on a byte-reversed file.
+// tree, dump and diff on a file with nested blocks, on copies of it
+// changed in known ways, and on a byte-reversed file.
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
@@ -167,6 +168,47 @@ TEST_F(QvnfCommandsTest, DumpReadsTheFilesByteOrder) {
   const CmdResult floats = Qvnf("dump " + p + " --block Vals --as f32");
   EXPECT_NE(std::string::npos, floats.out.find("0000008d: 1.5\n"))
       << floats.out;
+}
+
+TEST_F(QvnfCommandsTest, DiffNamesWhatDiffers) {
+  const struct {
+    std::function<void(Bytes&)> change;
+    int status;
+    std::string line;
+    long lines;  // only what differs is named
+  } cases[] = {
+      {[](Bytes&) {}, 0, "the same", 1},
+      {[](Bytes& b) { PatchLe32(b, 186 + 12, 20260102); }, 1,
+       "Outer #1 (at 186 | 186): version 20260101 | 20260102\n", 1},
+      {[](Bytes& b) { b[141] = 0x40; }, 1,
+       "ColorTab #1 (at 121 | 121): data first difference at offset 4: "
+       "3f 00 00 00 00 00 00 00 | 40 00 00 00 00 00 00 00\n",
+       1},
+      {[](Bytes& b) { b.resize(278); }, 1, ": ColorTab #2 at 278\n", 1},
+      {[](Bytes& b) { b[28] = 'u'; }, 1, "header short_text: test | tesu\n", 1},
+      // The walk of the second file stops there: its last table is lost.
+      {[](Bytes& b) { PatchLe32(b, 186 + 8, 0); }, 1,
+       "Outer #1 (at 186 | 186): damage sound | never completed", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Bytes b = bytes;
+    c.change(b);
+    const CmdResult run = Qvnf("diff " + path + " " + Save(b));
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_NE(std::string::npos, run.out.find(c.line)) << run.out;
+    EXPECT_EQ(c.lines, std::count(run.out.begin(), run.out.end(), '\n'));
+  }
+  Bytes b = bytes;
+  b[141] = 0x40;
+  const json j = json::parse(Qvnf("diff --json " + path + " " + Save(b)).out);
+  EXPECT_EQ(false, j["same"]);
+  ASSERT_EQ(1u, j["changed"].size());
+  EXPECT_EQ(4, j["changed"][0]["first_difference"]);
+  EXPECT_TRUE(j["only_in_a"].empty() && j["header"].empty());
+  EXPECT_EQ(2, Qvnf("diff " + path + " " + Save(Bytes(300, 'x'))).status);
+  EXPECT_EQ(2, Qvnf("diff " + path + " " + dir.File("missing")).status);
+  EXPECT_EQ(2, Qvnf("diff " + path).status);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ int RunCheck(const Options& o);
 int RunColors(const Options& o);
 int RunTree(const Options& o);
 int RunDump(const Options& o);
+int RunDiff(const Options& o);
 
 // Shared by the commands.
 

@@ -1,8 +1,10 @@
 // qvnf - looks inside neutral files: header, block chain and nesting,
-// consistency, colour tables and raw data, as text or as JSON for scripts.
+// consistency, colour tables and raw data, and compares two files. Text for
+// people, --json for scripts.
 //
-// Exit status: 0 success (for check: a sound file), 1 a damaged file or one
-// that is not a neutral file, 2 a usage or I/O error.
+// Exit status: 0 success (check: a sound file; diff: the same), 1 a damaged
+// or different file, or one that is not a neutral file, 2 a usage or I/O
+// error.
 #include <CLI/CLI.hpp>
 
 #include "Commands.h"
@@ -55,6 +57,12 @@ int main(int argc, char** argv) {
   which->require_option(1);
   dump->add_option("--as", o.as, "hex (default), i32, u32, f32, f64 or text")
       ->check(CLI::IsMember({"hex", "i32", "u32", "f32", "f64", "text"}));
+
+  CLI::App* diff = command(
+      "diff", "compare two files block by block: exit 0 the same, 1 different",
+      &qvnf::RunDiff);
+  diff->add_option("A", o.path, "first neutral file")->required();
+  diff->add_option("B", o.second, "second neutral file")->required();
 
   try {
     app.parse(argc, argv);
