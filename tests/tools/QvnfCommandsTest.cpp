@@ -1,12 +1,14 @@
-// tree, dump and diff on a file with nested blocks, on copies of it
-// changed in known ways, and on a byte-reversed file.
+// tree, dump, diff and salvage on a file with nested blocks, on copies of
+// it damaged in known ways, and on a byte-reversed file.
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
 #include "QvnfRun.h"
@@ -19,6 +21,21 @@ using qvtest::Bytes;
 using qvtest::CmdResult;
 using qvtest::PatchLe32;
 using qvtest::Qvnf;
+
+// "action address name" of each salvage line, joined by '|'.
+std::string Actions(const std::string& out) {
+  std::istringstream in(out);
+  std::string line, all;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string action, address, name;
+    words >> action >> address >> name;
+    if (action != "kept" && action != "repaired" && action != "dropped")
+      continue;
+    all += (all.empty() ? "" : "|") + action + " " + address + " " + name;
+  }
+  return all;
+}
 
 class QvnfCommandsTest : public testing::Test {
  protected:
@@ -209,6 +226,101 @@ TEST_F(QvnfCommandsTest, DiffNamesWhatDiffers) {
   EXPECT_EQ(2, Qvnf("diff " + path + " " + Save(Bytes(300, 'x'))).status);
   EXPECT_EQ(2, Qvnf("diff " + path + " " + dir.File("missing")).status);
   EXPECT_EQ(2, Qvnf("diff " + path).status);
+}
+
+TEST_F(QvnfCommandsTest, SalvageKeepsWhatCanBeRecovered) {
+  auto end = [](std::size_t block, std::int32_t v) {
+    return [=](Bytes& b) { PatchLe32(b, block + 8, v); };
+  };
+  const struct {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    int status;
+    std::string actions;
+    std::size_t outSize;
+    bool sameAsSound;  // the output is the undamaged file
+  } cases[] = {
+      {"sound", [](Bytes&) {}, 0,
+       "kept 0 WyNF|kept 121 ColorTab|kept 186 Outer|kept 278 ColorTab", 311,
+       true},
+      {"chain broken in the middle",
+       [](Bytes& b) { std::fill_n(b.begin() + 186, 16, 0xee); }, 1,
+       "kept 0 WyNF|kept 121 ColorTab|dropped 186 -|kept 202 Inner1|"
+       "kept 222 Inner2|dropped 262 WyNULL|kept 278 ColorTab",
+       311, false},
+      {"end address past the file", end(186, 99999), 1,
+       "kept 0 WyNF|kept 121 ColorTab|repaired 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"colour table never completed", end(121, 0), 1,
+       "kept 0 WyNF|repaired 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"cyclic chain", end(186, 121), 1,
+       "kept 0 WyNF|kept 121 ColorTab|repaired 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"cut off", [](Bytes& b) { b.resize(300); }, 1,
+       "kept 0 WyNF|kept 121 ColorTab|kept 186 Outer|dropped 278 ColorTab", 278,
+       false},
+      {"header gone", [](Bytes& b) { std::fill_n(b.begin(), 16, 0); }, 1,
+       "repaired 0 WyNF|kept 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
+       311, false},
+      {"five bytes slipped in before Outer",
+       [](Bytes& b) {
+         for (std::size_t at : {186, 202, 222, 238, 278})  // ends below 64K
+           PatchLe32(b, at + 8, b[at + 8] + 256 * b[at + 9] + 5);
+         b.insert(b.begin() + 186, 5, 0xee);
+       },
+       1,
+       "kept 0 WyNF|kept 121 ColorTab|dropped 186 -|repaired 191 Outer|"
+       "repaired 283 ColorTab",
+       311, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes b = bytes;
+    c.damage(b);
+    const std::string in = Save(b), out = dir.File("out.qnf");
+    const CmdResult run = Qvnf("salvage " + in + " " + out);
+    EXPECT_EQ(c.status, run.status) << run.out;
+    EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
+    EXPECT_EQ(b, qvtest::ReadAll(in));  // the input is never written
+    const Bytes got = qvtest::ReadAll(out);
+    EXPECT_EQ(c.outSize, got.size());
+    if (c.sameAsSound) {
+      EXPECT_EQ(bytes, got);
+    }
+    EXPECT_EQ(0, Qvnf("check " + out).status) << Qvnf("check " + out).out;
+    EXPECT_TRUE(QvColorTable().ReadNF(out.c_str()));
+  }
+}
+
+TEST_F(QvnfCommandsTest, SalvageNeverWritesOverItsInput) {
+  const std::string out = dir.File("out.qnf");
+  ASSERT_TRUE(qvtest::WriteAll(out, "old"));
+  const std::string spelled = dir.Path() + "/./nested.qnf";
+  const struct {
+    std::string args;
+    int status;
+  } cases[] = {
+      {path + " " + path, 2},
+      {path + " " + spelled, 2},
+      {dir.File("missing") + " " + out, 2},
+      {path + " " + dir.File("no/such/dir.qnf"), 2},
+      {path, 2},
+      {path + " " + out, 0},  // replaces the old file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    EXPECT_EQ(c.status, Qvnf("salvage " + c.args).status);
+    EXPECT_EQ(bytes, qvtest::ReadAll(path));
+  }
+  EXPECT_EQ(bytes, qvtest::ReadAll(out));
+  // Nothing but the input and the output is left in the folder.
+  EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.Path()),
+                             std::filesystem::directory_iterator()));
+  const json j = json::parse(Qvnf("salvage --json " + path + " " + out).out);
+  EXPECT_EQ(true, j["sound"]);
+  EXPECT_EQ("kept", j["entries"][2]["action"]);
+  EXPECT_EQ(0, Qvnf("salvage --help").status);
 }
 
 }  // namespace

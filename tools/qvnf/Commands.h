@@ -28,6 +28,7 @@ int RunColors(const Options& o);
 int RunTree(const Options& o);
 int RunDump(const Options& o);
 int RunDiff(const Options& o);
+int RunSalvage(const Options& o);
 
 // Shared by the commands.
 

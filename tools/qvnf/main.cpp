@@ -1,10 +1,10 @@
 // qvnf - looks inside neutral files: header, block chain and nesting,
-// consistency, colour tables and raw data, and compares two files. Text for
-// people, --json for scripts.
+// consistency, colour tables and raw data; compares two files and
+// salvages a damaged one. Text for people, --json for scripts.
 //
-// Exit status: 0 success (check: a sound file; diff: the same), 1 a damaged
-// or different file, or one that is not a neutral file, 2 a usage or I/O
-// error.
+// Exit status: 0 success (check: a sound file; diff: the same; salvage:
+// the input was sound), 1 a damaged or different file, or one that is not
+// a neutral file, 2 a usage or I/O error.
 #include <CLI/CLI.hpp>
 
 #include "Commands.h"
@@ -63,6 +63,15 @@ int main(int argc, char** argv) {
       &qvnf::RunDiff);
   diff->add_option("A", o.path, "first neutral file")->required();
   diff->add_option("B", o.second, "second neutral file")->required();
+
+  CLI::App* salvage = command(
+      "salvage",
+      "write a sound file of every recoverable block: exit 0 the input was "
+      "sound, 1 something was repaired or dropped",
+      &qvnf::RunSalvage);
+  salvage->add_option("IN", o.path, "damaged neutral file (only read)")
+      ->required();
+  salvage->add_option("OUT", o.second, "file to write (never IN)")->required();
 
   try {
     app.parse(argc, argv);
