@@ -4,12 +4,6 @@
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <sys/wait.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -17,53 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "QvnfRun.h"
 #include "support/TempDir.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-struct CmdResult {
-  int status;
-  std::string out;
-};
-
-// Runs qvnf with the arguments; stderr is folded into the output.
-CmdResult Qvnf(const std::string& args) {
-#if defined(_WIN32)
-  // qvnf sits beside the test program; cmd.exe takes off the outer quotes.
-  char self[MAX_PATH];
-  const std::string exe(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-  const std::string cmd = "\"\"" + exe.substr(0, exe.find_last_of("\\/") + 1) +
-                          QVNF_EXE + "\" " + args + " 2>&1\"";
-  std::FILE* p = _popen(cmd.c_str(), "rb");
-#else
-  // A cross build runs qvnf through the same emulator as the tests.
-  const std::string cmd =
-      std::string(QVNF_RUNNER) + QVNF_EXE + " " + args + " 2>&1";
-  std::FILE* p = popen(cmd.c_str(), "r");
-#endif
-  CmdResult r{-1, {}};
-  if (p == nullptr) return r;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-    r.out.append(buf, n);
-#if defined(_WIN32)
-  r.status = _pclose(p);
-  // The console's text mode ends lines with CRLF; compare the lines.
-  r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
-#else
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-#endif
-  return r;
-}
-
-void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
-  for (unsigned i = 0; i < 4; ++i)
-    b.at(at + i) =
-        static_cast<unsigned char>(static_cast<std::uint32_t>(v) >> (8 * i));
-}
+using qvtest::Bytes;
+using qvtest::CmdResult;
+using qvtest::PatchLe32;
+using qvtest::Qvnf;
 
 class QvnfTest : public testing::Test {
  protected:
@@ -193,6 +149,11 @@ TEST_F(QvnfTest, JsonParsesBack) {
   EXPECT_EQ("2001-01-04", blocks["blocks"][1]["version_date"]);
   const auto colors = nlohmann::json::parse(Qvnf("colors --json " + good).out);
   EXPECT_EQ(0.5, colors["color_tables"][0]["colors"][1][3]);
+  Bytes odd = bytes;
+  odd[121] = 0xff;  // a block name that is not UTF-8 still gives JSON
+  const CmdResult named = Qvnf("blocks --json " + Save(odd));
+  EXPECT_EQ(0, named.status);
+  EXPECT_NO_THROW(nlohmann::json::parse(named.out)) << named.out;
   Bytes b = bytes;
   PatchLe32(b, 129, 0);
   const auto check = nlohmann::json::parse(Qvnf("check --json " + Save(b)).out);

@@ -1,0 +1,23 @@
+// SafeSave.h - how qvnf writes a file: whole or not at all. The bytes go
+// to a new file beside the target, which replaces the target only once
+// every byte is written and the file is closed; on any failure the
+// target is left as it was and the temporary file is removed.
+#ifndef QVBASE_TOOLS_QVNF_SAFESAVE_H
+#define QVBASE_TOOLS_QVNF_SAFESAVE_H
+
+#include <string>
+#include <vector>
+
+namespace qvnf {
+
+/// Writes bytes to path as above; false with error set when it fails.
+bool SaveReplacing(const std::vector<unsigned char>& bytes,
+                   const std::string& path, std::string& error);
+
+/// True when both paths name one existing file (the same file through a
+/// link or another spelling counts).
+bool IsSameFile(const std::string& a, const std::string& b);
+
+}  // namespace qvnf
+
+#endif  // QVBASE_TOOLS_QVNF_SAFESAVE_H
