@@ -1,6 +1,7 @@
-// Bulk value transfer of the neutral file beside the plain C library:
-// WriteFloat vs one fwrite, ReadFloat vs one fread (stored little-endian
-// and most significant byte first), and buffer mode vs memcpy.
+// Value transfer of the neutral file beside the plain C library: WriteFloat
+// vs one fwrite, ReadFloat vs one fread (stored little-endian and most
+// significant byte first), buffer mode vs memcpy, and single-value writes
+// vs one small fwrite each.
 #include <benchmark/benchmark.h>
 
 #include <QvBase/QvNeutralFile.h>
@@ -126,6 +127,49 @@ void BM_BufferReadFloat(benchmark::State& state) {
   Finish(state, ok && v[3] == 1.5f);
 }
 
+// Single values, kSingles a round: the per-call cost of the stream writes.
+constexpr int kSingles = 16384;
+
+void FinishSingles(benchmark::State& state, bool ok) {
+  if (!ok) state.SkipWithError("write failed");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          kSingles);
+}
+
+void BM_RawFwriteSingle(benchmark::State& state) {
+  const unsigned char bytes[4] = {1, 2, 3, 4};
+  TempFile file;
+  bool ok = true;
+  for (auto _ : state) {
+    std::rewind(file.f);
+    for (int i = 0; i < kSingles; ++i)
+      ok &= std::fwrite(bytes, 1, sizeof bytes, file.f) == sizeof bytes;
+  }
+  FinishSingles(state, ok);
+}
+
+void BM_WriteIntSingle(benchmark::State& state) {
+  TempFile file;
+  QvNeutralFile nf(file.f);
+  bool ok = true;
+  for (auto _ : state) {
+    nf.GoToFileBegin();
+    for (int i = 0; i < kSingles; ++i) ok &= nf.WriteInt(i);
+  }
+  FinishSingles(state, ok);
+}
+
+void BM_WriteDoubleSingle(benchmark::State& state) {
+  TempFile file;
+  QvNeutralFile nf(file.f);
+  bool ok = true;
+  for (auto _ : state) {
+    nf.GoToFileBegin();
+    for (int i = 0; i < kSingles; ++i) ok &= nf.WriteDouble(i * 0.5);
+  }
+  FinishSingles(state, ok);
+}
+
 BENCHMARK(BM_RawFwrite);
 BENCHMARK(BM_WriteFloat);
 BENCHMARK(BM_RawFread);
@@ -133,6 +177,9 @@ BENCHMARK(BM_ReadFloat)->ArgName("reversed")->Arg(0)->Arg(1);
 BENCHMARK(BM_Memcpy);
 BENCHMARK(BM_BufferWriteFloat);
 BENCHMARK(BM_BufferReadFloat);
+BENCHMARK(BM_RawFwriteSingle);
+BENCHMARK(BM_WriteIntSingle);
+BENCHMARK(BM_WriteDoubleSingle);
 
 }  // namespace
 
