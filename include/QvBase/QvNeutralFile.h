@@ -62,12 +62,15 @@ class QV_BASE_API QvNeutralFile {
   /// which then stays owned here), then takes other's stream (borrowed),
   /// byte-order flag, progress reporter, buffer and buffer count.
   QvNeutralFile& operator=(const QvNeutralFile& other);
-  /// Closes the stream if owned; a borrowed stream stays open.
-  virtual ~QvNeutralFile();
+
+  // The two virtual operations, in the order of their slots: Alloc, then
+  // the destructor.
 
   /// Hook for derived files that create the object stored under a block
   /// name. The base returns null; the library never calls it.
   virtual QvWritableObj* Alloc(const char* idString) const;
+  /// Closes the stream if owned; a borrowed stream stays open.
+  virtual ~QvNeutralFile();
 
   /// The progress reporter carried for the objects that use this file.
   /// Never owned and never called by the file.
