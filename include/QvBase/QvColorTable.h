@@ -29,15 +29,15 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
   QvColorTable(const QvColorTable& other);
   /// Replaces the colours by copies of other's; self-assignment is a no-op.
   QvColorTable& operator=(const QvColorTable& other);
-  ~QvColorTable() override;
 
-  const char* IdString() const override;  // "ColorTable"
-  unsigned int Version() const override;  // 20010104
   /// Writes count, colours and a closing null block. A table of more than
   /// 255 colours writes nothing and gives false.
   bool WriteDataBlock(QvNeutralFile& file) const override;
   /// Reads version 20010104; any other version gives false, table unchanged.
   bool ReadDataBlock(QvNeutralFile& file, unsigned int version) override;
+  const char* IdString() const override;  // "ColorTable"
+  unsigned int Version() const override;  // 20010104
+  ~QvColorTable() override;
 
   /// Finds the table's block from the file's position and reads it.
   bool LoadColorTable(QvNeutralFile& file);

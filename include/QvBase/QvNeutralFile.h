@@ -14,7 +14,14 @@
 //
 // Without a stream the object reads and writes through a caller's memory
 // buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
-// are signed 32-bit: a file is limited to 2^31 - 1 bytes.
+// are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
+// stream checks it: a value, id block, text or array element whose bytes
+// would end past offset 2^31 - 1 fails and writes nothing of itself, and so
+// does any write where the stream cannot tell its position (a pipe). The
+// object follows the position through its own calls and asks the stream
+// again at each positioning and block operation, and before refusing a
+// write; when other code moves a shared stream in between, value writes
+// are checked against the position this object last knew.
 //
 // Operations return true on success (WriteIdBlock: the block's address, -1
 // on failure) and never throw. One object and its stream are used by one
@@ -55,12 +62,15 @@ class QV_BASE_API QvNeutralFile {
   /// which then stays owned here), then takes other's stream (borrowed),
   /// byte-order flag, progress reporter, buffer and buffer count.
   QvNeutralFile& operator=(const QvNeutralFile& other);
-  /// Closes the stream if owned; a borrowed stream stays open.
-  virtual ~QvNeutralFile();
+
+  // The two virtual operations, in the order of their slots: Alloc, then
+  // the destructor.
 
   /// Hook for derived files that create the object stored under a block
   /// name. The base returns null; the library never calls it.
   virtual QvWritableObj* Alloc(const char* idString) const;
+  /// Closes the stream if owned; a borrowed stream stays open.
+  virtual ~QvNeutralFile();
 
   /// The progress reporter carried for the objects that use this file.
   /// Never owned and never called by the file.
@@ -109,7 +119,7 @@ class QV_BASE_API QvNeutralFile {
 
   /// Begins a block: name (cut to 8), end address 0 (stream only), version.
   /// Returns the block's offset (0 without a stream), -1 on failure or
-  /// when the offset is past 2^31 - 1.
+  /// when the block's 16 bytes would end past 2^31 - 1 (nothing written).
   std::int32_t WriteIdBlock(const char* name, unsigned int version);
   /// Stores the current position as the end address of the block at
   /// address. Without a stream: writes nothing, true when a buffer is set.
@@ -172,6 +182,8 @@ class QV_BASE_API QvNeutralFile {
   // ---- Typed writes (always little-endian) ---------------------------------
   // Array writes of n <= 0 write nothing and succeed; on a failure the
   // elements before the failing one have been written. Nothing is undone.
+  // On a stream, a text is refused whole when its width would pass the
+  // size limit; otherwise a failing text leaves what was written of it.
 
   bool WriteInt(const int* values, int n);
   bool WriteLong(const std::int32_t* values, int n);
@@ -228,12 +240,26 @@ class QV_BASE_API QvNeutralFile {
   std::size_t WriteSome(const void* buf, std::size_t size);
   // Bytes that the buffer may still move (SIZE_MAX when unbounded).
   std::size_t BufRoom() const;
+  // Bytes that may still be written to the stream here without passing
+  // offset 2^31 - 1 (0 when the position is unknown). The tracked position
+  // is trusted when it leaves room for need bytes; else the stream is
+  // asked, so that a stale position never refuses a write that fits.
+  std::size_t StreamRoom(std::size_t need);
+  // Sets the tracked position from the stream (-1 when it can't be had).
+  void SyncStreamPos() const;
   // Moves the buffer pointer on by n bytes and counts them.
   void AdvanceBuf(std::size_t n);
   template <std::size_t W>
   bool ReadWords(void* values, int n);
   template <std::size_t W>
   bool WriteWords(const void* values, int n);
+
+  // The offset of stream m_PosStream as this object's own calls left it,
+  // -1 when not known (after a read or a failed transfer). It counts only
+  // while m_PosStream is m_pFile. Kept so that the size limit costs no
+  // ftell per value.
+  mutable std::int64_t m_StreamPos;
+  mutable std::FILE* m_PosStream;
 };
 
 #endif  // QVBASE_QVNEUTRALFILE_H

@@ -107,7 +107,9 @@ class QV_BASE_API QvProgress {
   /// Looks key up in the local message file; text is overwritten always
   /// (key and text may be the same string). Found: the trimmed message and
   /// true. Not found: the key and false. No file open: the key followed by
-  /// "\nLocal Message file is not Found." and false.
+  /// "\nLocal Message file is not Found." and false. Like a piece-by-piece
+  /// read, the lookup leaves the file's stream right after the matching
+  /// piece, or at the end of the file when no piece matched.
   bool GetLocalMsg(const QvStdString& key, QvStdString& text);
 
  protected:

@@ -29,7 +29,10 @@ class QV_BASE_API QvWritableObj {
   QvWritableObj() = default;
   QvWritableObj(const QvWritableObj&) = default;
   QvWritableObj& operator=(const QvWritableObj&) = default;
-  virtual ~QvWritableObj();
+
+  // The virtual operations are declared in the order of their slots, on
+  // which classes derived in other modules depend: WriteDataBlock,
+  // ReadDataBlock, IdString, Version, then the destructor.
 
   /// Writes the object's data right after its id block; true when all
   /// data were written. May write nested blocks and null blocks.
@@ -41,6 +44,8 @@ class QV_BASE_API QvWritableObj {
   virtual const char* IdString() const = 0;
   /// Version (a yyyymmdd date) of the layout WriteDataBlock writes.
   virtual unsigned int Version() const = 0;
+  /// Does nothing; derived objects may be destroyed through the base.
+  virtual ~QvWritableObj();
 
   /// Opens path, finds this object's block from the start of the file and
   /// reads it. False for a missing file, a file that is not a neutral file,

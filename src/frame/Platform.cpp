@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <cinttypes>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -168,6 +169,23 @@ std::FILE* OpenStream(const char* path, const char* mode) {
   plain[n] = '\0';
   return std::fopen(path, plain);
 #endif
+}
+
+bool SeekAfterChars(std::FILE* stream, std::uint64_t count, char* scratch,
+                    std::size_t size) {
+#if !defined(_WIN32)
+  if (count <= static_cast<std::uint64_t>(LONG_MAX))
+    return std::fseek(stream, static_cast<long>(count), SEEK_SET) == 0;
+#endif
+  if (scratch == nullptr || size == 0) return false;
+  std::rewind(stream);
+  while (count > 0) {
+    const std::size_t piece =
+        count < size ? static_cast<std::size_t>(count) : size;
+    if (std::fread(scratch, 1, piece, stream) != piece) return false;
+    count -= piece;
+  }
+  return true;
 }
 
 bool SetStreamBuffer(std::FILE* stream, char* buf, std::size_t size) {

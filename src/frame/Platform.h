@@ -56,6 +56,15 @@ bool TellStream(std::FILE* stream, std::int64_t* pos);
 /// refused (null) on every system, as the Windows runtime refuses it.
 std::FILE* OpenStream(const char* path, const char* mode);
 
+/// Puts a stream that reads a file just after the first count characters
+/// that reading it from its start delivers. Where text streams are byte
+/// streams that is one seek. In Windows' text mode reading turns CR LF into
+/// LF, so a character count is no file position: the stream is rewound and
+/// the count read again, through scratch (size bytes). False when the
+/// stream could not be placed.
+bool SeekAfterChars(std::FILE* stream, std::uint64_t count, char* scratch,
+                    std::size_t size);
+
 /// Gives a stream a fully buffered stdio buffer of its caller's (size
 /// bytes at buf, which must outlive the stream). Returns false and leaves
 /// the stream's own buffer when the runtime refuses.

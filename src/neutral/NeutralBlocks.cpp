@@ -18,6 +18,7 @@ constexpr int kNameWidth = 8;
 constexpr int kDateWidth = 8;
 constexpr int kShortTextWidth = 16;
 constexpr int kLongTextWidth = 80;
+constexpr std::size_t kIdBlockSize = 16;        // name, end, version
 constexpr std::size_t kBufferIdBlockSize = 12;  // name and version
 
 // Today's local date as "yyyymmdd" (more digits past year 9999).
@@ -76,7 +77,12 @@ bool QvNeutralFile::ReadHeader20000701(char* date, char* shortText,
 std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
                                          unsigned int version) {
   std::int32_t address = 0;
-  if (m_pFile != nullptr && !GetFilePosition(address)) return -1;
+  if (m_pFile != nullptr) {
+    // The block's 16 bytes must end within the size limit, or none of them
+    // is written.
+    if (!GetFilePosition(address) || StreamRoom(kIdBlockSize) < kIdBlockSize)
+      return -1;
+  }
   if (!WriteName(name)) return -1;
   if (m_pFile != nullptr && !WriteLong(0)) return -1;
   if (!WriteUInt(version)) return -1;

@@ -20,7 +20,9 @@ QvNeutralFile::QvNeutralFile()
       m_Buf(nullptr),
       m_BufSize(0),
       m_BufCapacity(0),
-      m_BufBounded(false) {}
+      m_BufBounded(false),
+      m_StreamPos(-1),
+      m_PosStream(nullptr) {}
 
 QvNeutralFile::QvNeutralFile(std::FILE* fp) : QvNeutralFile() {
   m_pFile = fp;
@@ -48,6 +50,7 @@ QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
   m_BufSize = other.m_BufSize;
   m_BufCapacity = other.m_BufCapacity;
   m_BufBounded = other.m_BufBounded;
+  m_PosStream = nullptr;
   return *this;
 }
 
@@ -82,6 +85,7 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
   if (!toWrite && !toAppend && !toRead) return false;
 
   m_pFile = std::fopen(path, mode);
+  m_PosStream = nullptr;
   if (m_pFile == nullptr) return false;
   m_OwnFile = true;
   if (toWrite) return true;
@@ -101,6 +105,7 @@ bool QvNeutralFile::CloseFile() {
   if (m_OwnFile && m_pFile != nullptr) {
     std::fclose(m_pFile);
     m_pFile = nullptr;
+    m_PosStream = nullptr;
   }
   m_OwnFile = false;
   return true;
@@ -126,24 +131,39 @@ bool QvNeutralFile::ReadL2R() {
   return read && back;
 }
 
+// Each positioning call leaves the tracked position exact: the offset it
+// went to, or unknown (asked for at the next write) when that isn't known.
+
 bool QvNeutralFile::GoToFileBegin() const {
-  return m_pFile != nullptr && std::fseek(m_pFile, 0, SEEK_SET) == 0;
+  const std::int32_t begin = 0;
+  return GoToFilePosition(begin);
 }
 
 bool QvNeutralFile::GoToFileEnd() const {
-  return m_pFile != nullptr && std::fseek(m_pFile, 0, SEEK_END) == 0;
+  if (m_pFile == nullptr) return false;
+  m_StreamPos = -1;
+  return std::fseek(m_pFile, 0, SEEK_END) == 0;
 }
 
 bool QvNeutralFile::GoToFilePosition(const std::int32_t& pos) const {
-  return m_pFile != nullptr && pos >= 0 &&
-         std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
+  if (m_pFile == nullptr || pos < 0) return false;
+  const bool moved = std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
+  m_StreamPos = moved ? pos : -1;
+  m_PosStream = m_pFile;
+  return moved;
 }
 
 bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
   pos = -1;
   if (m_pFile == nullptr) return false;
-  const long at = std::ftell(m_pFile);
-  if (at < 0 || at > static_cast<long>(INT32_MAX)) return false;
-  pos = static_cast<std::int32_t>(at);
+  SyncStreamPos();
+  if (m_StreamPos < 0 || m_StreamPos > INT32_MAX) return false;
+  pos = static_cast<std::int32_t>(m_StreamPos);
   return true;
+}
+
+void QvNeutralFile::SyncStreamPos() const {
+  const long at = std::ftell(m_pFile);
+  m_StreamPos = at < 0 ? -1 : static_cast<std::int64_t>(at);
+  m_PosStream = m_pFile;
 }

@@ -35,6 +35,9 @@ constexpr std::size_t kSwapPieceBytes = std::size_t{1} << 20;
 // it pass that range.
 constexpr std::size_t kMaxCount = static_cast<std::size_t>(INT32_MAX);
 
+// Offsets are signed 32-bit: no byte of a file may end past this offset.
+constexpr std::int64_t kMaxOffset = INT32_MAX;
+
 template <std::size_t W>
 void Decode(void* dst, const unsigned char* src, std::size_t count,
             bool reversed) {
@@ -120,9 +123,23 @@ std::size_t QvNeutralFile::BufRoom() const {
   return m_BufCapacity - static_cast<std::size_t>(m_BufSize);
 }
 
+std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
+  const auto room = [this] {
+    return m_StreamPos < 0 || m_StreamPos > kMaxOffset
+               ? std::size_t{0}
+               : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
+  };
+  if (m_PosStream == m_pFile && room() >= need) return room();
+  SyncStreamPos();
+  return room();
+}
+
 std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
-  if (m_pFile != nullptr) return std::fread(buf, 1, size, m_pFile);
+  if (m_pFile != nullptr) {
+    m_StreamPos = -1;  // reads are not tracked; the next write asks
+    return std::fread(buf, 1, size, m_pFile);
+  }
   if (m_Buf == nullptr) return 0;
   const std::size_t n = std::min(size, BufRoom());
   std::memcpy(buf, m_Buf, n);
@@ -138,8 +155,12 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
     // request passes the buffer; the error indicator then tells the truth,
     // provided it was clear before.
     const bool wasClean = std::ferror(m_pFile) == 0;
-    const std::size_t n = std::fwrite(buf, 1, size, m_pFile);
-    if (wasClean && std::ferror(m_pFile) != 0) return std::min(n, size - 1);
+    std::size_t n = std::fwrite(buf, 1, size, m_pFile);
+    if (wasClean && std::ferror(m_pFile) != 0) n = std::min(n, size - 1);
+    if (n == size && m_StreamPos >= 0)
+      m_StreamPos += static_cast<std::int64_t>(n);
+    else
+      m_StreamPos = -1;  // a short write leaves the position unsure
     return n;
   }
   if (m_Buf == nullptr) return 0;
@@ -156,7 +177,8 @@ bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
 }
 
 bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
-  if (m_pFile == nullptr && (m_Buf == nullptr || size > BufRoom()))
+  if (m_pFile != nullptr ? size > StreamRoom(size)
+                         : m_Buf == nullptr || size > BufRoom())
     return false;
   return WriteSome(buf, size) == size;
 }
@@ -180,6 +202,7 @@ bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
 // anything moves.
 template <std::size_t W>
 bool QvNeutralFile::ReadWords(void* values, int n) {
+  m_StreamPos = -1;  // reads are not tracked; the next write asks
   if (n <= 0) return true;
   if (values == nullptr) return false;
   auto* out = static_cast<unsigned char*>(values);
@@ -216,9 +239,10 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
 }
 
 // Writes n words of W bytes, little-endian. On a failure the words before
-// the failing one (and whatever part of it the stream took) are written.
-// A little-endian host writes straight from values; others convert through
-// the staging area.
+// the failing one (and whatever part of it the stream took) are written;
+// the words that would pass the size limit are not begun. A little-endian
+// host writes straight from values; others convert through the staging
+// area.
 template <std::size_t W>
 bool QvNeutralFile::WriteWords(const void* values, int n) {
   if (n <= 0) return true;
@@ -234,6 +258,10 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
     return fit == left;
   }
 
+  const std::size_t need = left <= SIZE_MAX / W ? left * W : SIZE_MAX;
+  const std::size_t fit = std::min(left, StreamRoom(need) / W);
+  const bool all = fit == left;
+  left = fit;
   if constexpr (qv::kHostLittleEndian) {
     // The values already are their stored bytes: one call per large piece
     // (one in all on 64-bit hosts) keeps the stream's calls to the system
@@ -244,7 +272,6 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
       in += words * W;
       left -= words;
     }
-    return true;
   } else {
     unsigned char stage[kStageBytes];
     while (left > 0) {
@@ -254,8 +281,8 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
       in += words * W;
       left -= words;
     }
-    return true;
   }
+  return all;
 }
 
 template bool QvNeutralFile::ReadWords<4>(void*, int);

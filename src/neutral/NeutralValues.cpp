@@ -149,6 +149,8 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
       end == nullptr
           ? w
           : static_cast<std::size_t>(static_cast<const char*>(end) - text);
+  // A field that would pass the size limit is not begun.
+  if (m_pFile != nullptr && w > StreamRoom(w)) return false;
   if (length == w) return WriteData(text, static_cast<unsigned int>(w));
   if (length > 0 && !WriteData(text, static_cast<unsigned int>(length)))
     return false;

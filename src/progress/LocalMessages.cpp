@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/Platform.h"
+
 namespace qv {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-constexpr std::size_t kFirstReadSize = 512;
+// Characters read piece by piece before the lookup turns to large reads.
+constexpr std::size_t kPieceByPieceSize = 512;
 
 bool IsLeadingJunk(char c) {
   return c == ' ' || c == '"' || c == ',' || c == '\t';
@@ -65,8 +68,9 @@ std::size_t Find(const char* buf, std::size_t from, std::size_t end,
 // Searches buf[0, end), which begins at a piece start and holds whole
 // pieces only, for the first occurrence of key that a line-by-line search
 // would see: inside one piece and before any zero byte of that piece.
+// Found: the message goes to *text and *after is where the piece ends.
 bool SearchPieces(const char* buf, std::size_t end, const char* key,
-                  std::size_t len, std::string* text) {
+                  std::size_t len, std::string* text, std::size_t* after) {
   std::size_t lineStart = 0;  // start of the line that holds `seen`
   std::size_t seen = 0;       // newlines before here are accounted for
   std::size_t from = 0;
@@ -105,6 +109,8 @@ bool SearchPieces(const char* buf, std::size_t end, const char* key,
       pieceEnd =
           static_cast<std::size_t>(static_cast<const char*>(nl) - buf) + 1;
     }
+    *after = pieceEnd;
+    // The piece reads on past a zero byte, but its text ends there.
     if (const void* zero =
             std::memchr(buf + valueStart, '\0', pieceEnd - valueStart))
       pieceEnd = static_cast<std::size_t>(static_cast<const char*>(zero) - buf);
@@ -113,41 +119,67 @@ bool SearchPieces(const char* buf, std::size_t end, const char* key,
   }
 }
 
+// The message after key in a piece that fgets delivered, if it holds key.
+bool MatchPiece(const char* piece, const char* key, std::string* text) {
+  const char* match = std::strstr(piece, key);
+  if (match == nullptr) return false;
+  const char* value = match + std::strlen(key);
+  TakeMessage(value, value + std::strlen(value), text);
+  return true;
+}
+
+// Looks for key piece by piece from the stream's position on.
+bool SearchLines(std::FILE* stream, const char* key, std::string* text) {
+  char piece[kMessagePiece + 1];
+  while (std::fgets(piece, sizeof piece, stream) != nullptr)
+    if (MatchPiece(piece, key, text)) return true;
+  return false;
+}
+
 }  // namespace
 
 bool FindLocalMessageByLines(std::FILE* stream, const char* key,
                              std::string* text) {
   std::rewind(stream);
-  char piece[kMessagePiece + 1];
-  while (std::fgets(piece, sizeof piece, stream) != nullptr) {
-    const char* match = std::strstr(piece, key);
-    if (match == nullptr) continue;
-    const char* value = match + std::strlen(key);
-    TakeMessage(value, value + std::strlen(value), text);
-    return true;
-  }
-  return false;
+  return SearchLines(stream, key, text);
 }
 
 bool FindLocalMessage(std::FILE* stream, char* scratch, const char* key,
                       std::string* text) {
   if (scratch == nullptr) return FindLocalMessageByLines(stream, key, text);
-  std::rewind(stream);
   // A key longer than a piece, or with a newline before its end, fits in
-  // no piece.
+  // no piece: the whole file would be read in vain.
   const std::size_t len = std::strlen(key);
-  if (len > kMessagePiece) return false;
   const void* nl = std::memchr(key, '\n', len);
-  if (nl != nullptr && nl != key + len - 1) return false;
+  if (len > kMessagePiece || (nl != nullptr && nl != key + len - 1)) {
+    std::fseek(stream, 0, SEEK_END);
+    return false;
+  }
+  std::rewind(stream);
 
-  // Large reads, searched whole. The area always starts at a piece start;
-  // an unfinished piece at its end is carried to the next read. The first
-  // read is small, so that keys near the top cost little: it is served
-  // from the stream's own buffer, which a rewind may keep.
+  // The first pieces are read one by one: they come from the stream's own
+  // buffer, so keys near the top cost little, and a match there leaves the
+  // stream right after its piece with no seek. Their lengths are counted;
+  // a zero byte in a piece hides its length, and the lookup then goes on
+  // piece by piece.
+  std::uint64_t areaStart = 0;  // characters read before scratch[0]
+  while (areaStart < kPieceByPieceSize) {
+    char piece[kMessagePiece + 1];
+    if (std::fgets(piece, sizeof piece, stream) == nullptr) return false;
+    if (MatchPiece(piece, key, text)) return true;
+    const std::size_t n = std::strlen(piece);
+    if (n == 0 ||
+        (piece[n - 1] != '\n' && n < kMessagePiece && std::feof(stream) == 0))
+      return SearchLines(stream, key, text);
+    areaStart += n;
+  }
+
+  // Then large reads, searched whole. The area always starts at a piece
+  // start; an unfinished piece at its end is carried to the next read. A
+  // match puts the stream right after its piece.
   std::size_t carried = 0;
-  std::size_t area = kFirstReadSize;
-  for (;; area = kMessageReadSize) {
-    const std::size_t want = area - carried;
+  for (;;) {
+    const std::size_t want = kMessageReadSize - carried;
     const std::size_t got = std::fread(scratch + carried, 1, want, stream);
     const std::size_t total = carried + got;
     const bool last = got < want;  // end of file or read error
@@ -157,8 +189,14 @@ bool FindLocalMessage(std::FILE* stream, char* scratch, const char* key,
       while (lineStart > 0 && scratch[lineStart - 1] != '\n') --lineStart;
       end = lineStart + (total - lineStart) / kMessagePiece * kMessagePiece;
     }
-    if (SearchPieces(scratch, end, key, len, text)) return true;
+    std::size_t after = 0;
+    if (SearchPieces(scratch, end, key, len, text, &after)) {
+      platform::SeekAfterChars(stream, areaStart + after, scratch,
+                               kMessageReadSize);
+      return true;
+    }
     if (last) return false;
+    areaStart += end;
     carried = total - end;
     std::memmove(scratch, scratch + end, carried);
   }

@@ -3,18 +3,58 @@
 #include <QvBase/QvNeutralFile.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "NeutralTestUtil.h"
 #include "support/TempDir.h"
 
+#if defined(_WIN32)
+#define NOMINMAX
+#include <io.h>
+#include <windows.h>
+#include <winioctl.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+namespace fs = std::filesystem;
 
 using qvtest::Bytes;
 using qvtest::FaultPlan;
 using qvtest::MemFile;
+
+constexpr std::int64_t kLimit = 0x7FFFFFFF;  // no byte may end past it
+
+// Makes the empty file behind f sparse where files must ask for it;
+// returns why that is impossible, or "" when a hole of 2 GiB will cost
+// no disk space.
+std::string MakeSparse(std::FILE* f) {
+#if defined(_WIN32)
+  DWORD unused = 0;
+  const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  if (!DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused,
+                       nullptr))
+    return "the file system refuses sparse files (FSCTL_SET_SPARSE failed)";
+  return "";
+#else
+  // A hole of 16 MiB must take next to no blocks; then empty the file.
+  struct stat st;
+  if (std::fseek(f, 16 << 20, SEEK_SET) != 0 || std::fputc(0, f) == EOF ||
+      std::fflush(f) != 0 || fstat(fileno(f), &st) != 0 ||
+      ftruncate(fileno(f), 0) != 0 || std::fseek(f, 0, SEEK_SET) != 0)
+    return "the file system refused a file with a 16 MiB hole";
+  if (st.st_blocks * 512 >= (8 << 20))
+    return "the file system stores holes in full (no sparse files)";
+  return "";
+#endif
+}
 
 // The sample through a healthy unbuffered stream: its bytes, and the
 // stream's byte counter after each write step and each read step.
@@ -185,28 +225,78 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
   }
 }
 
-// Positions past 2^31 - 1 can't be addresses: beginning a block there, or
-// completing one that ends there, fails.
+// Positions past 2^31 - 1 can't be addresses: beginning a block there,
+// completing one that ends there, or writing any value fails.
 TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
   QV_NEEDS_FAULT_STREAM();
-  const std::int64_t limit = 0x7FFFFFFF;
   FaultPlan plan;
-  plan.positionBase = limit + 100;
+  plan.positionBase = kLimit + 100;
   MemFile far({}, plan);
   QvNeutralFile nf(far.f);
   std::int32_t pos = 0;
   EXPECT_FALSE(nf.GetFilePosition(pos));
   EXPECT_EQ(-1, nf.WriteIdBlock("Far", 1));
   EXPECT_FALSE(nf.UpdateIdBlock(0));
+  EXPECT_FALSE(nf.WriteUChar(1));
+  EXPECT_FALSE(nf.WriteString("", 0) && nf.WriteString("a", 1));
+  EXPECT_EQ(Bytes(), far.Contents());
+}
 
-  plan.positionBase = limit - 10;
-  MemFile edge({}, plan);
-  QvNeutralFile nf2(edge.f);
-  const std::int32_t address = nf2.WriteIdBlock("Edge", 1);
-  EXPECT_EQ(limit - 10, address);
-  EXPECT_FALSE(nf2.UpdateIdBlock(address));  // its end is past the limit
-  EXPECT_FALSE(nf2.UpdateIdBlock(static_cast<std::int32_t>(limit - 4)));
-  EXPECT_EQ(-1, nf2.WriteIdBlock("Next", 1));
+// Writes near 2^31 - 1 in a real sparse file: what would end past that
+// offset fails and writes nothing of itself; array elements before it are
+// written. size is the file's length afterwards (0: nothing written).
+TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
+  using P = qvtest::ProbeFile&;
+  const struct {
+    const char* what;
+    std::int64_t at;
+    bool (*write)(P);
+    bool ok;
+    std::int64_t size;
+  } cases[] = {
+      {"int", kLimit - 7, [](P nf) { return nf.WriteInt(7); }, true,
+       kLimit - 3},
+      {"int, double", kLimit - 7,
+       [](P nf) { return nf.WriteInt(7) && nf.WriteDouble(1.0); }, false,
+       kLimit - 3},
+      {"double to the end", kLimit - 8,
+       [](P nf) { return nf.WriteDouble(1.0); }, true, kLimit},
+      {"byte", kLimit, [](P nf) { return nf.WriteBool(true); }, false, 0},
+      {"id block", kLimit - 7,
+       [](P nf) { return nf.WriteIdBlock("Block", 1) != -1; }, false, 0},
+      {"id block to the end", kLimit - 16,
+       [](P nf) { return nf.UpdateIdBlock(nf.WriteIdBlock("Block", 1)); }, true,
+       kLimit},
+      {"text", kLimit - 7, [](P nf) { return nf.WriteName("ab"); }, false, 0},
+      {"text to the end", kLimit - 8, [](P nf) { return nf.WriteName("ab"); },
+       true, kLimit},
+      {"ints", kLimit - 11,
+       [](P nf) {
+         const int v[3] = {1, 2, 3};
+         return nf.WriteInt(v, 3);
+       },
+       false, kLimit - 3},
+      // Moved back behind the object's back: a refusal is checked with the
+      // stream, so a write that fits is never refused.
+      {"moved back", kLimit - 3,
+       [](P nf) {
+         return std::fseek(nf.File(), 0, SEEK_SET) == 0 && nf.WriteDouble(1.0);
+       },
+       true, 8},
+  };
+  qvtest::TempDir dir;
+  const std::string path = dir.File("big.nf");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    qvtest::ProbeFile nf;
+    ASSERT_TRUE(nf.OpenToWrite(path.c_str()));
+    const std::string refusal = MakeSparse(nf.File());
+    if (!refusal.empty()) GTEST_SKIP() << refusal;
+    ASSERT_TRUE(nf.GoToFilePosition(static_cast<std::int32_t>(c.at)));
+    EXPECT_EQ(c.ok, c.write(nf));
+    nf.CloseFile();
+    EXPECT_EQ(c.size, static_cast<std::int64_t>(fs::file_size(path)));
+  }
 }
 
 }  // namespace

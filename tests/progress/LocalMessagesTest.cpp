@@ -1,6 +1,6 @@
 // The block-wise lookup against the line-by-line one, on random files that
 // mix short and long lines, zero bytes and carriage returns, and span
-// several read areas.
+// several read areas: the same result, text and stream position.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -63,10 +63,12 @@ TEST(LocalMessages, BlockLookupAgreesWithLineLookup) {
       SCOPED_TRACE("file " + std::to_string(file) + " key [" + key + "]");
       std::string byLines = "unset", byBlocks = "unset";
       const bool a = qv::FindLocalMessageByLines(f, key.c_str(), &byLines);
+      const long after = std::ftell(f);
       const bool b =
           qv::FindLocalMessage(f, &scratch[0], key.c_str(), &byBlocks);
       ASSERT_EQ(a, b);
       ASSERT_EQ(byLines, byBlocks);
+      ASSERT_EQ(after, std::ftell(f));  // right after the matching piece
     }
     std::fclose(f);
   }

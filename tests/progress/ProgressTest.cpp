@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "support/OpenFiles.h"
@@ -10,6 +11,27 @@
 namespace {
 
 using qvtest::TempDir;
+
+std::string ReadRest(std::FILE* f) {
+  std::string rest;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+    rest.append(buf, n);
+  return rest;
+}
+
+// What reading on gives after a lookup of key: the rest of the file after
+// the first fgets piece that holds key, or nothing when none does.
+std::string RestAfterPiece(const std::string& path, const std::string& key) {
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  char piece[1024];
+  while (std::fgets(piece, sizeof piece, f) != nullptr &&
+         std::strstr(piece, key.c_str()) == nullptr) {
+  }
+  std::string rest = ReadRest(f);
+  std::fclose(f);
+  return rest;
+}
 
 // A reporter that lets the tests compose keyed texts and move in its file.
 class Reporter : public QvProgress {
@@ -27,6 +49,7 @@ class Reporter : public QvProgress {
     return text;
   }
   long Position() { return std::ftell(pLocalMsgFile()); }
+  std::string Rest() { return ReadRest(pLocalMsgFile()); }
   void Seek(long pos) { std::fseek(pLocalMsgFile(), pos, SEEK_SET); }
 };
 
@@ -67,9 +90,15 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
   EXPECT_TRUE(p.IfMute());
 }
 
+// A lookup takes the first piece holding the key and leaves the stream
+// right after that piece (at the end when none holds it), in text mode.
 TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
   const std::string longLine = std::string(1020, 'x') + "SPLIT rest\n";
   const std::string second = std::string(1030, 'y') + "LATE text\n";
+  std::string many;  // more than one read area, CR LF line ends
+  for (int i = 10000; i < 13000; ++i)
+    many +=
+        "M" + std::to_string(i) + ",\t\"text " + std::to_string(i) + "\"\r\n";
   struct Case {
     std::string file, key;
     bool found;
@@ -93,6 +122,9 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
       {longLine + "SPLIT again\n", "SPLIT", true, "again"},
       {second, "LATE", true, "text"},
       {std::string(1030, 'z') + "\n", "zz", true, std::string(1021, 'z')},
+      {many, "M10001", true, "text 10001"},
+      {many, "M12900", true, "text 12900"},
+      {many, "M13000", false, "M13000"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file.substr(0, 40) + " / " + c.key);
@@ -100,6 +132,7 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
     QvStdString key(c.key), text("old");
     EXPECT_EQ(c.found, fx.rep.GetLocalMsg(key, text));
     EXPECT_EQ(c.text, text);
+    EXPECT_EQ(RestAfterPiece(fx.dir.File("msg.txt"), c.key), fx.rep.Rest());
     EXPECT_EQ(c.found, fx.rep.GetLocalMsg(key, key));  // aliasing
     EXPECT_EQ(c.text, key);
   }
