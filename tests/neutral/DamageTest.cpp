@@ -13,7 +13,9 @@
 #include "support/TempDir.h"
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <io.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -231,15 +233,15 @@ TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
   QV_NEEDS_FAULT_STREAM();
   FaultPlan plan;
   plan.positionBase = kLimit + 100;
-  MemFile far({}, plan);
-  QvNeutralFile nf(far.f);
+  MemFile nearLimit({}, plan);
+  QvNeutralFile nf(nearLimit.f);
   std::int32_t pos = 0;
   EXPECT_FALSE(nf.GetFilePosition(pos));
   EXPECT_EQ(-1, nf.WriteIdBlock("Far", 1));
   EXPECT_FALSE(nf.UpdateIdBlock(0));
   EXPECT_FALSE(nf.WriteUChar(1));
   EXPECT_FALSE(nf.WriteString("", 0) && nf.WriteString("a", 1));
-  EXPECT_EQ(Bytes(), far.Contents());
+  EXPECT_EQ(Bytes(), nearLimit.Contents());
 }
 
 // Writes near 2^31 - 1 in a real sparse file: what would end past that
