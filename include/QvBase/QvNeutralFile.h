@@ -16,8 +16,8 @@
 // buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
 // are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
 // stream checks it: a value, id block, text or array element whose bytes
-// would end past offset 2^31 - 1 fails and writes nothing of itself, and so
-// does any write where the stream cannot tell its position (a pipe). The
+// would end past offset 2^31 - 1 fails and writes nothing of itself; a
+// stream without positions (a pipe) has no offsets and is not limited. The
 // object follows the position through its own calls and asks the stream
 // again at each positioning and block operation, and before refusing a
 // write; when other code moves a shared stream in between, value writes
@@ -241,8 +241,8 @@ class QV_BASE_API QvNeutralFile {
   // Bytes that the buffer may still move (SIZE_MAX when unbounded).
   std::size_t BufRoom() const;
   // Bytes that may still be written to the stream here without passing
-  // offset 2^31 - 1 (0 when the position is unknown). The tracked position
-  // is trusted when it leaves room for need bytes; else the stream is
+  // offset 2^31 - 1 (SIZE_MAX on a stream without positions). The tracked
+  // position is trusted when it leaves room for need bytes; else the stream is
   // asked, so that a stale position never refuses a write that fits.
   std::size_t StreamRoom(std::size_t need);
   // Sets the tracked position from the stream (-1 when it can't be had).

@@ -11,6 +11,10 @@
 
 namespace qv {
 
+// The neutral file's tracked stream position when the stream has none at
+// all (a pipe); -1 there means: not known now, ask the stream.
+constexpr std::int64_t kNoPosition = -2;
+
 static_assert(std::numeric_limits<float>::is_iec559 && sizeof(float) == 4,
               "floats are stored as IEEE 754 single bit patterns");
 static_assert(std::numeric_limits<double>::is_iec559 && sizeof(double) == 8,

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/Platform.h"
+#include "neutral/Encoding.h"
+
 namespace {
 
 constexpr char kFileName[] = "WyNF";
@@ -163,7 +166,10 @@ bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
 }
 
 void QvNeutralFile::SyncStreamPos() const {
-  const long at = std::ftell(m_pFile);
-  m_StreamPos = at < 0 ? -1 : static_cast<std::int64_t>(at);
+  std::int64_t at = -1;
+  // 64-bit, so that a position past 2 GiB reads as such where long is
+  // 32 bits; kNoPosition when the stream has no positions at all.
+  m_StreamPos =
+      qv::platform::TellStream(m_pFile, &at) && at >= 0 ? at : qv::kNoPosition;
   m_PosStream = m_pFile;
 }

@@ -129,8 +129,14 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
                ? std::size_t{0}
                : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
   };
-  if (m_PosStream == m_pFile && room() >= need) return room();
+  // A stream without positions (a pipe) has no offsets to keep in range;
+  // once known as such it is not asked again at every write.
+  if (m_PosStream == m_pFile) {
+    if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
+    if (room() >= need) return room();
+  }
   SyncStreamPos();
+  if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
   return room();
 }
 

@@ -301,4 +301,24 @@ TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   }
 }
 
+#if !defined(_WIN32)
+// A pipe has no offsets: nothing there is refused for the size limit.
+TEST(QvNeutralDamage, WritesToAPipeAreNotLimited) {
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  std::FILE* out = fdopen(fds[1], "wb");
+  ASSERT_NE(nullptr, out);
+  QvNeutralFile nf(out);
+  const double v[2] = {1.5, -2.0};
+  EXPECT_TRUE(nf.WriteInt(7) && nf.WriteDouble(v, 2) && nf.WriteUChar(9));
+  std::fclose(out);
+  Bytes got(64);
+  const ssize_t n = read(fds[0], got.data(), got.size());
+  close(fds[0]);
+  ASSERT_EQ(21, n);
+  EXPECT_EQ(7, got[0]);
+  EXPECT_EQ(9, got[20]);
+}
+#endif
+
 }  // namespace
