@@ -4,8 +4,10 @@
 # the library, its tools and examples and run the whole test suite. Safe to
 # run again: it installs only what is absent. Arguments add the packages of
 # other checks: "mingw" (MinGW-w64 and Wine), "s390x" (the s390x cross
-# compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer)
-# and "format" (clang-format).
+# compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer),
+# "format" (clang-format), and the release checks: "abi" (libabigail's
+# abidw and abidiff), "docs" (Doxygen) and "package" (dpkg-shlibdeps and the
+# file utility for the .deb, the MinGW-w64 compiler for the Windows ZIP).
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
@@ -23,7 +25,10 @@ for leg in "$@"; do
     mingw) packages+=(g++-mingw-w64-x86-64 wine wine64 googletest) ;;
     s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
     valgrind) packages+=(valgrind) ;;
-    *) echo "unknown cross build: $leg" >&2; exit 2 ;;
+    abi) packages+=(abigail-tools) ;;
+    docs) packages+=(doxygen) ;;
+    package) packages+=(dpkg-dev file g++-mingw-w64-x86-64) ;;
+    *) echo "unknown package group: $leg" >&2; exit 2 ;;
   esac
 done
 
