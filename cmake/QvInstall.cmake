@@ -1,4 +1,5 @@
-# Install rules: headers, the library, a CMake package and a pkg-config file.
+# Install rules: headers, the library, a CMake package, a pkg-config file
+# and the user documentation.
 include(CMakePackageConfigHelpers)
 
 set(QV_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QvBase)
@@ -35,3 +36,8 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/qvbase.pc.in
   ${PROJECT_BINARY_DIR}/qvbase.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/qvbase.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING PATTERN "*.md")

@@ -15,3 +15,16 @@ if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
   file(COPY ${qv_runtime_dlls} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 endif()
 install(FILES ${qv_runtime_dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, or CPack's ZIP) strips the
+# copies of the runtime DLLs as well: Debian ships them with their
+# debugging information, which makes libstdc++ alone over 20 MB.
+if(CMAKE_STRIP)
+  foreach(dll ${qv_runtime_dlls})
+    get_filename_component(name "${dll}" NAME)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${name}\")
+      endif()")
+  endforeach()
+endif()

@@ -1,9 +1,13 @@
-# Installs the built library into a fresh prefix, then builds and runs the
-# consumer program against that prefix with the chosen MODE. The CMake mode
-# also checks that the package refuses another major version, the
-# pkg-config mode that the .pc file gives VERSION.
+# Installs the built library into a fresh prefix (or, given DEB, unpacks
+# that package into a fresh root and takes its /usr), then builds and runs
+# the consumer program against that prefix with the chosen MODE. The CMake
+# mode also checks that the package refuses another major version.
 file(REMOVE_RECURSE ${WORK_DIR})
-set(prefix ${WORK_DIR}/prefix)
+if(DEB)
+  set(prefix ${WORK_DIR}/root/usr)
+else()
+  set(prefix ${WORK_DIR}/prefix)
+endif()
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc
@@ -15,7 +19,14 @@ function(run)
   set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+if(DEB)
+  file(MAKE_DIRECTORY ${WORK_DIR}/root)
+  run(dpkg-deb -x ${DEB} ${WORK_DIR}/root)
+  # The packaged qvnf finds the packaged library by its run path.
+  run(${prefix}/bin/qvnf --help)
+else()
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+endif()
 
 if(MODE STREQUAL "cmake")
   run(${CMAKE_COMMAND} -S ${PROJECT_DIR} -B ${WORK_DIR}/build
