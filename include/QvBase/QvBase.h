@@ -1,4 +1,5 @@
-// QvBase.h - includes every public header of the library.
+/// \file
+/// Includes every public header of the library.
 #ifndef QVBASE_QVBASE_H
 #define QVBASE_QVBASE_H
 

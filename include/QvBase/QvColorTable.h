@@ -1,12 +1,12 @@
-// QvColorTable.h - an ordered list of RGBA colours stored as one block of a
-// neutral file.
-//
-// The position of a colour in the list is its colour id (0 for the first).
-// Colours are added with a tolerance, so that a colour close enough to one
-// already present shares its id. Removing a colour moves every later one a
-// place forward. On the file the table is the block "ColorTab", version
-// 20010104: a count byte, four little-endian floats per colour, and a
-// closing null block; at most 255 colours can be stored.
+/// \file
+/// An ordered list of RGBA colours stored as one block of a neutral file.
+///
+/// The position of a colour in the list is its colour id (0 for the first).
+/// Colours are added with a tolerance, so that a colour close enough to one
+/// already present shares its id. Removing a colour moves every later one a
+/// place forward. On the file the table is the block "ColorTab", version
+/// 20010104: a count byte, four little-endian floats per colour, and a
+/// closing null block; at most 255 colours can be stored.
 #ifndef QVBASE_QVCOLORTABLE_H
 #define QVBASE_QVCOLORTABLE_H
 
@@ -15,17 +15,21 @@
 
 #include <vector>
 
+/// An ordered list of RGBA colours whose positions are their ids, stored
+/// as the block "ColorTab" of a neutral file.
 class QV_BASE_API QvColorTable : public QvWritableObj {
  public:
-  /// One colour: red, green, blue, alpha.
+  /// One colour.
   struct QvColorStruct {
-    float m_Color[4];
+    float m_Color[4];  ///< red, green, blue, alpha
   };
 
   /// Largest number of colours that one stored block can hold.
   static constexpr int kMaxStoredColors = 255;
 
+  /// An empty table.
   QvColorTable();
+  /// Copies the colours.
   QvColorTable(const QvColorTable& other);
   /// Replaces the colours by copies of other's; self-assignment is a no-op.
   QvColorTable& operator=(const QvColorTable& other);
@@ -35,8 +39,10 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
   bool WriteDataBlock(QvNeutralFile& file) const override;
   /// Reads version 20010104; any other version gives false, table unchanged.
   bool ReadDataBlock(QvNeutralFile& file, unsigned int version) override;
-  const char* IdString() const override;  // "ColorTable"
-  unsigned int Version() const override;  // 20010104
+  /// "ColorTable", stored as the block name "ColorTab".
+  const char* IdString() const override;
+  /// 20010104.
+  unsigned int Version() const override;
   ~QvColorTable() override;
 
   /// Finds the table's block from the file's position and reads it.
@@ -62,7 +68,7 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
   /// The first colour within tolerance of rgba, or one past the last.
   QvColorStruct* FindSameColor(const float* rgba, float tolerance);
 
-  std::vector<QvColorStruct> m_Colors;
+  std::vector<QvColorStruct> m_Colors;  ///< the colours, by id
 };
 
 #endif  // QVBASE_QVCOLORTABLE_H

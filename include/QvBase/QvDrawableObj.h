@@ -1,19 +1,20 @@
-// QvDrawableObj.h - a model object with a colour and an OpenGL display list.
-//
-// A concrete object supplies Draw, which issues its OpenGL commands.
-// MakeDisplayList compiles Draw into the object's display list, RePaint
-// replays the list, and DrawToSelect replays it under a selection name for
-// picking. Draw sets no colour unless it calls SetGlColor (or
-// SetGlColorSelected) itself.
-//
-// Each object has its own display-list name: a nonzero 32-bit name handed
-// out by the library at construction, unique among the live drawable
-// objects and kept for the object's life (a copy gets a new one). Every
-// operation that calls OpenGL must run on the thread whose rendering
-// context holds the object's lists; the library makes no context current.
-//
-// The destructor is not virtual: destroy an object through its own type,
-// never through a QvDrawableObj pointer.
+/// \file
+/// A model object with a colour and an OpenGL display list.
+///
+/// A concrete object supplies Draw, which issues its OpenGL commands.
+/// MakeDisplayList compiles Draw into the object's display list, RePaint
+/// replays the list, and DrawToSelect replays it under a selection name for
+/// picking. Draw sets no colour unless it calls SetGlColor (or
+/// SetGlColorSelected) itself.
+///
+/// Each object has its own display-list name: a nonzero 32-bit name handed
+/// out by the library at construction, unique among the live drawable
+/// objects and kept for the object's life (a copy gets a new one). Every
+/// operation that calls OpenGL must run on the thread whose rendering
+/// context holds the object's lists; the library makes no context current.
+///
+/// The destructor is not virtual: destroy an object through its own type,
+/// never through a QvDrawableObj pointer.
 #ifndef QVBASE_QVDRAWABLEOBJ_H
 #define QVBASE_QVDRAWABLEOBJ_H
 
@@ -22,6 +23,8 @@
 
 #include <cstdint>
 
+/// A model object with a colour and an OpenGL display list, which a
+/// derived class draws by its Draw.
 class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
  public:
   /// Default attributes, opaque green (0, 1, 0, 1), no display list.
@@ -44,8 +47,11 @@ class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
 
   /// Red, green, blue from rgb[0..2]; alpha = 1.
   void SetColor(float* const rgb);
+  /// Red, green, blue and alpha.
   void SetColor(float r, float g, float b, float a);
+  /// Copies out red, green and blue.
   void GetColor(float& r, float& g, float& b) const;
+  /// Copies out red, green, blue and alpha.
   void GetColor(float& r, float& g, float& b, float& a) const;
   /// The four components in place: red, green, blue, alpha.
   const float* GetColor() const;

@@ -1,11 +1,13 @@
-// QvExport.h - the export declaration shared by every public header.
-//
-// QV_BASE_API marks each exported class, free function and global value.
-// On Windows it is __declspec(dllexport) while the library itself is built
-// and __declspec(dllimport) for callers; elsewhere it gives the symbol
-// default visibility in a library otherwise built with hidden visibility.
+/// \file
+/// The export declaration shared by every public header.
 #ifndef QVBASE_QVEXPORT_H
 #define QVBASE_QVEXPORT_H
+
+/// \def QV_BASE_API
+/// Marks each exported class, free function and global value. On Windows
+/// it is `__declspec(dllexport)` while the library itself is built and
+/// `__declspec(dllimport)` for callers; elsewhere it gives the symbol
+/// default visibility in a library otherwise built with hidden visibility.
 
 #if defined(QV_BASE_STATIC_INTERNAL)
 #define QV_BASE_API

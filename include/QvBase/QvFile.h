@@ -1,20 +1,23 @@
-// QvFile.h - reads a text file by lines, by words and by strings.
-//
-// The object's name is the path that the open operations use. Everything
-// read lands in one line buffer of 1024 characters inside the object, and
-// every reading operation returns a pointer into that buffer (or null),
-// valid until the next reading operation. Words are cut out of the buffer
-// in place, as strtok does, at the characters of a separator set that the
-// caller may change; the scan position belongs to the object. Reading
-// allocates nothing.
-//
-//   QvFile f("model.txt");
-//   if (f.OpenToRead(true))
-//     while (f.GetDataLine() != nullptr)
-//       for (const char* w = f.GetFirstWord(); w; w = f.GetNextWord()) ...
-//
-// A copy starts closed (its stream stays with the source); an assignment
-// closes the target's stream first. Reading a closed file gives null.
+/// \file
+/// Reads a text file by lines, by words and by strings.
+///
+/// The object's name is the path that the open operations use. Everything
+/// read lands in one line buffer of 1024 characters inside the object, and
+/// every reading operation returns a pointer into that buffer (or null),
+/// valid until the next reading operation. Words are cut out of the buffer
+/// in place, as strtok does, at the characters of a separator set that the
+/// caller may change; the scan position belongs to the object. Reading
+/// allocates nothing.
+///
+/// \code
+/// QvFile f("model.txt");
+/// if (f.OpenToRead(true))
+///   while (f.GetDataLine() != nullptr)
+///     for (const char* w = f.GetFirstWord(); w; w = f.GetNextWord()) ...
+/// \endcode
+///
+/// A copy starts closed (its stream stays with the source); an assignment
+/// closes the target's stream first. Reading a closed file gives null.
 #ifndef QVBASE_QVFILE_H
 #define QVBASE_QVFILE_H
 
@@ -25,8 +28,11 @@
 #include <cstdint>
 #include <cstdio>
 
+/// A text file read by lines, words and strings through one line buffer;
+/// its name is its path.
 class QV_BASE_API QvFile : public QvNamedObj {
  public:
+  /// The error state: OpenError from the first failed open on.
   enum ErrorEnum : std::int32_t { NoError = 0, OpenError = 1 };
 
   /// The size of the line buffer; a piece holds at most kBufferSize - 1
@@ -53,6 +59,7 @@ class QV_BASE_API QvFile : public QvNamedObj {
   bool OpenToWrite(bool text);
   /// Closes the stream if open and empties the buffer; the error stays.
   void Close();
+  /// True while a stream is open.
   bool IsOpen() const;
   /// OpenError once any open has failed, else NoError.
   ErrorEnum GetError() const;
@@ -100,6 +107,7 @@ class QV_BASE_API QvFile : public QvNamedObj {
   void Init0();
   /// The open stream (null when closed), for derived classes that write.
   std::FILE* pFile() { return m_pFile; }
+  /// The open stream (null when closed), read-only.
   const std::FILE* pFile() const { return m_pFile; }
 
  private:

@@ -1,11 +1,12 @@
-// QvIdManager.h - hands out small unsigned ids, always the smallest free one.
-//
-// Ids in use stay dense from 0 upward: a new manager hands out 0, 1, 2, ...
-// and an id given back with DelId is handed out again before any larger one.
-// Handing out and giving back take amortised constant time whatever the
-// number of live ids: beside the per-id flags the manager keeps a small
-// summary of which groups of ids still hold a free one, so finding the next
-// free id after a long run of used ones does not walk the run id by id.
+/// \file
+/// Hands out small unsigned ids, always the smallest free one.
+///
+/// Ids in use stay dense from 0 upward: a new manager hands out 0, 1, 2, ...
+/// and an id given back with DelId is handed out again before any larger one.
+/// Handing out and giving back take amortised constant time whatever the
+/// number of live ids: beside the per-id flags the manager keeps a small
+/// summary of which groups of ids still hold a free one, so finding the next
+/// free id after a long run of used ones does not walk the run id by id.
 #ifndef QVBASE_QVIDMANAGER_H
 #define QVBASE_QVIDMANAGER_H
 
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+/// Hands out small unsigned ids, always the smallest free one.
 class QV_BASE_API QvIdManager {
  public:
   /// An empty manager: the first id handed out is 0.

@@ -1,8 +1,9 @@
-// QvNamedObj.h - base class for objects that carry a name.
-//
-// The object owns one standard string. A null character pointer always
-// means the empty name. The destructor is virtual so that derived objects
-// can be destroyed through a QvNamedObj pointer.
+/// \file
+/// Base class for objects that carry a name.
+///
+/// The object owns one standard string. A null character pointer always
+/// means the empty name. The destructor is virtual so that derived objects
+/// can be destroyed through a QvNamedObj pointer.
 #ifndef QVBASE_QVNAMEDOBJ_H
 #define QVBASE_QVNAMEDOBJ_H
 
@@ -10,11 +11,14 @@
 
 #include <string>
 
+/// Base class of objects that carry a name.
 class QV_BASE_API QvNamedObj {
  public:
   /// Name from a terminated text; null (the default) gives the empty name.
   QvNamedObj(const char* name = nullptr);
+  /// Name copied from `name`.
   QvNamedObj(const std::string& name);
+  /// Copies the name.
   QvNamedObj(const QvNamedObj& other);
   virtual ~QvNamedObj();
 
@@ -38,7 +42,7 @@ class QV_BASE_API QvNamedObj {
   const std::string& Name() const;
 
  protected:
-  std::string m_Name;
+  std::string m_Name;  ///< the name
 };
 
 #endif  // QVBASE_QVNAMEDOBJ_H

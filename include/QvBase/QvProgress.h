@@ -1,22 +1,23 @@
-// QvProgress.h - base class of progress and message reporters.
-//
-// A long operation tells its caller through a reporter how far it has come
-// and shows messages, status texts, questions, errors and warnings. The
-// base class keeps the counters (0 <= Current() <= Total() always) and the
-// mute flag, looks message texts up by key in an optional local message
-// file, composes each keyed text and drops it: it presents nothing, answers
-// every question with true and never reports an escape. An application
-// derives its own reporter and overrides the presenting operations; the
-// protected Compose helpers build the same texts from a va_list.
-//
-// Local message file: a text file whose lines hold a key, a run of blanks,
-// double quotes, commas or tabs, then the message (optionally in double
-// quotes), e.g.   ERR_OPEN,  "Cannot open the file"
-// A lookup reads the file from its start each time and takes the first
-// line piece (at most 1023 characters) that contains the key anywhere.
-//
-// A copy starts without a local message file; an assignment closes the
-// target's file first. Formatted parts of any length are kept whole.
+/// \file
+/// Base class of progress and message reporters.
+///
+/// A long operation tells its caller through a reporter how far it has come
+/// and shows messages, status texts, questions, errors and warnings. The
+/// base class keeps the counters (0 <= Current() <= Total() always) and the
+/// mute flag, looks message texts up by key in an optional local message
+/// file, composes each keyed text and drops it: it presents nothing, answers
+/// every question with true and never reports an escape. An application
+/// derives its own reporter and overrides the presenting operations; the
+/// protected Compose helpers build the same texts from a va_list.
+///
+/// Local message file: a text file whose lines hold a key, a run of blanks,
+/// double quotes, commas or tabs, then the message (optionally in double
+/// quotes), e.g. `ERR_OPEN,  "Cannot open the file"`.
+/// A lookup reads the file from its start each time and takes the first
+/// line piece (at most 1023 characters) that contains the key anywhere.
+///
+/// A copy starts without a local message file; an assignment closes the
+/// target's file first. Formatted parts of any length are kept whole.
 #ifndef QVBASE_QVPROGRESS_H
 #define QVBASE_QVPROGRESS_H
 
@@ -27,6 +28,8 @@
 #include <cstdint>
 #include <cstdio>
 
+/// Base class of progress and message reporters: keeps the counters, the
+/// mute flag and the local message file, and presents nothing itself.
 class QV_BASE_API QvProgress {
  public:
   /// Counters 0, not muted, no local message file.
@@ -40,45 +43,65 @@ class QV_BASE_API QvProgress {
   /// total >= 0: Total() = total and Current() = 0; negative: no change.
   virtual void SetTotal(int total);
 
-  /// Presents the progress (base: nothing). The int form passes the amount
-  /// done, the text form a caption; the flag asks for a redraw now.
+  /// Presents the amount done (base: nothing); `force` asks for a redraw
+  /// now.
   virtual void ShowProgress(int current, bool force);
+  /// Presents a caption (base: nothing); `force` asks for a redraw now.
   virtual void ShowProgress(const QvStdString& caption, bool force);
 
-  /// Message forms. The (int, int, ...) and (int, const char*, ...) forms
-  /// take a caller-defined message id first; the base ignores them. The
-  /// keyed form composes GetLocalMsg(key) followed directly by the
-  /// formatted arguments (format may be null), whether muted or not.
+  /// \name Messages, status texts, questions, errors and warnings
+  /// Each family has three forms: two that take a caller-defined message id
+  /// first, which the base ignores, and a keyed form that composes its text
+  /// from GetLocalMsg(key) and the formatted arguments. The base presents
+  /// nothing and answers every question with true.
+  /// \{
+
+  /// A message by id and code; the base ignores it.
   virtual void ShowMessage(int id, int code, ...);
+  /// A message by id and format; the base ignores it.
   virtual void ShowMessage(int id, const char* format, ...);
+  /// A message: GetLocalMsg(key) followed directly by the formatted
+  /// arguments (format may be null), composed whether muted or not.
   virtual void ShowMessage(const QvStdString& key, const char* format, ...);
 
-  /// Status texts: as ShowMessage.
+  /// A status text by id and code; the base ignores it.
   virtual void ShowStatus(int id, int code, ...);
+  /// A status text by id and format; the base ignores it.
   virtual void ShowStatus(int id, const char* format, ...);
+  /// A status text, composed as the keyed ShowMessage.
   virtual void ShowStatus(const QvStdString& key, const char* format, ...);
 
-  /// Yes/no questions; the base answers true. The keyed form composes,
-  /// unless muted, GetLocalMsg(key), then "\n" and the formatted details.
+  /// A yes/no question by id and code; the base answers true.
   virtual bool Question(int id, int code, ...);
+  /// A yes/no question by id and format; the base answers true.
   virtual bool Question(int id, const char* format, ...);
+  /// A yes/no question: unless muted, composes GetLocalMsg(key), then a
+  /// line feed and the formatted details; the base answers true.
   virtual bool Question(const QvStdString& key, const char* format, ...);
 
-  /// Questions whose answer may apply to all following cases: as Question.
+  /// A question whose answer may apply to all following cases: as
+  /// Question(int, int, ...).
   virtual bool QuestionApplyAll(int id, int code, ...);
+  /// As Question(int, const char*, ...).
   virtual bool QuestionApplyAll(int id, const char* format, ...);
+  /// As the keyed Question.
   virtual bool QuestionApplyAll(const QvStdString& key, const char* format,
                                 ...);
 
-  /// Errors; the keyed form composes as the keyed Question, unless muted.
+  /// An error by id and code; the base ignores it.
   virtual void SendError(int id, int code, ...);
+  /// An error by id and format; the base ignores it.
   virtual void SendError(int id, const char* format, ...);
+  /// An error, composed as the keyed Question, unless muted.
   virtual void SendError(const QvStdString& key, const char* format, ...);
 
-  /// Warnings: as SendError.
+  /// A warning by id and code; the base ignores it.
   virtual void SendWarning(int id, int code, ...);
+  /// A warning by id and format; the base ignores it.
   virtual void SendWarning(int id, const char* format, ...);
+  /// A warning, composed as the keyed SendError.
   virtual void SendWarning(const QvStdString& key, const char* format, ...);
+  /// \}
 
   /// Whether the user asked to stop (base: false).
   virtual bool CheckEscape() const;
@@ -87,7 +110,9 @@ class QV_BASE_API QvProgress {
   /// Closes the local message file if one is open.
   virtual ~QvProgress();
 
+  /// The total amount of work.
   int Total() const;
+  /// The amount done, never above Total().
   int Current() const;
   /// current >= 0: Current() = current, raising Total() to it if needed;
   /// negative: no change.
@@ -95,6 +120,7 @@ class QV_BASE_API QvProgress {
   /// step > 0: SetCurrent(Current() + step); otherwise no change.
   void Increment(int step);
 
+  /// True while muted.
   bool IfMute() const;
   /// Muted reporters suppress questions, errors and warnings.
   void SetMute(bool mute);
@@ -107,7 +133,7 @@ class QV_BASE_API QvProgress {
   /// Looks key up in the local message file; text is overwritten always
   /// (key and text may be the same string). Found: the trimmed message and
   /// true. Not found: the key and false. No file open: the key followed by
-  /// "\nLocal Message file is not Found." and false. Like a piece-by-piece
+  /// `"\nLocal Message file is not Found."` and false. Like a piece-by-piece
   /// read, the lookup leaves the file's stream right after the matching
   /// piece, or at the end of the file when no piece matched.
   bool GetLocalMsg(const QvStdString& key, QvStdString& text);
@@ -115,6 +141,7 @@ class QV_BASE_API QvProgress {
  protected:
   /// The open local message file, or null.
   std::FILE* pLocalMsgFile();
+  /// The open local message file, or null; read-only.
   const std::FILE* pLocalMsgFile() const;
 
   /// text = GetLocalMsg(key), then the arguments formatted by format
@@ -122,9 +149,9 @@ class QV_BASE_API QvProgress {
   /// keyed ShowMessage and ShowStatus.
   void ComposeMessage(QvStdString& text, const QvStdString& key,
                       const char* format, std::va_list args);
-  /// text = GetLocalMsg(key), then "\n" and the formatted arguments (only
-  /// when format is not null): the text of the keyed questions, errors and
-  /// warnings. Does not look at the mute flag.
+  /// text = GetLocalMsg(key), then a line feed and the formatted arguments
+  /// (only when format is not null): the text of the keyed questions,
+  /// errors and warnings. Does not look at the mute flag.
   void ComposeDetails(QvStdString& text, const QvStdString& key,
                       const char* format, std::va_list args);
 

@@ -1,10 +1,11 @@
-// QvSerializableObj.h - base for objects that write themselves to and read
-// themselves from standard streams.
-//
-// The library fixes only the two virtual operations (empty here) and one
-// process-wide read version that derived Read operations may consult. The
-// read version is unguarded: callers reading on several threads at once
-// must not rely on it. The destructor is deliberately not virtual.
+/// \file
+/// Base for objects that write themselves to and read themselves from
+/// standard streams.
+///
+/// The library fixes only the two virtual operations (empty here) and one
+/// process-wide read version that derived Read operations may consult. The
+/// read version is unguarded: callers reading on several threads at once
+/// must not rely on it. The destructor is deliberately not virtual.
 #ifndef QVBASE_QVSERIALIZABLEOBJ_H
 #define QVBASE_QVSERIALIZABLEOBJ_H
 
@@ -13,10 +14,14 @@
 #include <istream>
 #include <ostream>
 
+/// Base of objects that read and write themselves through standard
+/// streams, with one process-wide read version.
 class QV_BASE_API QvSerializableObj {
  public:
   QvSerializableObj() = default;
+  /// The base has no data of its own: copying copies nothing.
   QvSerializableObj(const QvSerializableObj&) = default;
+  /// \copydoc QvSerializableObj(const QvSerializableObj&)
   QvSerializableObj& operator=(const QvSerializableObj&) = default;
 
   /// Reads the object from a stream; the base reads nothing.
@@ -30,6 +35,7 @@ class QV_BASE_API QvSerializableObj {
   static unsigned int GetReadVersion();
 
  protected:
+  /// The read version of SetReadVersion and GetReadVersion.
   static unsigned int m_ReadVersion;
 };
 

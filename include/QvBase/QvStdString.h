@@ -1,22 +1,24 @@
-// QvStdString.h - the library's string: a standard string of 8-bit
-// characters with printf-style building, trimming, word scanning and value
-// parsing.
-//
-// QvStdString derives publicly from std::string and adds no data, so every
-// standard string operation applies and a QvStdString passes wherever a
-// std::string is expected. Texts are counted byte sequences, compared byte
-// by byte and case-sensitively.
-//
-// Word scanning uses signed positions: a scan starts at `pos`, moves it on,
-// and sets it to -1 when the text has been read to its end. A scan given a
-// negative position returns false and changes nothing. On a false result the
-// output word or value is left exactly as it was.
-//
-//   QvStdString line("%d %s", 3, "4.5 abc");
-//   int pos = 0, n = 0;
-//   double d = 0;
-//   line.GetValue(pos, n);  // n == 3, pos == 1
-//   line.GetValue(pos, d);  // d == 4.5, pos == 5
+/// \file
+/// The library's string: a standard string of 8-bit characters with
+/// printf-style building, trimming, word scanning and value parsing.
+///
+/// QvStdString derives publicly from std::string and adds no data, so every
+/// standard string operation applies and a QvStdString passes wherever a
+/// std::string is expected. Texts are counted byte sequences, compared byte
+/// by byte and case-sensitively.
+///
+/// Word scanning uses signed positions: a scan starts at `pos`, moves it on,
+/// and sets it to -1 when the text has been read to its end. A scan given a
+/// negative position returns false and changes nothing. On a false result the
+/// output word or value is left exactly as it was.
+///
+/// \code
+/// QvStdString line("%d %s", 3, "4.5 abc");
+/// int pos = 0, n = 0;
+/// double d = 0;
+/// line.GetValue(pos, n);  // n == 3, pos == 1
+/// line.GetValue(pos, d);  // d == 4.5, pos == 5
+/// \endcode
 #ifndef QVBASE_QVSTDSTRING_H
 #define QVBASE_QVSTDSTRING_H
 
@@ -33,8 +35,11 @@
 #endif
 #endif
 
+/// A standard string with printf-style building, trimming, word scanning
+/// and value parsing; QvStdString.h gives the rules of the scans.
 class QV_BASE_API QvStdString : public std::string {
  public:
+  /// The empty text.
   QvStdString() = default;
   /// Formats the arguments by `format` (vsprintf rules, the process's
   /// locale) and takes the result. The only constructor from a
@@ -42,26 +47,33 @@ class QV_BASE_API QvStdString : public std::string {
   /// of any length are kept whole; those below 1024 bytes need no scratch
   /// allocation. A format the C library rejects gives the empty text.
   QvStdString(const char* format, ...) QV_PRINTF_LIKE(2, 3);
+  /// A copy of `text`, taken literally.
   QvStdString(const std::string& text) : std::string(text) {}
+  /// Copies and moves as the standard string does.
   QvStdString(const QvStdString& other) = default;
+  /// \copydoc QvStdString(const QvStdString&)
   QvStdString(QvStdString&& other) noexcept = default;
   ~QvStdString() = default;
   /// Copies the other text; assigning an object to itself changes nothing.
   /// Note that `s = "text"` goes through the formatting constructor.
   QvStdString& operator=(const QvStdString& other) = default;
+  /// Takes the other text over, as the standard string does.
   QvStdString& operator=(QvStdString&& other) noexcept = default;
 
-  // ---- Changing the text ----
+  /// \name Changing the text
+  /// \{
 
   /// Replaces the text by `text`, taken literally (no formatting). A null
   /// `text` counts as the empty text, here and in Append.
   void Set(const char* text);
+  /// Replaces the text by a copy of `other`'s.
   void Set(const QvStdString& other);
   /// Formats as the formatting constructor does and replaces the text. The
   /// arguments may point into this string's own text.
   void SetFormat(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   /// Appends `text` literally.
   void Append(const char* text);
+  /// Appends `other`'s text.
   void Append(const QvStdString& other);
   /// Formats as the formatting constructor does and appends the result; the
   /// arguments may point into this string's own text.
@@ -69,6 +81,7 @@ class QV_BASE_API QvStdString : public std::string {
   /// Removes `count` characters from `pos` on (fewer when the text ends
   /// first). A `pos` at or past the end changes nothing and never throws.
   QvStdString& Erase(unsigned int pos, unsigned int count);
+  /// Empties the text.
   void Clear();
   /// Removes trailing '0' characters (a text of zeros only is kept), then a
   /// trailing '.' when `dropPoint` is set. Looks at characters only:
@@ -77,8 +90,10 @@ class QV_BASE_API QvStdString : public std::string {
   /// Removes trailing blanks, tabs, line feeds and carriage returns. A text
   /// made of white space only is left unchanged.
   void DelTrailingWhite();
+  /// \}
 
-  // ---- Reading the text ----
+  /// \name Reading the text
+  /// \{
 
   /// Address of the character at `index` in the zero-terminated text;
   /// Data(0) is the whole text (also when empty). No range check.
@@ -89,8 +104,11 @@ class QV_BASE_API QvStdString : public std::string {
   bool IfInclude(char c) const;
   /// True when `part` occurs as a contiguous run; an empty part always does.
   bool IfInclude(const QvStdString& part) const;
+  /// \}
 
-  // ---- Word scanning (separators: every character of the set) ----
+  /// \name Word scanning
+  /// A separator is every character of the set given.
+  /// \{
 
   /// Next word at or after `pos`. On success `pos` is the index of the
   /// separator that ended the word, or -1 when the word ends the text.
@@ -114,8 +132,8 @@ class QV_BASE_API QvStdString : public std::string {
   /// also inside a word); false when the key is absent or ends the text.
   bool GetWordAfterKey(const QvStdString& key, QvStdString& word,
                        const QvStdString& separators) const;
-  /// Number of words under the white-space set " \t\n\r". The argument is
-  /// not used.
+  /// Number of words under the white-space set `" \t\n\r"`. The argument
+  /// is not used.
   int CountWord(const QvStdString& unused = QvStdString()) const;
   /// True when `word` occurs delimited on both sides by a separator or an
   /// end of the text. False for an empty word.
@@ -127,19 +145,23 @@ class QV_BASE_API QvStdString : public std::string {
   /// Reads the next white-space word at `pos` (moving `pos` as GetWord
   /// does) and tells whether it is the same as `word`.
   bool CheckWord(int& pos, const QvStdString& word) const;
+  /// \}
 
-  // ---- Value reading: next white-space word, converted as sscanf does in
-  // the "C" locale. `pos` moves past the word even when the conversion
-  // fails; `value` is written only on success. ----
+  /// \name Value reading
+  /// Each reads the next white-space word and converts it as sscanf does in
+  /// the "C" locale. `pos` moves past the word even when the conversion
+  /// fails; `value` is written only on success.
+  /// \{
 
-  /// "%f": the longest number at the start of the word ("12abc" gives 12).
+  /// `"%f"`: the longest number at the start of the word ("12abc" gives 12).
   bool GetValue(int& pos, float& value) const;
-  /// "%lf".
+  /// `"%lf"`.
   bool GetValue(int& pos, double& value) const;
-  /// "%d", after checking that every character is one of "0123456789+-".
+  /// `"%d"`, after checking that every character is one of "0123456789+-".
   bool GetValue(int& pos, int& value) const;
-  /// "%c": the word's first character.
+  /// `"%c"`: the word's first character.
   bool GetValue(int& pos, char& value) const;
+  /// \}
 };
 
 #endif  // QVBASE_QVSTDSTRING_H

@@ -1,23 +1,28 @@
-// QvStopWatch.h - run times in seconds, to the millisecond of the clock.
-//
-// A stopwatch remembers when it was created (or re-initialised), when it
-// was last started, and the total of the runs that Stop has measured:
-//
-//   QvStopWatch watch;            // created running
-//   DoWork();
-//   double lap = watch.Stop();    // seconds since the start
-//   watch.Start();
-//   DoMoreWork();
-//   watch.Stop();                 // GetTotalRunTime() now adds both runs
-//
-// Four stopwatches GV_STOP_WATCH0..3 (QvGlobals.h) run from the moment the
-// library is loaded. A stopwatch is a plain object without locking.
+/// \file
+/// Run times in seconds, to the millisecond of the clock.
+///
+/// A stopwatch remembers when it was created (or re-initialised), when it
+/// was last started, and the total of the runs that Stop has measured:
+///
+/// \code
+/// QvStopWatch watch;            // created running
+/// DoWork();
+/// double lap = watch.Stop();    // seconds since the start
+/// watch.Start();
+/// DoMoreWork();
+/// watch.Stop();                 // GetTotalRunTime() now adds both runs
+/// \endcode
+///
+/// Four stopwatches GV_STOP_WATCH0..3 (QvGlobals.h) run from the moment the
+/// library is loaded. A stopwatch is a plain object without locking.
 #ifndef QVBASE_QVSTOPWATCH_H
 #define QVBASE_QVSTOPWATCH_H
 
 #include <QvBase/QvExport.h>
 #include <QvBase/QvPlatform.h>
 
+/// A stopwatch: its creation moment, its last start and the total of the
+/// runs it has measured, in seconds.
 class QV_BASE_API QvStopWatch {
  public:
   /// Init0, then Start when bStart is true. A stopwatch created stopped
@@ -28,6 +33,7 @@ class QV_BASE_API QvStopWatch {
   QvStopWatch() : QvStopWatch(true) {}
   /// Copies every field as it stands, the running state included.
   QvStopWatch(const QvStopWatch&) = default;
+  /// Copies every field, as the copy constructor does.
   QvStopWatch& operator=(const QvStopWatch&) = default;
 
   /// Re-initialises: the creation moment becomes now, the total 0.0, and

@@ -1,17 +1,20 @@
-// QvTime.h - time stamps in microseconds and time spans in seconds.
-//
-// A QvTime holds one point in time as a signed 64-bit count of microseconds
-// since 1970-01-01 00:00:00 UTC; stamps taken from the clock hold a whole
-// number of milliseconds. A time span is a plain double count of seconds,
-// compared by the QvIs...TimeSpan functions below with a fixed tolerance.
-//
-//   QvTime start;                       // now
-//   ...
-//   double seconds = QvTime() - start;  // elapsed, exact to the microsecond
-//   QvTime deadline = start + 2.5;      // two and a half seconds later
-//
-// QvTime is a plain value: no locking. Get(std::string&) reads the local
-// time zone and is as thread-safe as the C library's localtime_r.
+/// \file
+/// Time stamps in microseconds and time spans in seconds.
+///
+/// A QvTime holds one point in time as a signed 64-bit count of microseconds
+/// since 1970-01-01 00:00:00 UTC; stamps taken from the clock hold a whole
+/// number of milliseconds. A time span is a plain double count of seconds,
+/// compared by the QvIs...TimeSpan functions below with a fixed tolerance.
+///
+/// \code
+/// QvTime start;                       // now
+/// ...
+/// double seconds = QvTime() - start;  // elapsed, exact to the microsecond
+/// QvTime deadline = start + 2.5;      // two and a half seconds later
+/// \endcode
+///
+/// QvTime is a plain value: no locking. Get(std::string&) reads the local
+/// time zone and is as thread-safe as the C library's localtime_r.
 #ifndef QVBASE_QVTIME_H
 #define QVBASE_QVTIME_H
 
@@ -23,6 +26,8 @@
 #include <string>
 #include <type_traits>
 
+/// A time stamp: a signed 64-bit count of microseconds since
+/// 1970-01-01 00:00:00 UTC.
 class QV_BASE_API QvTime {
  public:
   /// The current time, as SetCurrTime.
@@ -34,7 +39,9 @@ class QV_BASE_API QvTime {
   QvTime(const struct _timeb& tb);
   /// usec microseconds since the epoch.
   constexpr QvTime(const std::int64_t& usec) : m_Time(usec) {}
+  /// Copies the stamp.
   QvTime(const QvTime&) = default;
+  /// Copies the stamp.
   QvTime& operator=(const QvTime&) = default;
 
   /// m_Time = sec x 1000000 + msec x 1000; msec is normally 0..999 but any
@@ -58,7 +65,11 @@ class QV_BASE_API QvTime {
   /// This object takes the value of GetCurrTime().
   void SetCurrTime();
 
-  // Comparisons of the microsecond counts, exact.
+  /// \name Comparisons
+  /// Of the microsecond counts, exact, with another stamp or with a count.
+  /// \{
+
+  /// Compares the microsecond counts exactly.
   bool operator<(const QvTime& t) const { return m_Time < t.m_Time; }
   bool operator>(const QvTime& t) const { return m_Time > t.m_Time; }
   bool operator<=(const QvTime& t) const { return m_Time <= t.m_Time; }
@@ -71,6 +82,7 @@ class QV_BASE_API QvTime {
   bool operator>=(const std::int64_t& usec) const { return m_Time >= usec; }
   bool operator==(const std::int64_t& usec) const { return m_Time == usec; }
   bool operator!=(const std::int64_t& usec) const { return m_Time != usec; }
+  /// \}
   /// Same as operator==: exact equality, no tolerance.
   bool IsSameTime(const QvTime& t) const { return m_Time == t.m_Time; }
 
@@ -108,20 +120,28 @@ QV_BASE_API bool QvIsInfTimeSpan(double a);
 /// QvIsSameTimeSpan(a, QvTime::ZERO_TIME_SPAN).
 QV_BASE_API bool QvIsZeroTimeSpan(double a);
 
-// Stream form of 64-bit values: decimal digits with a leading "-" when
-// negative, then one blank. Reading takes one whitespace-delimited word and
-// parses a number at its start; a word without one leaves the target as it
-// was (words longer than 99 characters are consumed whole and parsed from
-// their first 99). These two are templates that accept exactly
-// std::int64_t so that a plain `os << v` or `is >> v` keeps the stream's
-// own meaning; call them by name to get this form:
-//   operator<<(os, v);   // "42 "
+/// \name Stream form of 64-bit values
+/// Decimal digits with a leading "-" when negative, then one blank.
+/// Reading takes one whitespace-delimited word and parses a number at its
+/// start; a word without one leaves the target as it was (words longer
+/// than 99 characters are consumed whole and parsed from their first 99).
+/// These two are templates that accept exactly std::int64_t so that a
+/// plain `os << v` or `is >> v` keeps the stream's own meaning; call them
+/// by name to get this form:
+/// \code
+/// operator<<(os, v);   // "42 "
+/// \endcode
+/// \{
+
+/// Writes value in the stream form.
 template <typename T,
           std::enable_if_t<std::is_same_v<T, std::int64_t>, int> = 0>
 QV_BASE_API std::ostream& operator<<(std::ostream& os, const T& value);
+/// Reads value in the stream form.
 template <typename T,
           std::enable_if_t<std::is_same_v<T, std::int64_t>, int> = 0>
 QV_BASE_API std::istream& operator>>(std::istream& is, T& value);
+/// \}
 
 /// Writes the microseconds as the 64-bit form above, then a second blank:
 /// "-42  ". A sequence of stamps written this way reads back in order.

@@ -1,16 +1,19 @@
-// QvUserDataUse.h - which bytes and bits of a QvUserData are claimed.
-//
-// One 32-bit use word with the numbering of the user data's word: a set bit
-// means that bit is claimed, and a byte counts as claimed as soon as any of
-// its bits is. GetFirstByte and GetFirstBit claim the lowest free slot, so
-// independent algorithms can share one user data without disturbing each
-// other:
-//
-//   int mark = use.GetFirstBit();     // -1 when all 32 bits are taken
-//   data.SetBit_i(mark);  ...  use.ResetBitUse(mark);
-//
-// A new object has everything free. Byte indexes outside 0..3 and bit
-// indexes outside 0..31 change nothing and read as 0.
+/// \file
+/// Which bytes and bits of a QvUserData are claimed.
+///
+/// One 32-bit use word with the numbering of the user data's word: a set bit
+/// means that bit is claimed, and a byte counts as claimed as soon as any of
+/// its bits is. GetFirstByte and GetFirstBit claim the lowest free slot, so
+/// independent algorithms can share one user data without disturbing each
+/// other:
+///
+/// \code
+/// int mark = use.GetFirstBit();     // -1 when all 32 bits are taken
+/// data.SetBit_i(mark);  ...  use.ResetBitUse(mark);
+/// \endcode
+///
+/// A new object has everything free. Byte indexes outside 0..3 and bit
+/// indexes outside 0..31 change nothing and read as 0.
 #ifndef QVBASE_QVUSERDATAUSE_H
 #define QVBASE_QVUSERDATAUSE_H
 
@@ -18,9 +21,13 @@
 
 #include <cstdint>
 
+/// Which bytes and bits of a QvUserData are claimed, in one 32-bit use
+/// word.
 class QV_BASE_API QvUserDataUse {
  public:
+  /// Everything free.
   QvUserDataUse() = default;
+  /// Copies the use word.
   QvUserDataUse(const QvUserDataUse& other) = default;
   /// Copies the use word.
   QvUserDataUse& operator=(const QvUserDataUse& other);
@@ -34,18 +41,23 @@ class QV_BASE_API QvUserDataUse {
 
   /// The use bits of byte i in place: nonzero when any of them is claimed.
   std::uint32_t GetByteUse(int i) const;
-  /// Claims (0xFF) or frees (0) all of byte i.
+  /// Claims all of byte i (its use bits 0xFF).
   void SetByteUse(int i);
+  /// Frees all of byte i (its use bits 0).
   void ResetByteUse(int i);
 
   /// Use bit i in place (1 << i), or 0.
   std::uint32_t GetBitUse(int i) const;
+  /// Claims bit i.
   void SetBitUse(int i);
+  /// Frees bit i.
   void ResetBitUse(int i);
 
-  /// The same on bit 0, the visited bit.
+  /// GetBitUse(0): bit 0 is the visited bit.
   std::uint32_t GetVisitedUse() const;
+  /// SetBitUse(0).
   void SetVisitedUse();
+  /// ResetBitUse(0).
   void ResetVisitedUse();
 
   /// Claims the lowest byte none of whose bits is claimed and returns its
