@@ -7,7 +7,8 @@
 # compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer),
 # "format" (clang-format), and the release checks: "abi" (libabigail's
 # abidw and abidiff), "docs" (Doxygen) and "package" (dpkg-shlibdeps and the
-# file utility for the .deb, the MinGW-w64 compiler for the Windows ZIP).
+# file utility for the .deb, the MinGW-w64 compiler and unzip for the
+# Windows ZIP).
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
@@ -27,7 +28,7 @@ for leg in "$@"; do
     valgrind) packages+=(valgrind) ;;
     abi) packages+=(abigail-tools) ;;
     docs) packages+=(doxygen) ;;
-    package) packages+=(dpkg-dev file g++-mingw-w64-x86-64) ;;
+    package) packages+=(dpkg-dev file unzip g++-mingw-w64-x86-64) ;;
     *) echo "unknown package group: $leg" >&2; exit 2 ;;
   esac
 done
