@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "frame/Platform.h"
+#include "frame/SafeReplace.h"
 #include "neutral/Encoding.h"
+#include "neutral/Replacement.h"
 
 namespace {
 
@@ -25,7 +27,8 @@ QvNeutralFile::QvNeutralFile()
       m_BufCapacity(0),
       m_BufBounded(false),
       m_StreamPos(-1),
-      m_PosStream(nullptr) {}
+      m_PosStream(nullptr),
+      m_Replace(nullptr) {}
 
 QvNeutralFile::QvNeutralFile(std::FILE* fp) : QvNeutralFile() {
   m_pFile = fp;
@@ -105,7 +108,14 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
 }
 
 bool QvNeutralFile::CloseFile() {
-  if (m_OwnFile && m_pFile != nullptr) {
+  if (m_Replace != nullptr) {
+    // An uncommitted replacement leaves nothing behind.
+    qv::platform::DiscardTemp(m_pFile, m_Replace->temp);
+    delete m_Replace;
+    m_Replace = nullptr;
+    m_pFile = nullptr;
+    m_PosStream = nullptr;
+  } else if (m_OwnFile && m_pFile != nullptr) {
     std::fclose(m_pFile);
     m_pFile = nullptr;
     m_PosStream = nullptr;

@@ -137,6 +137,7 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
   }
   SyncStreamPos();
   if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
+  if (room() < need) NoteWriteFailure();  // the caller refuses the write
   return room();
 }
 
@@ -163,6 +164,7 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
     const bool wasClean = std::ferror(m_pFile) == 0;
     std::size_t n = std::fwrite(buf, 1, size, m_pFile);
     if (wasClean && std::ferror(m_pFile) != 0) n = std::min(n, size - 1);
+    if (n != size) NoteWriteFailure();
     if (n == size && m_StreamPos >= 0)
       m_StreamPos += static_cast<std::int64_t>(n);
     else
@@ -252,7 +254,10 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
 template <std::size_t W>
 bool QvNeutralFile::WriteWords(const void* values, int n) {
   if (n <= 0) return true;
-  if (values == nullptr) return false;
+  if (values == nullptr) {
+    NoteWriteFailure();
+    return false;
+  }
   const auto* in = static_cast<const unsigned char*>(values);
   std::size_t left = static_cast<std::size_t>(n);
 
