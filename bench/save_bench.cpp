@@ -45,8 +45,12 @@ void Save(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
-void BM_WriteNF(benchmark::State& state) { Save<false>(state); }
-void BM_SaveNF(benchmark::State& state) { Save<true>(state); }
+void BM_WriteNF(benchmark::State& state) {
+  Save<false>(state);
+}
+void BM_SaveNF(benchmark::State& state) {
+  Save<true>(state);
+}
 
 }  // namespace
 

@@ -158,13 +158,12 @@ bool CommitTemp(std::FILE* stream, const std::string& temp,
                 const std::string& target) {
   bool ok = std::fflush(stream) == 0;
 #if defined(_WIN32)
-  const auto handle =
-      reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   ok = ok && handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
   ok = std::fclose(stream) == 0 && ok;
-  ok = ok && MoveFileExA(temp.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                 0;
+  ok = ok &&
+       MoveFileExA(temp.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
   const int fd = fileno(stream);
   struct stat st;

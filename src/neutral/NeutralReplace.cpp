@@ -13,8 +13,8 @@ bool QvNeutralFile::OpenToReplace(const char* path) {
   if (replacement == nullptr) return false;
   std::FILE* stream = nullptr;
   if (qv::platform::ReplaceTarget(path, &replacement->target))
-    stream = qv::platform::CreateTempBeside(replacement->target,
-                                            &replacement->temp);
+    stream =
+        qv::platform::CreateTempBeside(replacement->target, &replacement->temp);
   if (stream == nullptr) {
     delete replacement;
     return false;

@@ -7,8 +7,8 @@
 #include <string>
 
 struct QvNeutralFile::Replacement {
-  std::string target;  // the file that Commit replaces
-  std::string temp;    // the temporary file the stream writes
+  std::string target;   // the file that Commit replaces
+  std::string temp;     // the temporary file the stream writes
   bool failed = false;  // a write since OpenToReplace failed
 };
 

@@ -63,8 +63,8 @@ TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
          if (!nf.OpenToReplace(target.c_str())) return true;
          const std::int32_t nearLimit = INT32_MAX - 2;
          const bool refused = nf.GoToFilePosition(nearLimit) && !nf.WriteInt(1);
-         return !refused || !nf.GoToFileBegin() ||
-                !nf.WriteHeader("a", "b") || nf.Commit();
+         return !refused || !nf.GoToFileBegin() || !nf.WriteHeader("a", "b") ||
+                nf.Commit();
        }},
       {"commit without a replacement",
        [&] {
@@ -141,7 +141,8 @@ TEST(QvSave, AbandonedReplacementsChangeNothingAndCopiesCannotCommit) {
     assigned = nf;
     EXPECT_FALSE(copy.Commit());
     EXPECT_FALSE(assigned.Commit());
-    EXPECT_TRUE(Filled(3, 100).WriteNF(assigned));  // through the borrowed stream
+    EXPECT_TRUE(
+        Filled(3, 100).WriteNF(assigned));  // through the borrowed stream
   }
   EXPECT_TRUE(nf.Commit());
   EXPECT_EQ(3, StoredValue(target));

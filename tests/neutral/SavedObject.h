@@ -57,7 +57,8 @@ inline std::vector<std::string> Entries(const std::string& folder) {
 
 inline bool IsTempName(const std::string& name, const std::string& target) {
   const std::string stem = "." + target + ".qvtmp.";
-  return name.size() == stem.size() + 6 && name.compare(0, stem.size(), stem) == 0;
+  return name.size() == stem.size() + 6 &&
+         name.compare(0, stem.size(), stem) == 0;
 }
 
 }  // namespace qvtest
