@@ -249,6 +249,18 @@ class QV_BASE_API QvNeutralFile {
   QvProgress* m_Progressor;
   char* m_Buf;
   std::int32_t m_BufSize;
+
+ private:
+  // The offset of stream m_PosStream as this object's own calls left it,
+  // -1 when not known (after a read or a failed transfer), kNoPosition for
+  // a stream without positions, kPastLimit past offset 2^31 - 1. It counts
+  // only while m_PosStream is m_pFile. Kept so that the size limit costs no
+  // ftell per value. It sits in what was padding after m_BufSize, and the
+  // replacement state below in the place it had, so that the class keeps
+  // the size and the member offsets that applications were built with.
+  mutable std::int32_t m_StreamPos;
+
+ protected:
   std::size_t m_BufCapacity;  // bytes the buffer holds from its start
   bool m_BufBounded;          // whether m_BufCapacity applies
 
@@ -273,17 +285,11 @@ class QV_BASE_API QvNeutralFile {
   template <std::size_t W>
   bool WriteWords(const void* values, int n);
 
-  // The offset of stream m_PosStream as this object's own calls left it,
-  // -1 when not known (after a read or a failed transfer). It counts only
-  // while m_PosStream is m_pFile. Kept so that the size limit costs no
-  // ftell per value.
-  mutable std::int64_t m_StreamPos;
-  mutable std::FILE* m_PosStream;
-
   // The replacement that OpenToReplace began (null when there is none):
   // the target, the temporary file and whether a write to it has failed.
   struct Replacement;
   Replacement* m_Replace;
+  mutable std::FILE* m_PosStream;  // the stream m_StreamPos is for
   // Remembers a failed write for Commit; nothing without a replacement.
   void NoteWriteFailure();
 };
