@@ -99,10 +99,12 @@ int main(int argc, char** argv) {
   path3d.tags = {"closed", "visible"};
 
   {
+    // Saved safely: the new file replaces the old one only once it is
+    // complete and on storage (one object alone would be obj.SaveNF(path)).
     QvNeutralFile file;
-    if (!file.OpenToWrite(path) ||
+    if (!file.OpenToReplace(path) ||
         !file.WriteHeader("example", "two objects") || !colors.WriteNF(file) ||
-        !path3d.WriteNF(file)) {
+        !path3d.WriteNF(file) || !file.Commit()) {
       std::fprintf(stderr, "cannot write %s\n", path);
       return 1;
     }

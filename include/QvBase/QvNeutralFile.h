@@ -11,6 +11,8 @@
 // Storing:  OpenToWrite, WriteHeader, then per object WriteIdBlock, the
 //           object's values, UpdateIdBlock(address from WriteIdBlock).
 // Loading:  OpenToRead, then per object ScanIdBlock and the value reads.
+// Saving over a file safely: OpenToReplace, the writes, then Commit, which
+//           replaces the file only once the new one is complete.
 //
 // Without a stream the object reads and writes through a caller's memory
 // buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
@@ -69,7 +71,8 @@ class QV_BASE_API QvNeutralFile {
   /// Hook for derived files that create the object stored under a block
   /// name. The base returns null; the library never calls it.
   virtual QvWritableObj* Alloc(const char* idString) const;
-  /// Closes the stream if owned; a borrowed stream stays open.
+  /// Closes the stream if owned (abandoning an uncommitted replacement);
+  /// a borrowed stream stays open.
   virtual ~QvNeutralFile();
 
   /// The progress reporter carried for the objects that use this file.
@@ -90,8 +93,24 @@ class QV_BASE_API QvNeutralFile {
   /// Not a neutral file (first block not exactly "WyNF", or shorter than
   /// 17 bytes): closes it again and returns false.
   bool OpenToRead(const char* path);
+  /// Begins replacing path, or the file that path links to (the link
+  /// stays a link): opens a new temporary file in the target's folder for
+  /// binary writing at offset 0. Writes nothing; the target is untouched
+  /// until Commit. False for a null path or a folder that can't take a
+  /// new file.
+  bool OpenToReplace(const char* path);
+  /// Completes the replacement: flushes, forces the data to storage,
+  /// closes, gives the new file the target's permission bits (a new
+  /// target gets what fopen gives) and renames it over the target in one
+  /// step. False, with the target unchanged and the temporary file
+  /// removed, when any write since OpenToReplace failed or a step of the
+  /// commit fails; false, changing nothing, when no replacement is open
+  /// (a copy of the object never has one). Afterwards the object holds
+  /// no stream.
+  bool Commit();
   /// Closes an owned stream; a borrowed one is neither closed nor detached.
-  /// Always true.
+  /// An uncommitted replacement is abandoned: its temporary file is
+  /// removed and the target keeps its bytes. Always true.
   bool CloseFile();
 
   // ---- Positioning (false without a stream) ----------------------------
@@ -230,6 +249,18 @@ class QV_BASE_API QvNeutralFile {
   QvProgress* m_Progressor;
   char* m_Buf;
   std::int32_t m_BufSize;
+
+ private:
+  // The offset of stream m_PosStream as this object's own calls left it,
+  // -1 when not known (after a read or a failed transfer), kNoPosition for
+  // a stream without positions, kPastLimit past offset 2^31 - 1. It counts
+  // only while m_PosStream is m_pFile. Kept so that the size limit costs no
+  // ftell per value. It sits in what was padding after m_BufSize, and the
+  // replacement state below in the place it had, so that the class keeps
+  // the size and the member offsets that applications were built with.
+  mutable std::int32_t m_StreamPos;
+
+ protected:
   std::size_t m_BufCapacity;  // bytes the buffer holds from its start
   bool m_BufBounded;          // whether m_BufCapacity applies
 
@@ -254,12 +285,13 @@ class QV_BASE_API QvNeutralFile {
   template <std::size_t W>
   bool WriteWords(const void* values, int n);
 
-  // The offset of stream m_PosStream as this object's own calls left it,
-  // -1 when not known (after a read or a failed transfer). It counts only
-  // while m_PosStream is m_pFile. Kept so that the size limit costs no
-  // ftell per value.
-  mutable std::int64_t m_StreamPos;
-  mutable std::FILE* m_PosStream;
+  // The replacement that OpenToReplace began (null when there is none):
+  // the target, the temporary file and whether a write to it has failed.
+  struct Replacement;
+  Replacement* m_Replace;
+  mutable std::FILE* m_PosStream;  // the stream m_StreamPos is for
+  // Remembers a failed write for Commit; nothing without a replacement.
+  void NoteWriteFailure();
 };
 
 #endif  // QVBASE_QVNEUTRALFILE_H

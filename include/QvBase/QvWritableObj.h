@@ -13,6 +13,7 @@
 //     unsigned int Version() const override { return 20260101; }
 //   };
 //   part.WriteNF("model.qnf");   // header + one block
+//   part.SaveNF("model.qnf");    // the same, never damaging the old file
 //   other.ReadNF("model.qnf");   // finds "PartData" and reads it
 #ifndef QVBASE_QVWRITABLEOBJ_H
 #define QVBASE_QVWRITABLEOBJ_H
@@ -62,6 +63,12 @@ class QV_BASE_API QvWritableObj {
   /// Creates path as a neutral file holding a header and this object's
   /// block. A failed write leaves the partial file on disk.
   bool WriteNF(const char* path) const;
+  /// Writes what WriteNF(path) writes, but through a temporary file that
+  /// replaces path (or the file that path links to) only once it is
+  /// complete and on storage (QvNeutralFile::OpenToReplace and Commit). On
+  /// any failure the target keeps its previous content and nothing is
+  /// left beside it.
+  bool SaveNF(const char* path) const;
   /// Borrows an open stream (neither closed nor flushed) and writes this
   /// object's block at its current position; no header.
   bool WriteNF(std::FILE* stream) const;

@@ -12,8 +12,10 @@
 namespace qv {
 
 // The neutral file's tracked stream position when the stream has none at
-// all (a pipe); -1 there means: not known now, ask the stream.
-constexpr std::int64_t kNoPosition = -2;
+// all (a pipe), and when it is past offset 2^31 - 1, where no write may
+// go; -1 there means: not known now, ask the stream.
+constexpr std::int32_t kNoPosition = -2;
+constexpr std::int32_t kPastLimit = -3;
 
 static_assert(std::numeric_limits<float>::is_iec559 && sizeof(float) == 4,
               "floats are stored as IEEE 754 single bit patterns");

@@ -39,11 +39,17 @@ bool IsNamed(const QvNeutralFile::IdBlock& block, const char* name) {
 }  // namespace
 
 bool QvNeutralFile::WriteHeader(const char* shortText, const char* longText) {
-  if (!GoToFileBegin()) return false;
+  if (!GoToFileBegin()) {
+    NoteWriteFailure();
+    return false;
+  }
   if (WriteIdBlock(kFileName, kHeaderVersion) < 0) return false;
   if (!WriteBool(false)) return false;
   char date[32];
-  if (!FormatToday(date, sizeof date)) return false;
+  if (!FormatToday(date, sizeof date)) {
+    NoteWriteFailure();
+    return false;
+  }
   if (!WriteString(date, kDateWidth)) return false;
   if (!WriteString(shortText, kShortTextWidth)) return false;
   if (!WriteString(longText, kLongTextWidth)) return false;
@@ -80,8 +86,11 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
   if (m_pFile != nullptr) {
     // The block's 16 bytes must end within the size limit, or none of them
     // is written.
-    if (!GetFilePosition(address) || StreamRoom(kIdBlockSize) < kIdBlockSize)
+    if (!GetFilePosition(address)) {
+      NoteWriteFailure();
       return -1;
+    }
+    if (StreamRoom(kIdBlockSize) < kIdBlockSize) return -1;
   }
   if (!WriteName(name)) return -1;
   if (m_pFile != nullptr && !WriteLong(0)) return -1;
@@ -91,16 +100,20 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
 
 bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
   if (m_pFile == nullptr) return m_Buf != nullptr;
-  if (address < 0 || address > INT32_MAX - kEndAddressOffset) return false;
+  if (address < 0 || address > INT32_MAX - kEndAddressOffset) {
+    NoteWriteFailure();
+    return false;
+  }
   return WriteAddressAt(address + kEndAddressOffset);
 }
 
 bool QvNeutralFile::WriteAddressAt(std::int32_t address) {
   std::int32_t here = 0;
-  if (!GetFilePosition(here)) return false;
-  if (!GoToFilePosition(address)) return false;
-  if (!WriteLong(here)) return false;
-  return GoToFilePosition(here);
+  // A failed positioning counts as a failed write: the address is missing.
+  const bool written = GetFilePosition(here) && GoToFilePosition(address) &&
+                       WriteLong(here) && GoToFilePosition(here);
+  if (!written) NoteWriteFailure();
+  return written;
 }
 
 bool QvNeutralFile::WriteNullIdBlock() {

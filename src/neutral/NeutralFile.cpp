@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "frame/Platform.h"
+#include "frame/SafeReplace.h"
 #include "neutral/Encoding.h"
+#include "neutral/Replacement.h"
 
 namespace {
 
@@ -22,9 +24,10 @@ QvNeutralFile::QvNeutralFile()
       m_Progressor(nullptr),
       m_Buf(nullptr),
       m_BufSize(0),
+      m_StreamPos(-1),
       m_BufCapacity(0),
       m_BufBounded(false),
-      m_StreamPos(-1),
+      m_Replace(nullptr),
       m_PosStream(nullptr) {}
 
 QvNeutralFile::QvNeutralFile(std::FILE* fp) : QvNeutralFile() {
@@ -105,7 +108,14 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
 }
 
 bool QvNeutralFile::CloseFile() {
-  if (m_OwnFile && m_pFile != nullptr) {
+  if (m_Replace != nullptr) {
+    // An uncommitted replacement leaves nothing behind.
+    qv::platform::DiscardTemp(m_pFile, m_Replace->temp);
+    delete m_Replace;
+    m_Replace = nullptr;
+    m_pFile = nullptr;
+    m_PosStream = nullptr;
+  } else if (m_OwnFile && m_pFile != nullptr) {
     std::fclose(m_pFile);
     m_pFile = nullptr;
     m_PosStream = nullptr;
@@ -160,8 +170,8 @@ bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
   pos = -1;
   if (m_pFile == nullptr) return false;
   SyncStreamPos();
-  if (m_StreamPos < 0 || m_StreamPos > INT32_MAX) return false;
-  pos = static_cast<std::int32_t>(m_StreamPos);
+  if (m_StreamPos < 0) return false;
+  pos = m_StreamPos;
   return true;
 }
 
@@ -169,7 +179,10 @@ void QvNeutralFile::SyncStreamPos() const {
   std::int64_t at = -1;
   // 64-bit, so that a position past 2 GiB reads as such where long is
   // 32 bits; kNoPosition when the stream has no positions at all.
-  m_StreamPos =
-      qv::platform::TellStream(m_pFile, &at) && at >= 0 ? at : qv::kNoPosition;
+  if (!qv::platform::TellStream(m_pFile, &at) || at < 0)
+    m_StreamPos = qv::kNoPosition;
+  else
+    m_StreamPos =
+        at > INT32_MAX ? qv::kPastLimit : static_cast<std::int32_t>(at);
   m_PosStream = m_pFile;
 }

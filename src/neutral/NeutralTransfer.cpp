@@ -125,9 +125,8 @@ std::size_t QvNeutralFile::BufRoom() const {
 
 std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
   const auto room = [this] {
-    return m_StreamPos < 0 || m_StreamPos > kMaxOffset
-               ? std::size_t{0}
-               : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
+    return m_StreamPos < 0 ? std::size_t{0}
+                           : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
   };
   // A stream without positions (a pipe) has no offsets to keep in range;
   // once known as such it is not asked again at every write.
@@ -137,6 +136,7 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
   }
   SyncStreamPos();
   if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
+  if (room() < need) NoteWriteFailure();  // the caller refuses the write
   return room();
 }
 
@@ -163,10 +163,14 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
     const bool wasClean = std::ferror(m_pFile) == 0;
     std::size_t n = std::fwrite(buf, 1, size, m_pFile);
     if (wasClean && std::ferror(m_pFile) != 0) n = std::min(n, size - 1);
-    if (n == size && m_StreamPos >= 0)
-      m_StreamPos += static_cast<std::int64_t>(n);
-    else
+    if (n != size) NoteWriteFailure();
+    if (n == size && m_StreamPos >= 0) {
+      const std::int64_t at = m_StreamPos + static_cast<std::int64_t>(n);
+      m_StreamPos =
+          at > kMaxOffset ? qv::kPastLimit : static_cast<std::int32_t>(at);
+    } else {
       m_StreamPos = -1;  // a short write leaves the position unsure
+    }
     return n;
   }
   if (m_Buf == nullptr) return 0;
@@ -252,7 +256,10 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
 template <std::size_t W>
 bool QvNeutralFile::WriteWords(const void* values, int n) {
   if (n <= 0) return true;
-  if (values == nullptr) return false;
+  if (values == nullptr) {
+    NoteWriteFailure();
+    return false;
+  }
   const auto* in = static_cast<const unsigned char*>(values);
   std::size_t left = static_cast<std::size_t>(n);
 

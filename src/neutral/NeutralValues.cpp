@@ -140,7 +140,10 @@ bool QvNeutralFile::ReadString(char* text, int width) {
 }
 
 bool QvNeutralFile::WriteString(const char* text, int width) {
-  if (width < 0) return false;
+  if (width < 0) {
+    NoteWriteFailure();
+    return false;
+  }
   if (text == nullptr) text = "";
   const std::size_t w = static_cast<std::size_t>(width);
   // Only the first width characters matter: never look further.

@@ -4,6 +4,11 @@
 namespace {
 // The maker name written into both texts of a header that WriteNF creates.
 constexpr const char* kMakerName = "Vorlanex";
+
+// A whole file of one object: the header, then the object's block.
+bool WriteWhole(const QvWritableObj& object, QvNeutralFile& file) {
+  return file.WriteHeader(kMakerName, kMakerName) && object.WriteNF(file);
+}
 }  // namespace
 
 QvWritableObj::~QvWritableObj() = default;
@@ -33,9 +38,12 @@ bool QvWritableObj::ReadNF(QvNeutralFile& file) {
 
 bool QvWritableObj::WriteNF(const char* path) const {
   QvNeutralFile file;
-  if (!file.OpenToWrite(path)) return false;
-  if (!file.WriteHeader(kMakerName, kMakerName)) return false;
-  return WriteNF(file);
+  return file.OpenToWrite(path) && WriteWhole(*this, file);
+}
+
+bool QvWritableObj::SaveNF(const char* path) const {
+  QvNeutralFile file;  // an uncommitted replacement is discarded with it
+  return file.OpenToReplace(path) && WriteWhole(*this, file) && file.Commit();
 }
 
 bool QvWritableObj::WriteNF(std::FILE* stream) const {

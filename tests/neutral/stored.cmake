@@ -1,5 +1,7 @@
 qv_add_gtest(QvStoredObjectTests
-  SOURCES NeutralTestUtil.cpp ColorTableTest.cpp WritableObjTest.cpp LABELS neutral)
+  SOURCES NeutralTestUtil.cpp ColorTableTest.cpp WritableObjTest.cpp
+          SaveTest.cpp
+  LABELS neutral)
 
 # A reader written in another language decodes the example's file.
 find_package(Python3 COMPONENTS Interpreter QUIET)
@@ -19,3 +21,6 @@ if(Python3_FOUND AND TARGET qv_store_example)
       ${CMAKE_CURRENT_SOURCE_DIR}/read_example_file.py)
   set_tests_properties(QvNeutral.IndependentReader PROPERTIES LABELS neutral)
 endif()
+
+# Full disks and killed saves; mounting a tmpfs needs root.
+qv_add_gtest(QvSaveCrashTests SOURCES SaveCrashTest.cpp LABELS neutral)

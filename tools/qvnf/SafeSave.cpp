@@ -1,73 +1,42 @@
 #include "SafeSave.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <QvBase/QvNeutralFile.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-
-#if defined(_WIN32)
-#include <io.h>
-#include <process.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace qvnf {
 namespace {
 
-// Creates a new file beside path, never one that exists; null on failure.
-std::FILE* CreateBeside(const std::string& path, std::string& tmp) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-#if defined(_WIN32)
-    tmp = path + ".tmp" + std::to_string(_getpid()) + "-" +
-          std::to_string(attempt);
-    const int fd =
-        _open(tmp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-              _S_IREAD | _S_IWRITE);
-    if (fd >= 0) return _fdopen(fd, "wb");
-#else
-    tmp = path + ".tmp" + std::to_string(getpid()) + "-" +
-          std::to_string(attempt);
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd >= 0) return fdopen(fd, "wb");
-#endif
-    if (errno != EEXIST) return nullptr;
+// The neutral file's raw byte writes, for output that is already encoded.
+class RawFile : public QvNeutralFile {
+ public:
+  bool WriteBytes(const std::vector<unsigned char>& bytes) {
+    constexpr std::size_t kPiece = std::size_t{1} << 30;
+    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
+      const std::size_t n = std::min(kPiece, bytes.size() - at);
+      if (!WriteData(bytes.data() + at, static_cast<unsigned int>(n)))
+        return false;
+    }
+    return true;
   }
-  return nullptr;
-}
-
-bool ReplaceWith(const std::string& tmp, const std::string& path) {
-#if defined(_WIN32)
-  return MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(tmp.c_str(), path.c_str()) == 0;
-#endif
-}
+};
 
 }  // namespace
 
 bool SaveReplacing(const std::vector<unsigned char>& bytes,
                    const std::string& path, std::string& error) {
-  std::string tmp;
+  RawFile file;  // an uncommitted replacement is discarded with it
   errno = 0;
-  std::FILE* f = CreateBeside(path, tmp);
-  if (f == nullptr) {
+  if (!file.OpenToReplace(path.c_str())) {
     error =
         std::string("cannot create a file beside it: ") + std::strerror(errno);
     return false;
   }
-  bool ok = bytes.empty() ||
-            std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok && ReplaceWith(tmp, path)) return true;
-  error = std::string(ok ? "cannot replace it: " : "cannot write it: ") +
-          std::strerror(errno);
-  std::remove(tmp.c_str());
+  if (file.WriteBytes(bytes) && file.Commit()) return true;
+  error = std::string("cannot write it: ") + std::strerror(errno);
   return false;
 }
 

@@ -1,7 +1,7 @@
-// SafeSave.h - how qvnf writes a file: whole or not at all. The bytes go
-// to a new file beside the target, which replaces the target only once
-// every byte is written and the file is closed; on any failure the
-// target is left as it was and the temporary file is removed.
+// SafeSave.h - how qvnf writes a file: whole or not at all, through the
+// neutral file's replacement (a temporary file beside the target, forced
+// to storage and renamed over it). On any failure the target is left as
+// it was and the temporary file is removed.
 #ifndef QVBASE_TOOLS_QVNF_SAFESAVE_H
 #define QVBASE_TOOLS_QVNF_SAFESAVE_H
 

@@ -1,0 +1,48 @@
+// Replacing a file safely: the writes go to a temporary file beside the
+// target, which Commit renames over it once everything is on storage.
+#include <QvBase/QvNeutralFile.h>
+
+#include <new>
+
+#include "frame/SafeReplace.h"
+#include "neutral/Replacement.h"
+
+bool QvNeutralFile::OpenToReplace(const char* path) {
+  if (m_OwnFile) CloseFile();
+  auto* replacement = new (std::nothrow) Replacement;
+  if (replacement == nullptr) return false;
+  std::FILE* stream = nullptr;
+  if (qv::platform::ReplaceTarget(path, &replacement->target))
+    stream =
+        qv::platform::CreateTempBeside(replacement->target, &replacement->temp);
+  if (stream == nullptr) {
+    delete replacement;
+    return false;
+  }
+  m_pFile = stream;
+  m_OwnFile = true;
+  m_Replace = replacement;
+  m_StreamPos = 0;
+  m_PosStream = stream;
+  return true;
+}
+
+bool QvNeutralFile::Commit() {
+  if (m_Replace == nullptr) return false;
+  // The stream's error indicator covers the failures that the stream saw;
+  // the flag those this object refused before they reached the stream.
+  bool committed = false;
+  if (!m_Replace->failed && std::ferror(m_pFile) == 0) {
+    // Closes the stream, and removes the temporary file when it fails.
+    committed =
+        qv::platform::CommitTemp(m_pFile, m_Replace->temp, m_Replace->target);
+    m_pFile = nullptr;
+    m_Replace->temp.clear();
+  }
+  CloseFile();  // drops the replacement, discarding what is left of it
+  return committed;
+}
+
+void QvNeutralFile::NoteWriteFailure() {
+  if (m_Replace != nullptr) m_Replace->failed = true;
+}
