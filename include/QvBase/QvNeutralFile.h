@@ -1,33 +1,34 @@
-// QvNeutralFile.h - the library's binary object store.
-//
-// A neutral file is a 121-byte header followed by a chain of named,
-// versioned blocks. Each block starts with a 16-byte id block (8-byte name,
-// 4-byte end address, 4-byte version); the end address is the offset of the
-// first byte after the block's data, so a reader walks from block to block
-// without an index. Every value is stored little-endian; a file whose order
-// byte (offset 16) is non-zero holds most-significant-byte-first values and
-// is read with every 4- and 8-byte value reversed.
-//
-// Storing:  OpenToWrite, WriteHeader, then per object WriteIdBlock, the
-//           object's values, UpdateIdBlock(address from WriteIdBlock).
-// Loading:  OpenToRead, then per object ScanIdBlock and the value reads.
-// Saving over a file safely: OpenToReplace, the writes, then Commit, which
-//           replaces the file only once the new one is complete.
-//
-// Without a stream the object reads and writes through a caller's memory
-// buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
-// are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
-// stream checks it: a value, id block, text or array element whose bytes
-// would end past offset 2^31 - 1 fails and writes nothing of itself; a
-// stream without positions (a pipe) has no offsets and is not limited. The
-// object follows the position through its own calls and asks the stream
-// again at each positioning and block operation, and before refusing a
-// write; when other code moves a shared stream in between, value writes
-// are checked against the position this object last knew.
-//
-// Operations return true on success (WriteIdBlock: the block's address, -1
-// on failure) and never throw. One object and its stream are used by one
-// thread at a time.
+/// \file
+/// The library's binary object store.
+///
+/// A neutral file is a 121-byte header followed by a chain of named,
+/// versioned blocks. Each block starts with a 16-byte id block (8-byte name,
+/// 4-byte end address, 4-byte version); the end address is the offset of the
+/// first byte after the block's data, so a reader walks from block to block
+/// without an index. Every value is stored little-endian; a file whose order
+/// byte (offset 16) is non-zero holds most-significant-byte-first values and
+/// is read with every 4- and 8-byte value reversed.
+///
+/// - Storing: OpenToWrite, WriteHeader, then per object WriteIdBlock, the
+///   object's values, UpdateIdBlock(address from WriteIdBlock).
+/// - Loading: OpenToRead, then per object ScanIdBlock and the value reads.
+/// - Saving over a file safely: OpenToReplace, the writes, then Commit,
+///   which replaces the file only once the new one is complete.
+///
+/// Without a stream the object reads and writes through a caller's memory
+/// buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
+/// are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
+/// stream checks it: a value, id block, text or array element whose bytes
+/// would end past offset 2^31 - 1 fails and writes nothing of itself; a
+/// stream without positions (a pipe) has no offsets and is not limited. The
+/// object follows the position through its own calls and asks the stream
+/// again at each positioning and block operation, and before refusing a
+/// write; when other code moves a shared stream in between, value writes
+/// are checked against the position this object last knew.
+///
+/// Operations return true on success (WriteIdBlock: the block's address, -1
+/// on failure) and never throw. One object and its stream are used by one
+/// thread at a time.
 #ifndef QVBASE_QVNEUTRALFILE_H
 #define QVBASE_QVNEUTRALFILE_H
 
@@ -40,15 +41,17 @@
 class QvProgress;
 class QvWritableObj;
 
+/// A neutral file being written or read, through a stream or a memory
+/// buffer; see the file's description for the layout and the limits.
 class QV_BASE_API QvNeutralFile {
  public:
   /// What ReadIdBlock and ScanIdBlock report about one id block.
   struct IdBlock {
-    char m_Name[9];             // stored name, at most 8 characters
-    std::uint32_t m_Version;    // the block's version (yyyymmdd)
-    std::int32_t m_Address;     // offset at which the id block begins
-    std::int32_t m_EndAddress;  // offset after the block's data; on input
-                                // to ReadIdBlock: where to read (< 0: here)
+    char m_Name[9];             ///< stored name, at most 8 characters
+    std::uint32_t m_Version;    ///< the block's version (yyyymmdd)
+    std::int32_t m_Address;     ///< offset at which the id block begins
+    std::int32_t m_EndAddress;  ///< offset after the block's data; on input
+                                ///< to ReadIdBlock: where to read (< 0: here)
   };
 
   /// Detached: no stream, no buffer, byte-order flag false.
@@ -75,11 +78,15 @@ class QV_BASE_API QvNeutralFile {
   /// a borrowed stream stays open.
   virtual ~QvNeutralFile();
 
-  /// The progress reporter carried for the objects that use this file.
-  /// Never owned and never called by the file.
+  /// \name Progress reporter
+  /// \{
+
+  /// The progress reporter carried for the objects that use this file
+  /// (null by default). Never owned and never called by the file.
   void SetProgressor(QvProgress* progressor) { m_Progressor = progressor; }
   QvProgress* Progressor() { return m_Progressor; }
   QvProgress* Progressor() const { return m_Progressor; }
+  /// \}
 
   // ---- Opening and closing --------------------------------------------
 
@@ -115,7 +122,9 @@ class QV_BASE_API QvNeutralFile {
 
   // ---- Positioning (false without a stream) ----------------------------
 
+  /// Moves to offset 0.
   bool GoToFileBegin() const;
+  /// Moves to the end of the stream.
   bool GoToFileEnd() const;
   /// Moves to absolute offset pos; false for a negative pos.
   bool GoToFilePosition(const std::int32_t& pos) const;
@@ -176,34 +185,43 @@ class QV_BASE_API QvNeutralFile {
   /// Bytes read or written through the buffer since the last SetBuf.
   int BufSize() const { return m_BufSize; }
 
-  // ---- Typed reads (little-endian; reversed when the flag is set) -------
-  // Single values are stored only when read whole. Array reads of n <= 0
-  // read nothing and succeed; on a failure the elements before the failing
-  // one are stored and the failing one keeps its old value.
-  // (A device error inside a large regular-file read may partly overwrite it.)
+  /// \name Typed reads
+  /// \{
 
+  /// Little-endian values, reversed when the byte-order flag is set. True
+  /// when every value was read. Single values are stored only when read
+  /// whole. Array reads of n <= 0 read nothing and succeed; on a failure
+  /// the elements before the failing one are stored and the failing one
+  /// keeps its old value (a device error inside a large regular-file read
+  /// may partly overwrite it). Float and double bit patterns are copied
+  /// unchanged, NaN payloads included.
   bool ReadUInt(unsigned int& value);
   bool ReadAddress(std::int32_t& value);
   bool ReadInt(int* values, int n);
   bool ReadLong(std::int32_t* values, int n);
   bool ReadUInt(unsigned int* values, int n);
-  /// Bit patterns are copied unchanged, NaN payloads included.
   bool ReadFloat(float* values, int n);
   bool ReadDouble(double* values, int n);
+  /// \}
   /// Reads width bytes into text and stores a zero at text[width] (text
   /// holds width + 1 bytes). On failure text may hold part of the bytes.
   bool ReadString(char* text, int width);
-  /// True for any non-zero byte.
+  /// Reads one byte; the value is true for any non-zero byte.
   bool ReadBool(bool* value);
+  /// \name One-byte reads
+  /// \{
+
+  /// Read one byte into value unchanged.
   bool ReadWyBOOL(unsigned char* value);
   bool ReadUChar(unsigned char* value);
+  /// \}
 
-  // ---- Typed writes (always little-endian) ---------------------------------
-  // Array writes of n <= 0 write nothing and succeed; on a failure the
-  // elements before the failing one have been written. Nothing is undone.
-  // On a stream, a text is refused whole when its width would pass the
-  // size limit; otherwise a failing text leaves what was written of it.
+  /// \name Typed writes
+  /// \{
 
+  /// Always little-endian; true when every value was written. Array writes
+  /// of n <= 0 write nothing and succeed; on a failure the elements before
+  /// the failing one have been written. Nothing is undone.
   bool WriteInt(const int* values, int n);
   bool WriteLong(const std::int32_t* values, int n);
   bool WriteUInt(const unsigned int* values, int n);
@@ -214,16 +232,25 @@ class QV_BASE_API QvNeutralFile {
   bool WriteUInt(const unsigned int& value);
   bool WriteFloat(const float& value);
   bool WriteDouble(const double& value);
+  /// \}
   /// Writes the first width characters of text, zero-padded when shorter
-  /// and without a terminator when not (a null text is written empty).
+  /// and without a terminator when not (a null text is written empty). On
+  /// a stream, a text is refused whole when its width would pass the size
+  /// limit; otherwise a failing text leaves what was written of it.
   bool WriteString(const char* text, int width);
-  /// WriteString(text, 8) and WriteString(text, 80).
+  /// WriteString(text, 8).
   bool WriteName(const char* text);
+  /// WriteString(text, 80).
   bool WriteLongName(const char* text);
   /// One byte: 1 for true, 0 for false.
   bool WriteBool(const bool& value);
+  /// \name One-byte writes
+  /// \{
+
+  /// Write value as one byte unchanged.
   bool WriteWyBOOL(const unsigned char& value);
   bool WriteUChar(const unsigned char& value);
+  /// \}
 
  protected:
   /// Shared step of the three opens; mode is "wb", "r+b" or "rb".
@@ -236,19 +263,24 @@ class QV_BASE_API QvNeutralFile {
   /// Reads the header's data (version 20000701) from the current position.
   bool ReadHeader20000701(char* date, char* shortText, char* longText);
 
-  /// Moves size bytes from the stream, else the buffer; false when not all
-  /// could be moved or there is neither.
+  /// \name Raw transfer
+  /// \{
+
+  /// Move size bytes from or to the stream, else the buffer; false when not
+  /// all could be moved or there is neither. A stream write that would end
+  /// past offset 2^31 - 1 moves nothing.
   bool ReadData(void* buf, unsigned int size);
   bool WriteData(const void* buf, unsigned int size);
+  /// \}
   /// ReadData, then reverses the bytes when the byte-order flag is set.
   bool FreadLR(void* buf, unsigned int size);
 
-  std::FILE* m_pFile;
-  bool m_L2R;
-  bool m_OwnFile;
-  QvProgress* m_Progressor;
-  char* m_Buf;
-  std::int32_t m_BufSize;
+  std::FILE* m_pFile;        ///< the stream, null when detached
+  bool m_L2R;                ///< the byte-order flag (see SetL2R)
+  bool m_OwnFile;            ///< whether this object closes m_pFile
+  QvProgress* m_Progressor;  ///< see SetProgressor
+  char* m_Buf;               ///< where the next buffer transfer goes
+  std::int32_t m_BufSize;    ///< bytes moved since SetBuf (see BufSize)
 
  private:
   // The offset of stream m_PosStream as this object's own calls left it,
@@ -261,8 +293,8 @@ class QV_BASE_API QvNeutralFile {
   mutable std::int32_t m_StreamPos;
 
  protected:
-  std::size_t m_BufCapacity;  // bytes the buffer holds from its start
-  bool m_BufBounded;          // whether m_BufCapacity applies
+  std::size_t m_BufCapacity;  ///< bytes the buffer holds from its start
+  bool m_BufBounded;          ///< whether m_BufCapacity applies
 
  private:
   // Byte-level transfer shared by the single-value and array operations:

@@ -1,20 +1,23 @@
-// QvWritableObj.h - abstract base of every object stored in a neutral file.
-//
-// A derived class names its block (IdString, stored cut to 8 characters),
-// gives the version of the layout it writes, writes its data and reads each
-// version it knows. The base supplies the surrounding protocol: the file
-// and its header for the path forms, the object's id block with its
-// back-patched end address, and finding the block again by name.
-//
-//   class Part : public QvWritableObj {
-//     bool WriteDataBlock(QvNeutralFile& f) const override;
-//     bool ReadDataBlock(QvNeutralFile& f, unsigned int version) override;
-//     const char* IdString() const override { return "PartData"; }
-//     unsigned int Version() const override { return 20260101; }
-//   };
-//   part.WriteNF("model.qnf");   // header + one block
-//   part.SaveNF("model.qnf");    // the same, never damaging the old file
-//   other.ReadNF("model.qnf");   // finds "PartData" and reads it
+/// \file
+/// Abstract base of every object stored in a neutral file.
+///
+/// A derived class names its block (IdString, stored cut to 8 characters),
+/// gives the version of the layout it writes, writes its data and reads each
+/// version it knows. The base supplies the surrounding protocol: the file
+/// and its header for the path forms, the object's id block with its
+/// back-patched end address, and finding the block again by name.
+///
+/// \code
+/// class Part : public QvWritableObj {
+///   bool WriteDataBlock(QvNeutralFile& f) const override;
+///   bool ReadDataBlock(QvNeutralFile& f, unsigned int version) override;
+///   const char* IdString() const override { return "PartData"; }
+///   unsigned int Version() const override { return 20260101; }
+/// };
+/// part.WriteNF("model.qnf");   // header + one block
+/// part.SaveNF("model.qnf");    // the same, never damaging the old file
+/// other.ReadNF("model.qnf");   // finds "PartData" and reads it
+/// \endcode
 #ifndef QVBASE_QVWRITABLEOBJ_H
 #define QVBASE_QVWRITABLEOBJ_H
 
@@ -25,11 +28,17 @@
 
 class QvNeutralFile;
 
+/// An object that stores itself as one block of a neutral file.
 class QV_BASE_API QvWritableObj {
  public:
+  /// \name Construction and copying
+  /// \{
+
+  /// The base holds no state: these do nothing.
   QvWritableObj() = default;
   QvWritableObj(const QvWritableObj&) = default;
   QvWritableObj& operator=(const QvWritableObj&) = default;
+  /// \}
 
   // The virtual operations are declared in the order of their slots, on
   // which classes derived in other modules depend: WriteDataBlock,
