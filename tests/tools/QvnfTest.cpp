@@ -1,49 +1,137 @@
-// The inspector on sound, damaged and byte-reversed files: its exact
-// listings, exit status and JSON.
+// The qvnf inspector on a file with nested blocks, on copies of it damaged
+// in known ways and on a byte-reversed file: its exact listings, exit
+// status and JSON.
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "QvnfRun.h"
 #include "support/TempDir.h"
 
 namespace {
 
-using qvtest::Bytes;
-using qvtest::CmdResult;
-using qvtest::PatchLe32;
-using qvtest::Qvnf;
+using nlohmann::json;
+using Bytes = std::vector<unsigned char>;
+
+struct CmdResult {
+  int status;
+  std::string out;
+};
+
+// Runs qvnf with the arguments; stderr is folded into the output.
+CmdResult Qvnf(const std::string& args) {
+#if defined(_WIN32)
+  // qvnf sits beside the test program; cmd.exe takes off the outer quotes.
+  char self[MAX_PATH];
+  const std::string exe(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  const std::string cmd = "\"\"" + exe.substr(0, exe.find_last_of("\\/") + 1) +
+                          QVNF_EXE + "\" " + args + " 2>&1\"";
+  std::FILE* p = _popen(cmd.c_str(), "rb");
+#else
+  // A cross build runs qvnf through the same emulator as the tests.
+  const std::string cmd =
+      std::string(QVNF_RUNNER) + QVNF_EXE + " " + args + " 2>&1";
+  std::FILE* p = popen(cmd.c_str(), "r");
+#endif
+  CmdResult r{-1, {}};
+  if (p == nullptr) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+    r.out.append(buf, n);
+#if defined(_WIN32)
+  r.status = _pclose(p);
+  // The console's text mode ends lines with CRLF; compare the lines.
+  r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
+#else
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
+  return r;
+}
+
+void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
+  for (unsigned i = 0; i < 4; ++i)
+    b.at(at + i) =
+        static_cast<unsigned char>(static_cast<std::uint32_t>(v) >> (8 * i));
+}
+
+// A damage that sets the end address of the block at `block` to v.
+std::function<void(Bytes&)> End(std::size_t block, std::int32_t v) {
+  return [=](Bytes& b) { PatchLe32(b, block + 8, v); };
+}
+
+// "action address name" of each salvage line, joined by '|'.
+std::string Actions(const std::string& out) {
+  std::istringstream in(out);
+  std::string line, all;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string action, address, name;
+    words >> action >> address >> name;
+    if (action != "kept" && action != "repaired" && action != "dropped")
+      continue;
+    all += (all.empty() ? "" : "|") + action + " " + address + " " + name;
+  }
+  return all;
+}
+
+const char kColors[] =
+    "colour table at 121, version 20010104 (2001-01-04): 2 colours\n"
+    "    0: r 1  g 0  b 0  a 1\n"
+    "    1: r 0  g 0  b 1  a 0.5\n";
 
 class QvnfTest : public testing::Test {
  protected:
-  // A sound file: header, a two-colour table (121..186), a second table.
+  // header; ColorTab 121..186 (two colours); Outer 186..278 holding
+  // Inner1 202..222 ("abcd"), Inner2 222..262 holding Deep 238..262 (2.5),
+  // and a null block 262..278; an empty ColorTab 278..311.
   void SetUp() override {
-    good = dir.File("good.qnf");
+    path = dir.File("nested.qnf");
     QvColorTable t;
     const float red[4] = {1, 0, 0, 1}, blue[4] = {0, 0, 1, 0.5f};
     t.AddColor(red, 0.1f);
     t.AddColor(blue, 0.1f);
     QvNeutralFile nf;
-    ASSERT_TRUE(nf.OpenToWrite(good.c_str()) &&
-                nf.WriteHeader("test", "a test file") && t.WriteNF(nf) &&
-                QvColorTable().WriteNF(nf) && nf.CloseFile());
-    bytes = qvtest::ReadAll(good);
-    ASSERT_EQ(121u + 65 + 33, bytes.size());
+    ASSERT_TRUE(nf.OpenToWrite(path.c_str()) && nf.WriteHeader("test", "n") &&
+                t.WriteNF(nf));
+    const std::int32_t outer = nf.WriteIdBlock("Outer", 20260101);
+    const std::int32_t inner1 = nf.WriteIdBlock("Inner1", 1);
+    ASSERT_TRUE(nf.WriteString("abcd", 4) && nf.UpdateIdBlock(inner1));
+    const std::int32_t inner2 = nf.WriteIdBlock("Inner2", 2);
+    const std::int32_t deep = nf.WriteIdBlock("Deep", 3);
+    ASSERT_TRUE(nf.WriteDouble(2.5) && nf.UpdateIdBlock(deep) &&
+                nf.UpdateIdBlock(inner2) && nf.WriteNullIdBlock() &&
+                nf.UpdateIdBlock(outer) && QvColorTable().WriteNF(nf) &&
+                nf.CloseFile());
+    bytes = qvtest::ReadAll(path);
+    ASSERT_EQ(311u, bytes.size());
   }
   std::string Save(const Bytes& b) {
-    const std::string p = dir.File("file" + std::to_string(++n) + ".qnf");
+    const std::string p = dir.File("f" + std::to_string(++n) + ".qnf");
     EXPECT_TRUE(qvtest::WriteAll(p, b.data(), b.size()));
     return p;
   }
+  std::string Damaged(const std::function<void(Bytes&)>& damage) {
+    Bytes b = bytes;
+    damage(b);
+    return Save(b);
+  }
   qvtest::TempDir dir;
-  std::string good;
+  std::string path;
   Bytes bytes;
   int n = 0;
 };
@@ -53,69 +141,97 @@ TEST_F(QvnfTest, SoundFileListings) {
     std::string command;
     std::string out;
   } cases[] = {
-      {"check", good + ": sound (3 blocks)\n"},
+      {"check", path + ": sound (4 blocks)\n"},
       {"blocks",
        "   address  name      version                        end   data size\n"
        "         0  WyNF      20000701 (2000-07-01)          121         105\n"
        "       121  ColorTab  20010104 (2001-01-04)          186          49\n"
-       "       186  ColorTab  20010104 (2001-01-04)          219          "
+       "       186  Outer     20260101 (2026-01-01)          278          76\n"
+       "       278  ColorTab  20010104 (2001-01-04)          311          "
        "17\n"},
-      {"colors",
-       "colour table at 121, version 20010104 (2001-01-04): 2 colours\n"
-       "    0: r 1  g 0  b 0  a 1\n"
-       "    1: r 0  g 0  b 1  a 0.5\n"
-       "colour table at 186, version 20010104 (2001-01-04): 0 colours\n"},
+      {"colors", std::string(kColors) +
+                     "colour table at 278, version 20010104 (2001-01-04): 0 "
+                     "colours\n"},
+      {"tree",
+       "   address  name          version                        end   data "
+       "size\n"
+       "         0  WyNF          20000701 (2000-07-01)          121         "
+       "105\n"
+       "       121  ColorTab      20010104 (2001-01-04)          186          "
+       "49\n"
+       "       186  Outer         20260101 (2026-01-01)          278          "
+       "76\n"
+       "       202    Inner1      1                              222           "
+       "4\n"
+       "       222    Inner2      2                              262          "
+       "24\n"
+       "       238      Deep      3                              262           "
+       "8\n"
+       "       262    WyNULL      null block\n"
+       "       278  ColorTab      20010104 (2001-01-04)          311          "
+       "17\n"},
   };
   for (const auto& c : cases) {
-    const CmdResult run = Qvnf(c.command + " " + good);
+    const CmdResult run = Qvnf(c.command + " " + path);
     EXPECT_EQ(0, run.status) << c.command;
     EXPECT_EQ(c.out, run.out);
   }
+  EXPECT_EQ(1, Qvnf("tree " + Damaged(End(186, 121))).status);  // a loop
+}
+
+TEST_F(QvnfTest, TreeStopsAtTheDepthLimit) {
+  QvNeutralFile nf;
+  ASSERT_TRUE(nf.OpenToWrite(path.c_str()) && nf.WriteHeader("", ""));
+  std::vector<std::int32_t> open;
+  for (int i = 0; i < 40; ++i)
+    open.push_back(nf.WriteIdBlock(("L" + std::to_string(i)).c_str(), 1));
+  for (auto it = open.rbegin(); it != open.rend(); ++it)
+    ASSERT_TRUE(nf.UpdateIdBlock(*it));
+  ASSERT_TRUE(nf.CloseFile());
+  const CmdResult run = Qvnf("tree " + path);
+  EXPECT_EQ(0, run.status);
+  EXPECT_NE(std::string::npos, run.out.find(" L32 "));
+  EXPECT_EQ(std::string::npos, run.out.find(" L33 "));
+  EXPECT_NE(std::string::npos, run.out.find("nested past depth 32"));
 }
 
 TEST_F(QvnfTest, EachKindOfDamageIsFlagged) {
-  auto end = [](std::size_t at, std::int32_t v) {
-    return [=](Bytes& b) { PatchLe32(b, at, v); };
-  };
   const struct {
     std::function<void(Bytes&)> damage;
     const char* problem;
   } cases[] = {
-      {end(129, 0), "block at 121: never completed"},
-      {end(129, 5000), "block at 121: end address 5000 is outside"},
-      {end(129, -8), "block at 121: end address -8 is outside"},
-      {end(129, 130), "block at 121: end address 130 points backwards"},
-      {end(129, 121), "leads back to an earlier block (loop)"},
-      {end(8, 120), "header end address is 120"},
-      {[](Bytes& b) {  // second table turned into an uncompleted null block
-         PatchLe32(b, 194, 0);
-         std::copy_n("WyNULL\0\0", 8, b.begin() + 186);
+      {End(121, 0), "block at 121: never completed"},
+      {End(121, 5000), "block at 121: end address 5000 is outside"},
+      {End(121, -8), "block at 121: end address -8 is outside"},
+      {End(121, 130), "block at 121: end address 130 points backwards"},
+      {End(121, 121), "leads back to an earlier block (loop)"},
+      {End(0, 120), "header end address is 120"},
+      {[](Bytes& b) {  // last table turned into an uncompleted null block
+         PatchLe32(b, 278 + 8, 0);
+         std::copy_n("WyNULL\0\0", 8, b.begin() + 278);
        },
-       "block at 186: null block at top level"},
+       "block at 278: null block at top level"},
       {[](Bytes& b) { b[137] = 3; }, "count 3 disagrees"},  // two stored
       {[](Bytes& b) { b[170] = 'X'; }, "lacks its closing null block"},
-      {[](Bytes& b) { b.resize(210); },
-       "block at 186: end address 219 is outside"},
+      {[](Bytes& b) { b.resize(300); },
+       "block at 278: end address 311 is outside"},
       {[](Bytes& b) { b.resize(100); }, "header cut off"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.problem);
-    Bytes b = bytes;
-    c.damage(b);
-    const CmdResult run = Qvnf("check " + Save(b));
+    const CmdResult run = Qvnf("check " + Damaged(c.damage));
     EXPECT_EQ(1, run.status) << run.out;
     EXPECT_NE(std::string::npos, run.out.find(c.problem)) << run.out;
   }
 }
 
-TEST_F(QvnfTest, BadFilesGiveOneClearLine) {
-  const std::string text = Save(Bytes(300, 'x'));
-  const std::string tiny = Save(Bytes(10, 0));
+TEST_F(QvnfTest, BadFilesAndArgumentsGiveOneClearLine) {
+  const std::string text = Save(Bytes(300, 'x')), tiny = Save(Bytes(10, 0));
   const std::string missing = dir.File("missing.qnf");
   const struct {
     std::string args;
     int status;
-    std::string out;  // "": any
+    std::string out;  // "": any; "~x": contains x
   } cases[] = {
       {"info " + missing, 2,
        "qvnf: " + missing + ": cannot open: No such file or directory\n"},
@@ -126,60 +242,242 @@ TEST_F(QvnfTest, BadFilesGiveOneClearLine) {
            ": truncated: 10 bytes, too short for a neutral file\n"},
       {"check " + dir.Path(), 2, ""},
       {"", 2, ""},
-      {"frobnicate " + good, 2, ""},
+      {"frobnicate " + path, 2, ""},
+      {"check --help", 0, "~--json"},
+      {"dump " + path + " --block Nope", 1, "~no block named Nope"},
+      {"dump " + path + " --at 203", 1, "~no block at 203"},
+      {"dump " + path + " --at 12x", 2, ""},
+      {"dump " + path + " --block Outer --at 186", 2, ""},
+      {"dump " + path, 2, ""},
+      {"dump " + path + " --block Outer --as words", 2, ""},
+      {"diff " + path + " " + text, 2, ""},
+      {"diff " + path + " " + missing, 2, ""},
+      {"diff " + path, 2, ""},
+      {"salvage --help", 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CmdResult run = Qvnf(c.args);
+    EXPECT_EQ(c.status, run.status) << run.out;
+    if (!c.out.empty() && c.out[0] == '~') {
+      EXPECT_NE(std::string::npos, run.out.find(c.out.substr(1))) << run.out;
+    } else if (!c.out.empty()) {
+      EXPECT_EQ(c.out, run.out);
+    }
+  }
+}
+
+// Each row: the command and, for some JSON pointers, the value found there
+// (null: nothing there).
+TEST_F(QvnfTest, JsonParsesBack) {
+  const std::string odd = Damaged([](Bytes& b) { b[121] = 0xff; });  // !UTF-8
+  const std::string cut = Damaged(End(121, 0));
+  const std::string other = Damaged([](Bytes& b) { b[141] = 0x40; });
+  const struct {
+    std::string args;
+    int status;
+    const char* want;
+  } cases[] = {
+      {"info --json " + path, 0,
+       R"({"/byte_order": "little", "/header/short_text": "test",
+           "/file_size": 311})"},
+      {"blocks --json " + odd, 0,
+       R"({"/blocks/1/version_date": "2001-01-04", "/blocks/3/data_size": 17})"},
+      {"colors --json " + path, 0, R"({"/color_tables/0/colors/1/3": 0.5})"},
+      {"check --json " + cut, 1, R"({"/sound": false, "/problems/1": null})"},
+      {"tree --json " + path, 0,
+       R"({"/blocks/2/data_size": 76, "/blocks/2/children/3": null,
+           "/blocks/2/children/1/children/0/name": "Deep",
+           "/blocks/2/children/1/children/0/end_address": 262,
+           "/blocks/2/children/2/null": true, "/blocks/3/children": []})"},
+      {"dump --json " + path + " --at 238", 0,
+       R"({"/hex": "0000000000000440", "/data_address": 254})"},
+      {"diff --json " + path + " " + other, 1,
+       R"({"/same": false, "/changed/0/first_difference": 4,
+           "/changed/1": null, "/header": [], "/only_in_a": []})"},
+      {"salvage --json " + path + " " + dir.File("out.qnf"), 0,
+       R"({"/sound": true, "/entries/2/action": "kept"})"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
     const CmdResult run = Qvnf(c.args);
     EXPECT_EQ(c.status, run.status);
-    EXPECT_TRUE(c.out.empty() || c.out == run.out) << run.out;
+    const json j = json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << run.out;
+    const json want = json::parse(c.want);
+    for (const auto& w : want.items()) {
+      const json::json_pointer at(w.key());
+      EXPECT_EQ(w.value(), j.contains(at) ? j[at] : json()) << w.key();
+    }
   }
-  const CmdResult help = Qvnf("check --help");
-  EXPECT_EQ(0, help.status);
-  EXPECT_NE(std::string::npos, help.out.find("--json"));
 }
 
-TEST_F(QvnfTest, JsonParsesBack) {
-  const auto info = nlohmann::json::parse(Qvnf("info --json " + good).out);
-  EXPECT_EQ("little", info["byte_order"]);
-  EXPECT_EQ("test", info["header"]["short_text"]);
-  EXPECT_EQ(219, info["file_size"]);
-  const auto blocks = nlohmann::json::parse(Qvnf("blocks --json " + good).out);
-  ASSERT_EQ(3u, blocks["blocks"].size());
-  EXPECT_EQ("2001-01-04", blocks["blocks"][1]["version_date"]);
-  const auto colors = nlohmann::json::parse(Qvnf("colors --json " + good).out);
-  EXPECT_EQ(0.5, colors["color_tables"][0]["colors"][1][3]);
-  Bytes odd = bytes;
-  odd[121] = 0xff;  // a block name that is not UTF-8 still gives JSON
-  const CmdResult named = Qvnf("blocks --json " + Save(odd));
-  EXPECT_EQ(0, named.status);
-  EXPECT_NO_THROW(nlohmann::json::parse(named.out)) << named.out;
-  Bytes b = bytes;
-  PatchLe32(b, 129, 0);
-  const auto check = nlohmann::json::parse(Qvnf("check --json " + Save(b)).out);
-  EXPECT_FALSE(check["sound"]);
-  EXPECT_EQ(1u, check["problems"].size());
-}
-
+// A big-endian file: order byte 1, every 4-byte value of the header and
+// the colour table reversed, and a block holding the int -2 and the float
+// 1.5 most-significant first.
 TEST_F(QvnfTest, ReadsReversedByteOrder) {
-  Bytes b = bytes;
+  Bytes b(bytes.begin(), bytes.begin() + 186);
   b[16] = 1;
-  // Every 4-byte value of the header, the id blocks and the colours,
-  // stored most-significant byte first.
-  const std::size_t words[] = {8,        12,  129, 133,     170 + 8,
-                               170 + 12, 194, 198, 203 + 8, 203 + 12};
-  auto rev = [&b](std::size_t at) {
-    std::swap(b[at], b[at + 3]), std::swap(b[at + 1], b[at + 2]);
-  };
-  for (std::size_t w : words) rev(w);
-  for (int i = 0; i < 8; ++i) rev(138 + 4 * i);
-  const std::string path = Save(b);
-  EXPECT_EQ(path + ": sound (3 blocks)\n", Qvnf("check " + path).out);
-  // The same chain and colours as the file stored least-significant first.
-  for (const std::string command : {"blocks ", "colors "})
-    EXPECT_EQ(Qvnf(command + good).out, Qvnf(command + path).out);
+  for (std::size_t w :
+       {8, 12, 129, 133, 178, 182, 138, 142, 146, 150, 154, 158, 162, 166})
+    std::reverse(b.begin() + w, b.begin() + w + 4);
+  const unsigned char block[] = {'V', 'a', 'l', 's', 0,    0,    0, 0,
+                                 0,   0,   0,   210, 0,    0,    0, 7,
+                                 255, 255, 255, 254, 0x3f, 0xc0, 0, 0};
+  b.insert(b.end(), std::begin(block), std::end(block));
+  const std::string p = Save(b);
+  EXPECT_EQ(p + ": sound (3 blocks)\n", Qvnf("check " + p).out);
+  EXPECT_EQ(kColors, Qvnf("colors " + p).out);
   EXPECT_NE(std::string::npos,
-            Qvnf("info " + path).out.find("big-endian (order byte 1)"));
+            Qvnf("info " + p).out.find("big-endian (order byte 1)"));
+  const CmdResult ints = Qvnf("dump " + p + " --block Vals --as i32");
+  EXPECT_NE(std::string::npos, ints.out.find("000000ca: -2\n")) << ints.out;
+  const CmdResult floats = Qvnf("dump " + p + " --block Vals --as f32");
+  EXPECT_NE(std::string::npos, floats.out.find("000000ce: 1.5\n"))
+      << floats.out;
+}
+
+TEST_F(QvnfTest, DumpShowsOneBlocksData) {
+  const struct {
+    std::string args;
+    std::string out;  // the whole output, or a part of it after '~'
+  } cases[] = {
+      {"--block Inner1",
+       "# Inner1 at 202, version 1: 4 data bytes at 218\n"
+       "000000da: 61 62 63 64                                      abcd\n"},
+      {"--at 238 --as f64",
+       "# Deep at 238, version 3: 8 data bytes at 254\n000000fe: 2.5\n"},
+      {"--at 0xee --as i32", "~000000fe: 0\n00000102: 1074003968\n"},
+      {"--block Inner1 --as text", "~abcd\n"},
+      {"--at 262", "# WyNULL at 262, version 0: 0 data bytes at 278\n"},
+      {"--block Outer --as f64", "~# 4 bytes left over\n"},
+      {"--block ColorTable --as u32", "~# ColorTab at 121"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CmdResult run = Qvnf("dump " + path + " " + c.args);
+    EXPECT_EQ(0, run.status) << run.out;
+    if (c.out[0] == '~') {
+      EXPECT_NE(std::string::npos, run.out.find(c.out.substr(1))) << run.out;
+    } else {
+      EXPECT_EQ(c.out, run.out);
+    }
+  }
+}
+
+TEST_F(QvnfTest, DiffNamesWhatDiffers) {
+  const struct {
+    std::function<void(Bytes&)> change;
+    int status;
+    std::string line;
+    long lines;  // only what differs is named
+  } cases[] = {
+      {[](Bytes&) {}, 0, "the same", 1},
+      {[](Bytes& b) { PatchLe32(b, 186 + 12, 20260102); }, 1,
+       "Outer #1 (at 186 | 186): version 20260101 | 20260102\n", 1},
+      {[](Bytes& b) { b[141] = 0x40; }, 1,
+       "ColorTab #1 (at 121 | 121): data first difference at offset 4: "
+       "3f 00 00 00 00 00 00 00 | 40 00 00 00 00 00 00 00\n",
+       1},
+      {[](Bytes& b) { b.resize(278); }, 1, ": ColorTab #2 at 278\n", 1},
+      {[](Bytes& b) { b[28] = 'u'; }, 1, "header short_text: test | tesu\n", 1},
+      // The walk of the second file stops there: its last table is lost.
+      {End(186, 0), 1,
+       "Outer #1 (at 186 | 186): damage sound | never completed", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const CmdResult run = Qvnf("diff " + path + " " + Damaged(c.change));
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_NE(std::string::npos, run.out.find(c.line)) << run.out;
+    EXPECT_EQ(c.lines, std::count(run.out.begin(), run.out.end(), '\n'));
+  }
+}
+
+TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
+  const struct {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    int status;
+    std::string actions;
+    std::size_t outSize;
+    bool sameAsSound;  // the output is the undamaged file
+  } cases[] = {
+      {"sound", [](Bytes&) {}, 0,
+       "kept 0 WyNF|kept 121 ColorTab|kept 186 Outer|kept 278 ColorTab", 311,
+       true},
+      {"chain broken in the middle",
+       [](Bytes& b) { std::fill_n(b.begin() + 186, 16, 0xee); }, 1,
+       "kept 0 WyNF|kept 121 ColorTab|dropped 186 -|kept 202 Inner1|"
+       "kept 222 Inner2|dropped 262 WyNULL|kept 278 ColorTab",
+       311, false},
+      {"end address past the file", End(186, 99999), 1,
+       "kept 0 WyNF|kept 121 ColorTab|repaired 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"colour table never completed", End(121, 0), 1,
+       "kept 0 WyNF|repaired 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"cyclic chain", End(186, 121), 1,
+       "kept 0 WyNF|kept 121 ColorTab|repaired 186 Outer|kept 278 ColorTab",
+       311, true},
+      {"cut off", [](Bytes& b) { b.resize(300); }, 1,
+       "kept 0 WyNF|kept 121 ColorTab|kept 186 Outer|dropped 278 ColorTab", 278,
+       false},
+      {"header gone", [](Bytes& b) { std::fill_n(b.begin(), 16, 0); }, 1,
+       "repaired 0 WyNF|kept 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
+       311, false},
+      {"five bytes slipped in before Outer",
+       [](Bytes& b) {
+         for (std::size_t at : {186, 202, 222, 238, 278})  // ends below 64K
+           PatchLe32(b, at + 8, b[at + 8] + 256 * b[at + 9] + 5);
+         b.insert(b.begin() + 186, 5, 0xee);
+       },
+       1,
+       "kept 0 WyNF|kept 121 ColorTab|dropped 186 -|repaired 191 Outer|"
+       "repaired 283 ColorTab",
+       311, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string in = Damaged(c.damage), out = dir.File("out.qnf");
+    const Bytes b = qvtest::ReadAll(in);
+    const CmdResult run = Qvnf("salvage " + in + " " + out);
+    EXPECT_EQ(c.status, run.status) << run.out;
+    EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
+    EXPECT_EQ(b, qvtest::ReadAll(in));  // the input is never written
+    const Bytes got = qvtest::ReadAll(out);
+    EXPECT_EQ(c.outSize, got.size());
+    if (c.sameAsSound) {
+      EXPECT_EQ(bytes, got);
+    }
+    EXPECT_EQ(0, Qvnf("check " + out).status) << Qvnf("check " + out).out;
+    EXPECT_TRUE(QvColorTable().ReadNF(out.c_str()));
+  }
+}
+
+TEST_F(QvnfTest, SalvageNeverWritesOverItsInput) {
+  const std::string out = dir.File("out.qnf");
+  ASSERT_TRUE(qvtest::WriteAll(out, "old"));
+  const struct {
+    std::string args;
+    int status;
+  } cases[] = {
+      {path + " " + path, 2},
+      {path + " " + dir.Path() + "/./nested.qnf", 2},
+      {dir.File("missing") + " " + out, 2},
+      {path + " " + dir.File("no/such/dir.qnf"), 2},
+      {path, 2},
+      {path + " " + out, 0},  // replaces the old file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    EXPECT_EQ(c.status, Qvnf("salvage " + c.args).status);
+    EXPECT_EQ(bytes, qvtest::ReadAll(path));
+  }
+  EXPECT_EQ(bytes, qvtest::ReadAll(out));
+  // Nothing but the input and the output is left in the folder.
+  EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.Path()),
+                             std::filesystem::directory_iterator()));
 }
 
 }  // namespace
