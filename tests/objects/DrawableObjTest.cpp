@@ -1,7 +1,6 @@
-// Display-list cycle of QvDrawableObj on a real OpenGL context: EGL's
-// surfaceless platform (a software renderer on a machine without a
-// display), a compatibility-profile context so display lists and selection
-// mode are there, drawing into an offscreen framebuffer.
+// QvDrawableObj's display lists on a real OpenGL context: EGL's surfaceless
+// platform, a compatibility profile (display lists, selection mode) and an
+// offscreen framebuffer.
 #if defined(QV_TEST_NO_EGL)
 #if defined(_WIN32)
 #include <windows.h>
@@ -30,11 +29,7 @@ namespace {
 struct Panel final : QvDrawableObj {
   void Draw() override {
     ++draws;
-    if (IsSelected()) {
-      SetGlColorSelected();
-    } else {
-      SetGlColor();
-    }
+    IsSelected() ? SetGlColorSelected() : SetGlColor();
     glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
   }
   using QvDrawableObj::Init0;
@@ -45,8 +40,7 @@ using Rgba = std::array<unsigned char, 4>;
 const Rgba kBlack = {0, 0, 0, 255};
 constexpr int kSize = 16;
 
-// Where the build promises an OpenGL context, not getting one is a
-// failure; elsewhere the test skips. Either way the reason is given.
+// Without a context the test fails where the build promises one, else skips.
 #if defined(QV_TEST_REQUIRE_GL)
 #define QV_NO_CONTEXT(why) \
   GTEST_FAIL() << why << " (the build requires one: QV_REQUIRE_GL)"
@@ -54,8 +48,7 @@ constexpr int kSize = 16;
 #define QV_NO_CONTEXT(why) GTEST_SKIP() << why
 #endif
 
-// A fresh context per test; none made fails or skips the test with the
-// reason. Objects that own lists must die inside the test body.
+// A fresh context per test: objects that own lists die inside the body.
 class QvDisplayList : public testing::Test {
  protected:
 #if defined(QV_TEST_NO_EGL)
@@ -109,8 +102,7 @@ class QvDisplayList : public testing::Test {
 #endif
 };
 
-// Clears the view, repaints obj and reads a pixel of the left (drawn) or
-// right (never drawn) half.
+// Repaints obj on a cleared view; a pixel of the left (drawn) or right half.
 Rgba Shown(const Panel& obj, bool left = true) {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -122,8 +114,7 @@ Rgba Shown(const Panel& obj, bool left = true) {
   return rgba;
 }
 
-// Selection-mode pass over DrawToSelect; returns the names of the hits
-// (each hit record: name count, two depths, the names).
+// The names hit by DrawToSelect (a hit: name count, two depths, names).
 std::vector<GLuint> Pick(Panel& obj, std::uintptr_t selName) {
   GLuint buf[64] = {};
   glSelectBuffer(64, buf);
@@ -141,7 +132,7 @@ std::vector<GLuint> Pick(Panel& obj, std::uintptr_t selName) {
 
 }  // namespace
 
-TEST_F(QvDisplayList, CompileReplayReplaceAndDestroy) {
+TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   GLuint name = 0;
   {
     Panel obj;
@@ -165,36 +156,27 @@ TEST_F(QvDisplayList, CompileReplayReplaceAndDestroy) {
     EXPECT_EQ(kBlack, Shown(obj));
     obj.MakeDisplayList();
     EXPECT_EQ(GL_TRUE, glIsList(name));
+    EXPECT_EQ(std::vector<GLuint>{1234u}, Pick(obj, 1234));
+    // Only the low 32 bits of the pointer's value are loaded.
+    std::uintptr_t wide = 0xFFFFFFFEu;
+    if (sizeof(void*) > 4) wide |= static_cast<std::uintptr_t>(0x5A) << 32;
+    EXPECT_EQ(std::vector<GLuint>{0xFFFFFFFEu}, Pick(obj, wide));
+
+    Panel copy(obj), c;  // copies start without a list
+    EXPECT_EQ(0, copy.IsDisplayList());
+    EXPECT_EQ(kBlack, Shown(copy));
+    EXPECT_TRUE(Pick(copy, 7).empty());  // no list: no hit
+    copy.SetColor(1.0f, 0.0f, 1.0f, 1.0f);
+    copy.SetUnSelected();
+    copy.MakeDisplayList();
+    EXPECT_EQ((Rgba{255, 0, 255, 255}), Shown(copy));
+    c.SetColor(0.0f, 1.0f, 1.0f, 1.0f);
+    c.MakeDisplayList();
+    c = copy;  // keeps its own, still cyan list
+    EXPECT_EQ((Rgba{0, 255, 255, 255}), Shown(c));
+    EXPECT_NE(0, obj.IsDisplayList());
   }
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
-}
-
-TEST_F(QvDisplayList, DrawToSelectReportsTheGivenName) {
-  Panel obj, never;
-  obj.MakeDisplayList();
-  EXPECT_EQ(std::vector<GLuint>{1234u}, Pick(obj, 1234));
-  // Only the low 32 bits of the pointer's value are loaded.
-  std::uintptr_t wide = 0xFFFFFFFEu;
-  if (sizeof(void*) > 4) wide |= static_cast<std::uintptr_t>(0x5A) << 32;
-  EXPECT_EQ(std::vector<GLuint>{0xFFFFFFFEu}, Pick(obj, wide));
-  EXPECT_TRUE(Pick(never, 7).empty());  // no list: no hit
-}
-
-TEST_F(QvDisplayList, CopiesStartWithoutList) {
-  Panel a, c;
-  a.SetColor(1.0f, 0.0f, 1.0f, 1.0f);
-  a.MakeDisplayList();
-  Panel b(a);
-  EXPECT_EQ(0, b.IsDisplayList());
-  EXPECT_EQ(kBlack, Shown(b));
-  b.MakeDisplayList();
-  EXPECT_EQ((Rgba{255, 0, 255, 255}), Shown(b));
-  EXPECT_NE(0, a.IsDisplayList());
-
-  c.SetColor(0.0f, 1.0f, 1.0f, 1.0f);
-  c.MakeDisplayList();
-  c = a;  // keeps its own, still cyan list
-  EXPECT_EQ((Rgba{0, 255, 255, 255}), Shown(c));
 }
 
 // Names of live objects never collide; a destroyed object's name is reused

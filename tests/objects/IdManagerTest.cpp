@@ -53,7 +53,7 @@ TEST(QvIdManager, MatchesReferenceInRandomMix) {
   }
 }
 
-TEST(QvIdManager, InitAndIndependentCopies) {
+TEST(QvIdManager, CopiesRefillsAndInit) {
   EXPECT_FALSE(QvIdManager().IsUsed(0));
   QvIdManager a = WithIds(130);
   a.DelId(64);
@@ -71,22 +71,17 @@ TEST(QvIdManager, InitAndIndependentCopies) {
   EXPECT_TRUE(b.IsUsed(10));
   EXPECT_EQ(131u, b.GetNewId());
 
-  c = WithIds(200);
+  // A hole deep in a large dense block is refilled first; the id after it
+  // is the end of the block.
+  c = WithIds(300000);
+  for (unsigned hole :
+       {0u, 63u, 64u, 4095u, 4096u, 262143u, 262144u, 299999u}) {
+    c.DelId(hole);
+    EXPECT_EQ(hole, c.GetNewId()) << hole;
+  }
+  EXPECT_EQ(300000u, c.GetNewId());
   c.DelId(70);
   c.Init();
   for (unsigned id = 0; id < 200; ++id) ASSERT_FALSE(c.IsUsed(id)) << id;
   for (unsigned id = 0; id < 201; ++id) ASSERT_EQ(id, c.GetNewId());
-}
-
-// Freeing one id deep inside a large dense block, then refilling it: the
-// next id after the refill is the end of the block, found without a walk.
-TEST(QvIdManager, RefillsHoleThenContinuesAtEnd) {
-  QvIdManager m = WithIds(300000);
-  for (unsigned hole :
-       {0u, 63u, 64u, 4095u, 4096u, 262143u, 262144u, 299999u}) {
-    SCOPED_TRACE(hole);
-    m.DelId(hole);
-    EXPECT_EQ(hole, m.GetNewId());
-  }
-  EXPECT_EQ(300000u, m.GetNewId());
 }
