@@ -94,6 +94,12 @@ const char kColors[] =
     "    0: r 1  g 0  b 0  a 1\n"
     "    1: r 0  g 0  b 1  a 0.5\n";
 
+struct Out {
+  std::string args;
+  int status;
+  std::string out;
+};
+
 class QvnfTest : public testing::Test {
  protected:
   // header; ColorTab 121..186 (two colours); Outer 186..278 holding
@@ -120,15 +126,30 @@ class QvnfTest : public testing::Test {
     bytes = qvtest::ReadAll(path);
     ASSERT_EQ(311u, bytes.size());
   }
-  std::string Save(const Bytes& b) {
+  // Saves b, changed by damage, to a new file.
+  std::string Save(Bytes b, const std::function<void(Bytes&)>& damage = {}) {
+    if (damage) damage(b);
     const std::string p = dir.File("f" + std::to_string(++n) + ".qnf");
     EXPECT_TRUE(qvtest::WriteAll(p, b.data(), b.size()));
     return p;
   }
-  std::string Damaged(const std::function<void(Bytes&)>& damage) {
-    Bytes b = bytes;
-    damage(b);
-    return Save(b);
+  // Runs each row; out is the whole output (a raw string starts after its
+  // first newline), a part of it after '~', a text it lacks after '!', or
+  // "" for any output.
+  void ExpectOutputs(const std::vector<Out>& cases) {
+    for (const Out& c : cases) {
+      SCOPED_TRACE(c.args);
+      const CmdResult run = Qvnf(c.args);
+      EXPECT_EQ(c.status, run.status) << run.out;
+      if (c.out.empty()) continue;
+      const std::string rest = c.out.substr(1);
+      if (c.out[0] == '~' || c.out[0] == '!') {
+        EXPECT_EQ(c.out[0] == '~', run.out.find(rest) != std::string::npos)
+            << run.out;
+      } else {
+        EXPECT_EQ(c.out[0] == '\n' ? rest : c.out, run.out);
+      }
+    }
   }
   qvtest::TempDir dir;
   std::string path;
@@ -136,20 +157,14 @@ class QvnfTest : public testing::Test {
   int n = 0;
 };
 
-// Every command's text output on the sound file, on damaged copies and on
-// bad arguments: the whole output, or a part of it after '~'. A listing in
-// a raw string starts after its first newline.
-TEST_F(QvnfTest, OutputsAndExitStatus) {
-  const std::string text = Save(Bytes(300, 'x')), tiny = Save(Bytes(10, 0));
+// Text output on the sound file and on bad arguments.
+TEST_F(QvnfTest, SoundFileOutputs) {
+  const std::string text = Save(Bytes(300, 'x')), same = Save(bytes);
   const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
-  auto check = [this](std::function<void(Bytes&)> damage) {
-    return "check " + Damaged(damage);
+  auto diff = [this](std::function<void(Bytes&)> change) {
+    return "diff " + path + " " + Save(bytes, change);
   };
-  const struct {
-    std::string args;
-    int status;
-    std::string out;
-  } cases[] = {
+  ExpectOutputs({
       {"check " + path, 0, path + ": sound (4 blocks)\n"},
       {"blocks " + path, 0, R"(
    address  name      version                        end   data size
@@ -172,7 +187,6 @@ TEST_F(QvnfTest, OutputsAndExitStatus) {
        262    WyNULL      null block
        278  ColorTab      20010104 (2001-01-04)          311          17
 )"},
-      {"tree " + Damaged(End(186, 121)), 1, ""},  // a loop
       {dump + " --block Inner1", 0,
        "# Inner1 at 202, version 1: 4 data bytes at 218\n"
        "000000da: 61 62 63 64                                      abcd\n"},
@@ -190,6 +204,65 @@ TEST_F(QvnfTest, OutputsAndExitStatus) {
       {dump + " --block Outer --at 186", 2, ""},
       {dump, 2, ""},
       {dump + " --block Outer --as words", 2, ""},
+      // diff names only what differs.
+      {"diff " + path + " " + same, 0, path + " and " + same + ": the same\n"},
+      {diff([](Bytes& b) { PatchLe32(b, 186 + 12, 20260102); }), 1,
+       "Outer #1 (at 186 | 186): version 20260101 | 20260102\n"},
+      {diff([](Bytes& b) { b[141] = 0x40; }), 1,
+       "ColorTab #1 (at 121 | 121): data first difference at offset 4: "
+       "3f 00 00 00 00 00 00 00 | 40 00 00 00 00 00 00 00\n"},
+      {diff([](Bytes& b) { b.resize(278); }), 1,
+       "only in " + path + ": ColorTab #2 at 278\n"},
+      {diff([](Bytes& b) { b[28] = 'u'; }), 1,
+       "header short_text: test | tesu\n"},
+      // The walk of the second file stops there: its last table is lost.
+      {diff(End(186, 0)), 1,
+       "only in " + path +
+           ": ColorTab #2 at 278\nOuter #1 (at 186 | 186): "
+           "damage sound | never completed (end address 0)\n"},
+      {"diff " + path + " " + text, 2, ""},
+      {"diff " + path + " " + missing, 2, ""},
+      {"diff " + path, 2, ""},
+      {"info " + missing, 2,
+       "qvnf: " + missing + ": cannot open: No such file or directory\n"},
+      {"check " + dir.Path(), 2, ""},
+      {"", 2, ""},
+      {"frobnicate " + path, 2, ""},
+      {"check --help", 0, "~--json"},
+      {"salvage --help", 0, ""},
+  });
+}
+
+// Each kind of damage is named; big-endian files and deep nesting are read.
+TEST_F(QvnfTest, DamagedAndUnusualFiles) {
+  const std::string text = Save(Bytes(300, 'x')), tiny = Save(Bytes(10, 0));
+  auto check = [this](std::function<void(Bytes&)> damage) {
+    return "check " + Save(bytes, damage);
+  };
+  // A big-endian file: order byte 1, every 4-byte value of the header and
+  // the colour table reversed, and a block holding the int -2 and the
+  // float 1.5 most-significant first.
+  Bytes b = bytes;
+  b[16] = 1;
+  for (std::size_t w :
+       {8, 12, 129, 133, 178, 182, 138, 142, 146, 150, 154, 158, 162, 166})
+    std::reverse(b.begin() + w, b.begin() + w + 4);
+  const unsigned char block[] = {'V', 'a', 'l', 's', 0,    0,    0, 0,
+                                 0,   0,   0,   210, 0,    0,    0, 7,
+                                 255, 255, 255, 254, 0x3f, 0xc0, 0, 0};
+  std::copy_n(block, 24, b.begin() + 186);
+  b.resize(210);
+  const std::string be = Save(b), deep = dir.File("deep.qnf");
+  // 40 blocks nested in each other.
+  QvNeutralFile nf;
+  ASSERT_TRUE(nf.OpenToWrite(deep.c_str()) && nf.WriteHeader("", ""));
+  std::vector<std::int32_t> open;
+  for (int i = 0; i < 40; ++i)
+    open.push_back(nf.WriteIdBlock(("L" + std::to_string(i)).c_str(), 1));
+  for (auto it = open.rbegin(); it != open.rend(); ++it)
+    ASSERT_TRUE(nf.UpdateIdBlock(*it));
+  ASSERT_TRUE(nf.CloseFile());
+  ExpectOutputs({
       {check(End(121, 0)), 1, "~block at 121: never completed"},
       {check(End(121, 5000)), 1, "~block at 121: end address 5000 is outside"},
       {check(End(121, -8)), 1, "~block at 121: end address -8 is outside"},
@@ -208,56 +281,30 @@ TEST_F(QvnfTest, OutputsAndExitStatus) {
       {check([](Bytes& b) { b.resize(300); }), 1,
        "~block at 278: end address 311 is outside"},
       {check([](Bytes& b) { b.resize(100); }), 1, "~header cut off"},
-      {"info " + missing, 2,
-       "qvnf: " + missing + ": cannot open: No such file or directory\n"},
+      {"tree " + Save(bytes, End(186, 121)), 1, ""},  // a loop
       {"check " + text, 1,
        "qvnf: " + text + ": not a neutral file (first block is not WyNF)\n"},
       {"blocks " + tiny, 1,
        "qvnf: " + tiny +
            ": truncated: 10 bytes, too short for a neutral file\n"},
-      {"check " + dir.Path(), 2, ""},
-      {"", 2, ""},
-      {"frobnicate " + path, 2, ""},
-      {"check --help", 0, "~--json"},
-      {"salvage --help", 0, ""},
-      {"diff " + path + " " + text, 2, ""},
-      {"diff " + path + " " + missing, 2, ""},
-      {"diff " + path, 2, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.args);
-    const CmdResult run = Qvnf(c.args);
-    EXPECT_EQ(c.status, run.status) << run.out;
-    if (!c.out.empty() && c.out[0] == '~') {
-      EXPECT_NE(std::string::npos, run.out.find(c.out.substr(1))) << run.out;
-    } else if (!c.out.empty()) {
-      EXPECT_EQ(c.out[0] == '\n' ? c.out.substr(1) : c.out, run.out);
-    }
-  }
-}
-
-TEST_F(QvnfTest, TreeStopsAtTheDepthLimit) {
-  QvNeutralFile nf;
-  ASSERT_TRUE(nf.OpenToWrite(path.c_str()) && nf.WriteHeader("", ""));
-  std::vector<std::int32_t> open;
-  for (int i = 0; i < 40; ++i)
-    open.push_back(nf.WriteIdBlock(("L" + std::to_string(i)).c_str(), 1));
-  for (auto it = open.rbegin(); it != open.rend(); ++it)
-    ASSERT_TRUE(nf.UpdateIdBlock(*it));
-  ASSERT_TRUE(nf.CloseFile());
-  const CmdResult run = Qvnf("tree " + path);
-  EXPECT_EQ(0, run.status);
-  EXPECT_NE(std::string::npos, run.out.find(" L32 "));
-  EXPECT_EQ(std::string::npos, run.out.find(" L33 "));
-  EXPECT_NE(std::string::npos, run.out.find("nested past depth 32"));
+      {"check " + be, 0, be + ": sound (3 blocks)\n"},
+      {"colors " + be, 0, kColors},
+      {"info " + be, 0, "~big-endian (order byte 1)"},
+      {"dump " + be + " --block Vals --as i32", 0, "~000000ca: -2\n"},
+      {"dump " + be + " --block Vals --as f32", 0, "~000000ce: 1.5\n"},
+      {"tree " + deep, 0, "~ L32 "},
+      {"tree " + deep, 0, "! L33 "},
+      {"tree " + deep, 0, "~nested past depth 32"},
+  });
 }
 
 // Each row: the command and, for some JSON pointers, the value found there
 // (null: nothing there).
 TEST_F(QvnfTest, JsonParsesBack) {
-  const std::string odd = Damaged([](Bytes& b) { b[121] = 0xff; });  // !UTF-8
-  const std::string cut = Damaged(End(121, 0));
-  const std::string other = Damaged([](Bytes& b) { b[141] = 0x40; });
+  const std::string odd =
+      Save(bytes, [](Bytes& b) { b[121] = 0xff; });  // !UTF-8
+  const std::string cut = Save(bytes, End(121, 0));
+  const std::string other = Save(bytes, [](Bytes& b) { b[141] = 0x40; });
   const struct {
     std::string args;
     int status;
@@ -290,60 +337,6 @@ TEST_F(QvnfTest, JsonParsesBack) {
       const json::json_pointer at(w.key());
       EXPECT_EQ(w.value(), j.contains(at) ? j[at] : json()) << w.key();
     }
-  }
-}
-
-// A big-endian file: order byte 1, every 4-byte value of the header and
-// the colour table reversed, and a block holding the int -2 and the float
-// 1.5 most-significant first.
-TEST_F(QvnfTest, ReadsReversedByteOrder) {
-  Bytes b(bytes.begin(), bytes.begin() + 186);
-  b[16] = 1;
-  for (std::size_t w :
-       {8, 12, 129, 133, 178, 182, 138, 142, 146, 150, 154, 158, 162, 166})
-    std::reverse(b.begin() + w, b.begin() + w + 4);
-  const unsigned char block[] = {'V', 'a', 'l', 's', 0,    0,    0, 0,
-                                 0,   0,   0,   210, 0,    0,    0, 7,
-                                 255, 255, 255, 254, 0x3f, 0xc0, 0, 0};
-  b.insert(b.end(), std::begin(block), std::end(block));
-  const std::string p = Save(b);
-  EXPECT_EQ(p + ": sound (3 blocks)\n", Qvnf("check " + p).out);
-  EXPECT_EQ(kColors, Qvnf("colors " + p).out);
-  EXPECT_NE(std::string::npos,
-            Qvnf("info " + p).out.find("big-endian (order byte 1)"));
-  const CmdResult ints = Qvnf("dump " + p + " --block Vals --as i32");
-  EXPECT_NE(std::string::npos, ints.out.find("000000ca: -2\n")) << ints.out;
-  const CmdResult floats = Qvnf("dump " + p + " --block Vals --as f32");
-  EXPECT_NE(std::string::npos, floats.out.find("000000ce: 1.5\n"))
-      << floats.out;
-}
-
-TEST_F(QvnfTest, DiffNamesWhatDiffers) {
-  const struct {
-    std::function<void(Bytes&)> change;
-    int status;
-    std::string line;
-    long lines;  // only what differs is named
-  } cases[] = {
-      {[](Bytes&) {}, 0, "the same", 1},
-      {[](Bytes& b) { PatchLe32(b, 186 + 12, 20260102); }, 1,
-       "Outer #1 (at 186 | 186): version 20260101 | 20260102\n", 1},
-      {[](Bytes& b) { b[141] = 0x40; }, 1,
-       "ColorTab #1 (at 121 | 121): data first difference at offset 4: "
-       "3f 00 00 00 00 00 00 00 | 40 00 00 00 00 00 00 00\n",
-       1},
-      {[](Bytes& b) { b.resize(278); }, 1, ": ColorTab #2 at 278\n", 1},
-      {[](Bytes& b) { b[28] = 'u'; }, 1, "header short_text: test | tesu\n", 1},
-      // The walk of the second file stops there: its last table is lost.
-      {End(186, 0), 1,
-       "Outer #1 (at 186 | 186): damage sound | never completed", 2},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const CmdResult run = Qvnf("diff " + path + " " + Damaged(c.change));
-    EXPECT_EQ(c.status, run.status);
-    EXPECT_NE(std::string::npos, run.out.find(c.line)) << run.out;
-    EXPECT_EQ(c.lines, std::count(run.out.begin(), run.out.end(), '\n'));
   }
 }
 
@@ -392,7 +385,7 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string in = Damaged(c.damage), out = dir.File("out.qnf");
+    const std::string in = Save(bytes, c.damage), out = dir.File("out.qnf");
     const Bytes b = qvtest::ReadAll(in);
     const CmdResult run = Qvnf("salvage " + in + " " + out);
     EXPECT_EQ(c.status, run.status) << run.out;
