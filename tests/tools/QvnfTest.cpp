@@ -134,8 +134,9 @@ class QvnfTest : public testing::Test {
     return p;
   }
   // Runs each row; out is the whole output (a raw string starts after its
-  // first newline), a part of it after '~', a text it lacks after '!', or
-  // "" for any output.
+  // first newline), a part of it after '~', a text it lacks after '!', a
+  // JSON object of pointers into the JSON output and the values there
+  // (null: nothing there), or "" for any output.
   void ExpectOutputs(const std::vector<Out>& cases) {
     for (const Out& c : cases) {
       SCOPED_TRACE(c.args);
@@ -143,7 +144,15 @@ class QvnfTest : public testing::Test {
       EXPECT_EQ(c.status, run.status) << run.out;
       if (c.out.empty()) continue;
       const std::string rest = c.out.substr(1);
-      if (c.out[0] == '~' || c.out[0] == '!') {
+      if (c.out[0] == '{') {
+        const json j = json::parse(run.out, nullptr, false);
+        ASSERT_FALSE(j.is_discarded()) << run.out;
+        const json want = json::parse(c.out);
+        for (const auto& w : want.items()) {
+          const json::json_pointer at(w.key());
+          EXPECT_EQ(w.value(), j.contains(at) ? j[at] : json()) << w.key();
+        }
+      } else if (c.out[0] == '~' || c.out[0] == '!') {
         EXPECT_EQ(c.out[0] == '~', run.out.find(rest) != std::string::npos)
             << run.out;
       } else {
@@ -157,7 +166,7 @@ class QvnfTest : public testing::Test {
   int n = 0;
 };
 
-// Text output on the sound file and on bad arguments.
+// Text and JSON output on the sound file and on bad arguments.
 TEST_F(QvnfTest, SoundFileOutputs) {
   const std::string text = Save(Bytes(300, 'x')), same = Save(bytes);
   const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
@@ -230,6 +239,23 @@ TEST_F(QvnfTest, SoundFileOutputs) {
       {"frobnicate " + path, 2, ""},
       {"check --help", 0, "~--json"},
       {"salvage --help", 0, ""},
+      {"info --json " + path, 0,
+       R"({"/byte_order": "little", "/file_size": 311})"},
+      {"blocks --json " + Save(bytes, [](Bytes& b) { b[121] = 0xff; }), 0,
+       R"({"/blocks/3/data_size": 17})"},  // a name that is not UTF-8
+      {"colors --json " + path, 0, R"({"/color_tables/0/colors/1/3": 0.5})"},
+      {"check --json " + Save(bytes, End(121, 0)), 1,
+       R"({"/sound": false, "/problems/1": null})"},
+      {"tree --json " + path, 0,
+       R"({"/blocks/2/children/1/children/0/name": "Deep",
+           "/blocks/2/children/2/null": true, "/blocks/3/children": []})"},
+      {dump + " --json --at 238", 0,
+       R"({"/hex": "0000000000000440", "/data_address": 254})"},
+      {diff([](Bytes& b) { b[141] = 0x40; }) + " --json", 1,
+       R"({"/changed/0/first_difference": 4, "/changed/1": null,
+           "/only_in_a": []})"},
+      {"salvage --json " + path + " " + dir.File("out.qnf"), 0,
+       R"({"/sound": true, "/entries/2/action": "kept"})"},
   });
 }
 
@@ -298,48 +324,6 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
   });
 }
 
-// Each row: the command and, for some JSON pointers, the value found there
-// (null: nothing there).
-TEST_F(QvnfTest, JsonParsesBack) {
-  const std::string odd =
-      Save(bytes, [](Bytes& b) { b[121] = 0xff; });  // !UTF-8
-  const std::string cut = Save(bytes, End(121, 0));
-  const std::string other = Save(bytes, [](Bytes& b) { b[141] = 0x40; });
-  const struct {
-    std::string args;
-    int status;
-    const char* want;
-  } cases[] = {
-      {"info --json " + path, 0,
-       R"({"/byte_order": "little", "/file_size": 311})"},
-      {"blocks --json " + odd, 0, R"({"/blocks/3/data_size": 17})"},
-      {"colors --json " + path, 0, R"({"/color_tables/0/colors/1/3": 0.5})"},
-      {"check --json " + cut, 1, R"({"/sound": false, "/problems/1": null})"},
-      {"tree --json " + path, 0,
-       R"({"/blocks/2/children/1/children/0/name": "Deep",
-           "/blocks/2/children/2/null": true, "/blocks/3/children": []})"},
-      {"dump --json " + path + " --at 238", 0,
-       R"({"/hex": "0000000000000440", "/data_address": 254})"},
-      {"diff --json " + path + " " + other, 1,
-       R"({"/changed/0/first_difference": 4, "/changed/1": null,
-           "/only_in_a": []})"},
-      {"salvage --json " + path + " " + dir.File("out.qnf"), 0,
-       R"({"/sound": true, "/entries/2/action": "kept"})"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.args);
-    const CmdResult run = Qvnf(c.args);
-    EXPECT_EQ(c.status, run.status);
-    const json j = json::parse(run.out, nullptr, false);
-    ASSERT_FALSE(j.is_discarded()) << run.out;
-    const json want = json::parse(c.want);
-    for (const auto& w : want.items()) {
-      const json::json_pointer at(w.key());
-      EXPECT_EQ(w.value(), j.contains(at) ? j[at] : json()) << w.key();
-    }
-  }
-}
-
 TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
   const std::string head = "kept 0 WyNF|kept 121 ColorTab|";
   const struct {
@@ -397,24 +381,17 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
 }
 
 TEST_F(QvnfTest, SalvageNeverWritesOverItsInput) {
-  const std::string out = dir.File("out.qnf");
+  const std::string out = dir.File("out.qnf"), salvage = "salvage " + path;
   ASSERT_TRUE(qvtest::WriteAll(out, "old"));
-  const struct {
-    std::string args;
-    int status;
-  } cases[] = {
-      {path + " " + path, 2},
-      {path + " " + dir.Path() + "/./nested.qnf", 2},
-      {dir.File("missing") + " " + out, 2},
-      {path + " " + dir.File("no/such/dir.qnf"), 2},
-      {path, 2},
-      {path + " " + out, 0},  // replaces the old file
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.args);
-    EXPECT_EQ(c.status, Qvnf("salvage " + c.args).status);
-    EXPECT_EQ(bytes, qvtest::ReadAll(path));
-  }
+  ExpectOutputs({
+      {salvage + " " + path, 2, ""},
+      {salvage + " " + dir.Path() + "/./nested.qnf", 2, ""},
+      {"salvage " + dir.File("missing") + " " + out, 2, ""},
+      {salvage + " " + dir.File("no/such/dir.qnf"), 2, ""},
+      {salvage, 2, ""},
+      {salvage + " " + out, 0, ""},  // replaces the old file
+  });
+  EXPECT_EQ(bytes, qvtest::ReadAll(path));
   EXPECT_EQ(bytes, qvtest::ReadAll(out));
   // Nothing but the input and the output is left in the folder.
   EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.Path()),
