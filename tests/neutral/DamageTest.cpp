@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,80 @@ using qvtest::FaultPlan;
 using qvtest::MemFile;
 
 constexpr std::int64_t kLimit = 0x7FFFFFFF;  // no byte may end past it
+
+// The sample: header; block "Alpha" holding three ints and a nested block
+// "Inner" of two doubles, closed by a null block; block "BetaBlock" of
+// four floats. Reading finds BetaBlock by wrapping from the null block.
+struct Sample {
+  char shortText[17] = {};
+  int ints[3] = {-7, -7, -7};
+  double doubles[2] = {-7, -7};
+  float floats[4] = {-7, -7, -7, -7};
+};
+using Step = std::function<bool(QvNeutralFile&)>;
+
+Sample GoodSample() {
+  return {"sample",
+          {1, -2, 0x7FFFFFFF},
+          {0.5, -1e300},
+          {1.5f, -0.0f, 3.25f, 1e-30f}};
+}
+
+std::vector<Step> SampleWriteSteps() {
+  auto at = std::make_shared<std::vector<std::int32_t>>(3, -1);
+  const Sample v = GoodSample();
+  auto begin = [at](int i, const char* name, unsigned version) {
+    return [=](QvNeutralFile& nf) {
+      return ((*at)[i] = nf.WriteIdBlock(name, version)) >= 0;
+    };
+  };
+  auto complete = [at](int i) {
+    return [=](QvNeutralFile& nf) { return nf.UpdateIdBlock((*at)[i]); };
+  };
+  return {
+      [v](QvNeutralFile& nf) { return nf.WriteHeader(v.shortText, "x"); },
+      begin(0, "Alpha", 1),
+      [v](QvNeutralFile& nf) { return nf.WriteInt(v.ints, 3); },
+      begin(1, "Inner", 2),
+      [v](QvNeutralFile& nf) { return nf.WriteDouble(v.doubles, 2); },
+      complete(1),
+      [](QvNeutralFile& nf) { return nf.WriteNullIdBlock(); },
+      complete(0),
+      begin(2, "BetaBlock", 3),
+      [v](QvNeutralFile& nf) { return nf.WriteFloat(v.floats, 4); },
+      complete(2),
+  };
+}
+
+std::vector<Step> SampleReadSteps(Sample& out) {
+  auto block = std::make_shared<QvNeutralFile::IdBlock>();
+  Sample* o = &out;
+  auto scan = [block](const char* name) {
+    return [=](QvNeutralFile& nf) { return nf.ScanIdBlock(name, *block); };
+  };
+  return {
+      [o](QvNeutralFile& nf) {
+        return nf.ReadHeader(nullptr, o->shortText, nullptr);
+      },
+      scan("Alpha"),
+      [o](QvNeutralFile& nf) { return nf.ReadInt(o->ints, 3); },
+      scan("Inner"),
+      [o](QvNeutralFile& nf) { return nf.ReadDouble(o->doubles, 2); },
+      scan("BetaBlock"),
+      [o](QvNeutralFile& nf) { return nf.ReadFloat(o->floats, 4); },
+  };
+}
+
+// Runs steps until one fails; gives how many succeeded. probe runs after
+// each successful step.
+int RunSteps(
+    QvNeutralFile& nf, const std::vector<Step>& steps,
+    const std::function<void()>& probe = [] {}) {
+  int done = 0;
+  while (done < static_cast<int>(steps.size()) && steps[done](nf))
+    ++done, probe();
+  return done;
+}
 
 // Makes the empty file behind f sparse where files must ask for it;
 // returns why that is impossible, or "" when a hole of 2 GiB will cost
@@ -69,14 +145,14 @@ GoodRun RunGood() {
   GoodRun run;
   MemFile out({}, qvtest::Unbuffered(), "wb");
   QvNeutralFile writer(out.f);
-  qvtest::RunSteps(writer, qvtest::SampleWriteSteps(),
-                   [&] { run.written.push_back(out.stream.Written()); });
+  RunSteps(writer, SampleWriteSteps(),
+           [&] { run.written.push_back(out.stream.Written()); });
   run.bytes = out.Contents();
   MemFile in(run.bytes, qvtest::Unbuffered(), "rb");
   QvNeutralFile reader(in.f);
-  qvtest::Sample values;
-  qvtest::RunSteps(reader, qvtest::SampleReadSteps(values),
-                   [&] { run.read.push_back(in.stream.Read()); });
+  Sample values;
+  RunSteps(reader, SampleReadSteps(values),
+           [&] { run.read.push_back(in.stream.Read()); });
   return run;
 }
 
@@ -97,8 +173,8 @@ void ExpectPrefix(const T (&got)[N], const T (&want)[N], bool complete) {
   for (; k < N; ++k) EXPECT_EQ(T(-7), got[k]) << k;
 }
 
-void ExpectGoodValues(const qvtest::Sample& got, int done) {
-  const qvtest::Sample want = qvtest::GoodSample();
+void ExpectGoodValues(const Sample& got, int done) {
+  const Sample want = GoodSample();
   EXPECT_TRUE(done < 1 || std::strcmp(want.shortText, got.shortText) == 0);
   if (done >= 2) ExpectPrefix(got.ints, want.ints, done >= 3);
   if (done >= 4) ExpectPrefix(got.doubles, want.doubles, done >= 5);
@@ -118,8 +194,7 @@ TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
     plan.failWritesAfter = n;
     MemFile mem({}, plan, "wb");
     QvNeutralFile nf(mem.f);
-    ASSERT_EQ(StepsBefore(good.written, n),
-              qvtest::RunSteps(nf, qvtest::SampleWriteSteps()));
+    ASSERT_EQ(StepsBefore(good.written, n), RunSteps(nf, SampleWriteSteps()));
     const Bytes& got = mem.stream.Bytes();
     ASSERT_LE(got.size(), good.bytes.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
@@ -153,8 +228,8 @@ TEST(QvNeutralDamage, ReadFaultsAndTruncationAtEveryByte) {
           Bytes(good.bytes.begin(), good.bytes.begin() + (cut ? n : size)),
           plan, "rb");
       QvNeutralFile nf(mem.f);
-      qvtest::Sample got;
-      const int done = qvtest::RunSteps(nf, qvtest::SampleReadSteps(got));
+      Sample got;
+      const int done = RunSteps(nf, SampleReadSteps(got));
       ExpectGoodValues(got, done);
       if (cut) {
         EXPECT_GE(done, lastCut);

@@ -1,13 +1,11 @@
 // Helpers for the neutral-file tests: access to the protected layer, an
-// in-memory stream, byte builders, and a sample file written and read in
-// steps (for fault sweeps).
+// in-memory stream and byte builders.
 #ifndef QVBASE_TESTS_NEUTRAL_NEUTRALTESTUTIL_H
 #define QVBASE_TESTS_NEUTRAL_NEUTRALTESTUTIL_H
 
 #include <QvBase/QvNeutralFile.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,33 +40,38 @@ struct MemFile {
   std::FILE* f;
 };
 
-FaultPlan Unbuffered();  // every stdio call reaches the store at once
+inline FaultPlan Unbuffered() {  // every stdio call reaches the store at once
+  FaultPlan plan;
+  plan.unbuffered = true;
+  return plan;
+}
 
 // Stored forms, little-endian unless reversed.
-void PutU32(Bytes& out, std::uint32_t v, bool reversed = false);
-void PutText(Bytes& out, const std::string& text, std::size_t width);
-void PutIdBlock(Bytes& out, const std::string& name, std::int32_t end,
-                std::uint32_t version, bool reversed = false);
+inline void PutU32(Bytes& out, std::uint32_t v, bool reversed = false) {
+  for (int i = 0; i < 4; ++i)
+    out.push_back(
+        static_cast<unsigned char>(v >> (8 * (reversed ? 3 - i : i))));
+}
+inline void PutText(Bytes& out, const std::string& text, std::size_t width) {
+  for (std::size_t i = 0; i < width; ++i)
+    out.push_back(i < text.size() ? static_cast<unsigned char>(text[i]) : 0);
+}
+inline void PutIdBlock(Bytes& out, const std::string& name, std::int32_t end,
+                       std::uint32_t version, bool reversed = false) {
+  PutText(out, name, 8);
+  PutU32(out, static_cast<std::uint32_t>(end), reversed);
+  PutU32(out, version, reversed);
+}
 // A header dated 20240229 with texts "short" and "long text".
-Bytes MakeHeader(unsigned char orderByte);
-
-// The sample: header; block "Alpha" holding three ints and a nested block
-// "Inner" of two doubles, closed by a null block; block "BetaBlock" of
-// four floats. Reading finds BetaBlock by wrapping from the null block.
-struct Sample {
-  char shortText[17] = {};
-  int ints[3] = {-7, -7, -7};
-  double doubles[2] = {-7, -7};
-  float floats[4] = {-7, -7, -7, -7};
-};
-Sample GoodSample();
-using Step = std::function<bool(QvNeutralFile&)>;
-std::vector<Step> SampleWriteSteps();
-std::vector<Step> SampleReadSteps(Sample& out);
-// Runs steps until one fails; returns how many succeeded. probe runs after
-// each successful step.
-int RunSteps(QvNeutralFile& nf, const std::vector<Step>& steps,
-             const std::function<void()>& probe = {});
+inline Bytes MakeHeader(unsigned char orderByte) {
+  Bytes out;
+  PutIdBlock(out, "WyNF", 121, 20000701, orderByte != 0);
+  out.push_back(orderByte);
+  PutText(out, "20240229", 8);
+  PutText(out, "short", 16);
+  PutText(out, "long text", 80);
+  return out;
+}
 
 }  // namespace qvtest
 
