@@ -84,28 +84,9 @@ TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
   }
 }
 
+// The target changes only at commit; a replacement given up, whichever
+// way, changes nothing; copies borrow the stream and cannot commit it.
 TEST(QvSave, TheTargetChangesOnlyAtCommit) {
-  qvtest::TempDir dir;
-  const std::string target = dir.File("model.qnf");
-  ASSERT_TRUE(Filled(1, 100).SaveNF(target.c_str()));
-  QvNeutralFile nf;
-  ASSERT_TRUE(nf.OpenToReplace(target.c_str()));
-  ASSERT_TRUE(nf.WriteHeader("s", "l") && Filled(2, 100).WriteNF(nf));
-  EXPECT_EQ(1, StoredValue(target));  // readable as before meanwhile
-  const Names during = Entries(dir.Path());
-  ASSERT_EQ(2u, during.size());
-  EXPECT_TRUE(qvtest::IsTempName(during[0], "model.qnf")) << during[0];
-  EXPECT_TRUE(nf.Commit());
-  EXPECT_EQ(2, StoredValue(target));
-  EXPECT_EQ(Names{"model.qnf"}, Entries(dir.Path()));
-  EXPECT_FALSE(nf.Commit());  // the object holds no stream any more
-  std::int32_t pos = 0;
-  EXPECT_FALSE(nf.GetFilePosition(pos));
-}
-
-// A replacement that is given up, whichever way, changes nothing; copies
-// of the object borrow its stream and cannot commit it.
-TEST(QvSave, AbandonedReplacementsChangeNothingAndCopiesCannotCommit) {
   qvtest::TempDir dir;
   const std::string target = dir.File("model.qnf");
   ASSERT_TRUE(Filled(1, 100).SaveNF(target.c_str()));
@@ -133,19 +114,23 @@ TEST(QvSave, AbandonedReplacementsChangeNothingAndCopiesCannotCommit) {
   }
 
   QvNeutralFile nf;
-  ASSERT_TRUE(nf.OpenToReplace(target.c_str()));
-  ASSERT_TRUE(nf.WriteHeader("s", "l"));
+  ASSERT_TRUE(nf.OpenToReplace(target.c_str()) && nf.WriteHeader("s", "l"));
   {
-    QvNeutralFile copy(nf);
-    QvNeutralFile assigned;
+    QvNeutralFile copy(nf), assigned;
     assigned = nf;
-    EXPECT_FALSE(copy.Commit());
-    EXPECT_FALSE(assigned.Commit());
-    EXPECT_TRUE(
-        Filled(3, 100).WriteNF(assigned));  // through the borrowed stream
+    EXPECT_FALSE(copy.Commit() || assigned.Commit());
+    EXPECT_TRUE(Filled(3, 100).WriteNF(assigned));  // the borrowed stream
   }
+  EXPECT_EQ(1, StoredValue(target));  // readable as before meanwhile
+  const Names during = Entries(dir.Path());
+  ASSERT_EQ(2u, during.size());
+  EXPECT_TRUE(qvtest::IsTempName(during[0], "model.qnf")) << during[0];
   EXPECT_TRUE(nf.Commit());
   EXPECT_EQ(3, StoredValue(target));
+  EXPECT_EQ(Names{"model.qnf"}, Entries(dir.Path()));
+  EXPECT_FALSE(nf.Commit());  // the object holds no stream any more
+  std::int32_t pos = 0;
+  EXPECT_FALSE(nf.GetFilePosition(pos));
 }
 
 #if !defined(_WIN32)

@@ -1,5 +1,5 @@
 qv_add_gtest(QvStoredObjectTests
-  SOURCES ColorTableTest.cpp WritableObjTest.cpp SaveTest.cpp
+  SOURCES ColorTableTest.cpp SaveTest.cpp
   LABELS neutral)
 
 # A reader written in another language decodes the example's file.
