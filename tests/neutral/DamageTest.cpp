@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,69 +44,40 @@ struct Sample {
   double doubles[2] = {-7, -7};
   float floats[4] = {-7, -7, -7, -7};
 };
-using Step = std::function<bool(QvNeutralFile&)>;
+const Sample kGood = {
+    "sample", {1, -2, 0x7FFFFFFF}, {0.5, -1e300}, {1.5f, -0.0f, 3.25f, 1e-30f}};
 
-Sample GoodSample() {
-  return {"sample",
-          {1, -2, 0x7FFFFFFF},
-          {0.5, -1e300},
-          {1.5f, -0.0f, 3.25f, 1e-30f}};
-}
-
-std::vector<Step> SampleWriteSteps() {
-  auto at = std::make_shared<std::vector<std::int32_t>>(3, -1);
-  const Sample v = GoodSample();
-  auto begin = [at](int i, const char* name, unsigned version) {
-    return [=](QvNeutralFile& nf) {
-      return ((*at)[i] = nf.WriteIdBlock(name, version)) >= 0;
-    };
-  };
-  auto complete = [at](int i) {
-    return [=](QvNeutralFile& nf) { return nf.UpdateIdBlock((*at)[i]); };
-  };
-  return {
-      [v](QvNeutralFile& nf) { return nf.WriteHeader(v.shortText, "x"); },
-      begin(0, "Alpha", 1),
-      [v](QvNeutralFile& nf) { return nf.WriteInt(v.ints, 3); },
-      begin(1, "Inner", 2),
-      [v](QvNeutralFile& nf) { return nf.WriteDouble(v.doubles, 2); },
-      complete(1),
-      [](QvNeutralFile& nf) { return nf.WriteNullIdBlock(); },
-      complete(0),
-      begin(2, "BetaBlock", 3),
-      [v](QvNeutralFile& nf) { return nf.WriteFloat(v.floats, 4); },
-      complete(2),
-  };
-}
-
-std::vector<Step> SampleReadSteps(Sample& out) {
-  auto block = std::make_shared<QvNeutralFile::IdBlock>();
-  Sample* o = &out;
-  auto scan = [block](const char* name) {
-    return [=](QvNeutralFile& nf) { return nf.ScanIdBlock(name, *block); };
-  };
-  return {
-      [o](QvNeutralFile& nf) {
-        return nf.ReadHeader(nullptr, o->shortText, nullptr);
-      },
-      scan("Alpha"),
-      [o](QvNeutralFile& nf) { return nf.ReadInt(o->ints, 3); },
-      scan("Inner"),
-      [o](QvNeutralFile& nf) { return nf.ReadDouble(o->doubles, 2); },
-      scan("BetaBlock"),
-      [o](QvNeutralFile& nf) { return nf.ReadFloat(o->floats, 4); },
-  };
-}
-
-// Runs steps until one fails; gives how many succeeded. probe runs after
-// each successful step.
-int RunSteps(
-    QvNeutralFile& nf, const std::vector<Step>& steps,
-    const std::function<void()>& probe = [] {}) {
+// Counts the steps that succeed, calling probe after each; a chain of
+// steps joined by && stops at the first that fails.
+struct Steps {
+  std::function<void()> probe = [] {};
   int done = 0;
-  while (done < static_cast<int>(steps.size()) && steps[done](nf))
-    ++done, probe();
-  return done;
+  bool operator()(bool ok) { return ok && (++done, probe(), true); }
+};
+
+int WriteSample(QvNeutralFile& nf, Steps s = {}) {
+  const Sample& v = kGood;
+  std::int32_t at[3];
+  static_cast<void>(
+      s(nf.WriteHeader(v.shortText, "x")) &&
+      s((at[0] = nf.WriteIdBlock("Alpha", 1)) >= 0) &&
+      s(nf.WriteInt(v.ints, 3)) &&
+      s((at[1] = nf.WriteIdBlock("Inner", 2)) >= 0) &&
+      s(nf.WriteDouble(v.doubles, 2)) && s(nf.UpdateIdBlock(at[1])) &&
+      s(nf.WriteNullIdBlock()) && s(nf.UpdateIdBlock(at[0])) &&
+      s((at[2] = nf.WriteIdBlock("BetaBlock", 3)) >= 0) &&
+      s(nf.WriteFloat(v.floats, 4)) && s(nf.UpdateIdBlock(at[2])));
+  return s.done;
+}
+
+int ReadSample(QvNeutralFile& nf, Sample& o, Steps s = {}) {
+  QvNeutralFile::IdBlock b;
+  static_cast<void>(
+      s(nf.ReadHeader(nullptr, o.shortText, nullptr)) &&
+      s(nf.ScanIdBlock("Alpha", b)) && s(nf.ReadInt(o.ints, 3)) &&
+      s(nf.ScanIdBlock("Inner", b)) && s(nf.ReadDouble(o.doubles, 2)) &&
+      s(nf.ScanIdBlock("BetaBlock", b)) && s(nf.ReadFloat(o.floats, 4)));
+  return s.done;
 }
 
 // Makes the empty file behind f sparse where files must ask for it;
@@ -145,14 +115,12 @@ GoodRun RunGood() {
   GoodRun run;
   MemFile out({}, qvtest::Unbuffered(), "wb");
   QvNeutralFile writer(out.f);
-  RunSteps(writer, SampleWriteSteps(),
-           [&] { run.written.push_back(out.stream.Written()); });
+  WriteSample(writer, {[&] { run.written.push_back(out.stream.Written()); }});
   run.bytes = out.Contents();
   MemFile in(run.bytes, qvtest::Unbuffered(), "rb");
   QvNeutralFile reader(in.f);
   Sample values;
-  RunSteps(reader, SampleReadSteps(values),
-           [&] { run.read.push_back(in.stream.Read()); });
+  ReadSample(reader, values, {[&] { run.read.push_back(in.stream.Read()); }});
   return run;
 }
 
@@ -174,7 +142,7 @@ void ExpectPrefix(const T (&got)[N], const T (&want)[N], bool complete) {
 }
 
 void ExpectGoodValues(const Sample& got, int done) {
-  const Sample want = GoodSample();
+  const Sample& want = kGood;
   EXPECT_TRUE(done < 1 || std::strcmp(want.shortText, got.shortText) == 0);
   if (done >= 2) ExpectPrefix(got.ints, want.ints, done >= 3);
   if (done >= 4) ExpectPrefix(got.doubles, want.doubles, done >= 5);
@@ -194,7 +162,7 @@ TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
     plan.failWritesAfter = n;
     MemFile mem({}, plan, "wb");
     QvNeutralFile nf(mem.f);
-    ASSERT_EQ(StepsBefore(good.written, n), RunSteps(nf, SampleWriteSteps()));
+    ASSERT_EQ(StepsBefore(good.written, n), WriteSample(nf));
     const Bytes& got = mem.stream.Bytes();
     ASSERT_LE(got.size(), good.bytes.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
@@ -229,7 +197,7 @@ TEST(QvNeutralDamage, ReadFaultsAndTruncationAtEveryByte) {
           plan, "rb");
       QvNeutralFile nf(mem.f);
       Sample got;
-      const int done = RunSteps(nf, SampleReadSteps(got));
+      const int done = ReadSample(nf, got);
       ExpectGoodValues(got, done);
       if (cut) {
         EXPECT_GE(done, lastCut);
