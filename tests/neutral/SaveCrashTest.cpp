@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "neutral/SavedObject.h"
+#include "neutral/NeutralTestUtil.h"
 #include "support/TempDir.h"
 
 namespace {
