@@ -292,42 +292,35 @@ TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
 // written. size is the file's length afterwards (0: nothing written).
 TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   using P = qvtest::ProbeFile&;
+  constexpr std::int64_t L = kLimit;
+  static const int v[3] = {1, 2, 3};
   const struct {
     const char* what;
     std::int64_t at;
-    bool (*write)(P);
     bool ok;
     std::int64_t size;
+    bool (*write)(P);
   } cases[] = {
-      {"int", kLimit - 7, [](P nf) { return nf.WriteInt(7); }, true,
-       kLimit - 3},
-      {"int, double", kLimit - 7,
-       [](P nf) { return nf.WriteInt(7) && nf.WriteDouble(1.0); }, false,
-       kLimit - 3},
-      {"double to the end", kLimit - 8,
-       [](P nf) { return nf.WriteDouble(1.0); }, true, kLimit},
-      {"byte", kLimit, [](P nf) { return nf.WriteBool(true); }, false, 0},
-      {"id block", kLimit - 7,
-       [](P nf) { return nf.WriteIdBlock("Block", 1) != -1; }, false, 0},
-      {"id block to the end", kLimit - 16,
-       [](P nf) { return nf.UpdateIdBlock(nf.WriteIdBlock("Block", 1)); }, true,
-       kLimit},
-      {"text", kLimit - 7, [](P nf) { return nf.WriteName("ab"); }, false, 0},
-      {"text to the end", kLimit - 8, [](P nf) { return nf.WriteName("ab"); },
-       true, kLimit},
-      {"ints", kLimit - 11,
-       [](P nf) {
-         const int v[3] = {1, 2, 3};
-         return nf.WriteInt(v, 3);
-       },
-       false, kLimit - 3},
+      {"int", L - 7, true, L - 3, [](P f) { return f.WriteInt(7); }},
+      {"int, double", L - 7, false, L - 3,
+       [](P f) { return f.WriteInt(7) && f.WriteDouble(1.0); }},
+      {"double to the end", L - 8, true, L,
+       [](P f) { return f.WriteDouble(1); }},
+      {"byte", L, false, 0, [](P f) { return f.WriteBool(true); }},
+      {"id block", L - 7, false, 0,
+       [](P f) { return f.WriteIdBlock("Block", 1) != -1; }},
+      {"id block to the end", L - 16, true, L,
+       [](P f) { return f.UpdateIdBlock(f.WriteIdBlock("Block", 1)); }},
+      {"text", L - 7, false, 0, [](P f) { return f.WriteName("ab"); }},
+      {"text to the end", L - 8, true, L,
+       [](P f) { return f.WriteName("ab"); }},
+      {"ints", L - 11, false, L - 3, [](P f) { return f.WriteInt(v, 3); }},
       // Moved back behind the object's back: a refusal is checked with the
       // stream, so a write that fits is never refused.
-      {"moved back", kLimit - 3,
-       [](P nf) {
-         return std::fseek(nf.File(), 0, SEEK_SET) == 0 && nf.WriteDouble(1.0);
-       },
-       true, 8},
+      {"moved back", L - 3, true, 8,
+       [](P f) {
+         return std::fseek(f.File(), 0, SEEK_SET) == 0 && f.WriteDouble(1.0);
+       }},
   };
   qvtest::TempDir dir;
   const std::string path = dir.File("big.nf");
