@@ -81,10 +81,11 @@ inline Bytes MakeHeader(unsigned char orderByte) {
 // a mixture of two saves is easy to see.
 class Filled : public QvWritableObj {
  public:
-  Filled(int v, int n) : value(v), count(n) {}
+  Filled(int v, int n, bool fail = false)
+      : value(v), count(n), failWrite(fail) {}
   int value;
   int count;
-  bool failWrite = false;  // write half the values, then report failure
+  bool failWrite;  // write half the values, then report failure
 
   const char* IdString() const override { return "Filled"; }
   unsigned int Version() const override { return 20260101; }
