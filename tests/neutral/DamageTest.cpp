@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,51 @@ using qvtest::FaultPlan;
 using qvtest::MemFile;
 
 constexpr std::int64_t kLimit = 0x7FFFFFFF;  // no byte may end past it
+
+// The sample: header; block "Alpha" holding three ints and a nested block
+// "Inner" of two doubles, closed by a null block; block "BetaBlock" of
+// four floats. Reading finds BetaBlock by wrapping from the null block.
+struct Sample {
+  char shortText[17] = {};
+  int ints[3] = {-7, -7, -7};
+  double doubles[2] = {-7, -7};
+  float floats[4] = {-7, -7, -7, -7};
+};
+const Sample kGood = {
+    "sample", {1, -2, 0x7FFFFFFF}, {0.5, -1e300}, {1.5f, -0.0f, 3.25f, 1e-30f}};
+
+// Counts the steps that succeed, calling probe after each; a chain of
+// steps joined by && stops at the first that fails.
+struct Steps {
+  std::function<void()> probe = [] {};
+  int done = 0;
+  bool operator()(bool ok) { return ok && (++done, probe(), true); }
+};
+
+int WriteSample(QvNeutralFile& nf, Steps s = {}) {
+  const Sample& v = kGood;
+  std::int32_t at[3];
+  static_cast<void>(
+      s(nf.WriteHeader(v.shortText, "x")) &&
+      s((at[0] = nf.WriteIdBlock("Alpha", 1)) >= 0) &&
+      s(nf.WriteInt(v.ints, 3)) &&
+      s((at[1] = nf.WriteIdBlock("Inner", 2)) >= 0) &&
+      s(nf.WriteDouble(v.doubles, 2)) && s(nf.UpdateIdBlock(at[1])) &&
+      s(nf.WriteNullIdBlock()) && s(nf.UpdateIdBlock(at[0])) &&
+      s((at[2] = nf.WriteIdBlock("BetaBlock", 3)) >= 0) &&
+      s(nf.WriteFloat(v.floats, 4)) && s(nf.UpdateIdBlock(at[2])));
+  return s.done;
+}
+
+int ReadSample(QvNeutralFile& nf, Sample& o, Steps s = {}) {
+  QvNeutralFile::IdBlock b;
+  static_cast<void>(
+      s(nf.ReadHeader(nullptr, o.shortText, nullptr)) &&
+      s(nf.ScanIdBlock("Alpha", b)) && s(nf.ReadInt(o.ints, 3)) &&
+      s(nf.ScanIdBlock("Inner", b)) && s(nf.ReadDouble(o.doubles, 2)) &&
+      s(nf.ScanIdBlock("BetaBlock", b)) && s(nf.ReadFloat(o.floats, 4)));
+  return s.done;
+}
 
 // Makes the empty file behind f sparse where files must ask for it;
 // returns why that is impossible, or "" when a hole of 2 GiB will cost
@@ -69,14 +115,12 @@ GoodRun RunGood() {
   GoodRun run;
   MemFile out({}, qvtest::Unbuffered(), "wb");
   QvNeutralFile writer(out.f);
-  qvtest::RunSteps(writer, qvtest::SampleWriteSteps(),
-                   [&] { run.written.push_back(out.stream.Written()); });
+  WriteSample(writer, {[&] { run.written.push_back(out.stream.Written()); }});
   run.bytes = out.Contents();
   MemFile in(run.bytes, qvtest::Unbuffered(), "rb");
   QvNeutralFile reader(in.f);
-  qvtest::Sample values;
-  qvtest::RunSteps(reader, qvtest::SampleReadSteps(values),
-                   [&] { run.read.push_back(in.stream.Read()); });
+  Sample values;
+  ReadSample(reader, values, {[&] { run.read.push_back(in.stream.Read()); }});
   return run;
 }
 
@@ -97,8 +141,8 @@ void ExpectPrefix(const T (&got)[N], const T (&want)[N], bool complete) {
   for (; k < N; ++k) EXPECT_EQ(T(-7), got[k]) << k;
 }
 
-void ExpectGoodValues(const qvtest::Sample& got, int done) {
-  const qvtest::Sample want = qvtest::GoodSample();
+void ExpectGoodValues(const Sample& got, int done) {
+  const Sample& want = kGood;
   EXPECT_TRUE(done < 1 || std::strcmp(want.shortText, got.shortText) == 0);
   if (done >= 2) ExpectPrefix(got.ints, want.ints, done >= 3);
   if (done >= 4) ExpectPrefix(got.doubles, want.doubles, done >= 5);
@@ -118,8 +162,7 @@ TEST(QvNeutralDamage, WriteFaultAtEveryByte) {
     plan.failWritesAfter = n;
     MemFile mem({}, plan, "wb");
     QvNeutralFile nf(mem.f);
-    ASSERT_EQ(StepsBefore(good.written, n),
-              qvtest::RunSteps(nf, qvtest::SampleWriteSteps()));
+    ASSERT_EQ(StepsBefore(good.written, n), WriteSample(nf));
     const Bytes& got = mem.stream.Bytes();
     ASSERT_LE(got.size(), good.bytes.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
@@ -153,8 +196,8 @@ TEST(QvNeutralDamage, ReadFaultsAndTruncationAtEveryByte) {
           Bytes(good.bytes.begin(), good.bytes.begin() + (cut ? n : size)),
           plan, "rb");
       QvNeutralFile nf(mem.f);
-      qvtest::Sample got;
-      const int done = qvtest::RunSteps(nf, qvtest::SampleReadSteps(got));
+      Sample got;
+      const int done = ReadSample(nf, got);
       ExpectGoodValues(got, done);
       if (cut) {
         EXPECT_GE(done, lastCut);
@@ -249,42 +292,35 @@ TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
 // written. size is the file's length afterwards (0: nothing written).
 TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   using P = qvtest::ProbeFile&;
+  constexpr std::int64_t L = kLimit;
+  static const int v[3] = {1, 2, 3};
   const struct {
     const char* what;
     std::int64_t at;
-    bool (*write)(P);
     bool ok;
     std::int64_t size;
+    bool (*write)(P);
   } cases[] = {
-      {"int", kLimit - 7, [](P nf) { return nf.WriteInt(7); }, true,
-       kLimit - 3},
-      {"int, double", kLimit - 7,
-       [](P nf) { return nf.WriteInt(7) && nf.WriteDouble(1.0); }, false,
-       kLimit - 3},
-      {"double to the end", kLimit - 8,
-       [](P nf) { return nf.WriteDouble(1.0); }, true, kLimit},
-      {"byte", kLimit, [](P nf) { return nf.WriteBool(true); }, false, 0},
-      {"id block", kLimit - 7,
-       [](P nf) { return nf.WriteIdBlock("Block", 1) != -1; }, false, 0},
-      {"id block to the end", kLimit - 16,
-       [](P nf) { return nf.UpdateIdBlock(nf.WriteIdBlock("Block", 1)); }, true,
-       kLimit},
-      {"text", kLimit - 7, [](P nf) { return nf.WriteName("ab"); }, false, 0},
-      {"text to the end", kLimit - 8, [](P nf) { return nf.WriteName("ab"); },
-       true, kLimit},
-      {"ints", kLimit - 11,
-       [](P nf) {
-         const int v[3] = {1, 2, 3};
-         return nf.WriteInt(v, 3);
-       },
-       false, kLimit - 3},
+      {"int", L - 7, true, L - 3, [](P f) { return f.WriteInt(7); }},
+      {"int, double", L - 7, false, L - 3,
+       [](P f) { return f.WriteInt(7) && f.WriteDouble(1.0); }},
+      {"double to the end", L - 8, true, L,
+       [](P f) { return f.WriteDouble(1); }},
+      {"byte", L, false, 0, [](P f) { return f.WriteBool(true); }},
+      {"id block", L - 7, false, 0,
+       [](P f) { return f.WriteIdBlock("Block", 1) != -1; }},
+      {"id block to the end", L - 16, true, L,
+       [](P f) { return f.UpdateIdBlock(f.WriteIdBlock("Block", 1)); }},
+      {"text", L - 7, false, 0, [](P f) { return f.WriteName("ab"); }},
+      {"text to the end", L - 8, true, L,
+       [](P f) { return f.WriteName("ab"); }},
+      {"ints", L - 11, false, L - 3, [](P f) { return f.WriteInt(v, 3); }},
       // Moved back behind the object's back: a refusal is checked with the
       // stream, so a write that fits is never refused.
-      {"moved back", kLimit - 3,
-       [](P nf) {
-         return std::fseek(nf.File(), 0, SEEK_SET) == 0 && nf.WriteDouble(1.0);
-       },
-       true, 8},
+      {"moved back", L - 3, true, 8,
+       [](P f) {
+         return std::fseek(f.File(), 0, SEEK_SET) == 0 && f.WriteDouble(1.0);
+       }},
   };
   qvtest::TempDir dir;
   const std::string path = dir.File("big.nf");

@@ -7,7 +7,6 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,9 +15,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "neutral/SavedObject.h"
+#include "neutral/NeutralTestUtil.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -28,14 +28,6 @@ using qvtest::Filled;
 using qvtest::StoredValue;
 
 constexpr int kMiB4 = 1 << 20;  // ints in a 4 MiB object
-
-void SleepFor(std::chrono::microseconds span) {
-  timespec ts{};
-  ts.tv_sec = static_cast<time_t>(span.count() / 1000000);
-  ts.tv_nsec = static_cast<long>(span.count() % 1000000) * 1000;
-  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-  }
-}
 
 TEST(QvSaveCrash, AFullDiskFailsTheSaveAndKeepsTheOldFile) {
   qvtest::TempDir dir;
@@ -59,12 +51,10 @@ TEST(QvSaveCrash, AFullDiskFailsTheSaveAndKeepsTheOldFile) {
   EXPECT_EQ(3, StoredValue(target));
 }
 
-// A child saves a 4 MiB object over and over, each time with new values,
-// and tells after each save. Once its second save is told, it is killed
-// at a moment spread over the time that save took, so mostly in the middle
-// of the third one. After every kill the
-// file holds one whole save, the last one told (old) or a later one (new), and
-// at most a temporary file is left beside it.
+// A child saves a 4 MiB object over and over, with new values each time,
+// telling after each save; after its second it is killed at a moment spread
+// over the time that save took. The file then holds one whole save, the
+// last told (old) or a later one (new), with at most a temporary file beside.
 TEST(QvSaveCrash, AKilledSaveLeavesTheOldFileOrANewOneWhole) {
   qvtest::TempDir dir;
   const std::string target = dir.File("model.qnf");
@@ -92,7 +82,7 @@ TEST(QvSaveCrash, AKilledSaveLeavesTheOldFileOrANewOneWhole) {
     const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
     longest = std::max(longest, save);
-    SleepFor(save * (kill + 1) / kKills);
+    std::this_thread::sleep_for(save * (kill + 1) / kKills);
     ::kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));

@@ -1,6 +1,5 @@
 qv_add_gtest(QvStoredObjectTests
-  SOURCES NeutralTestUtil.cpp ColorTableTest.cpp WritableObjTest.cpp
-          SaveTest.cpp
+  SOURCES StoredObjectTest.cpp
   LABELS neutral)
 
 # A reader written in another language decodes the example's file.
