@@ -251,6 +251,15 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     EXPECT_FALSE(nf.ScanIdBlock("Missing", block));
     EXPECT_LT(mem.stream.Read(), 16 * 40);
   }
+  {  // a block cut inside its version is not found
+    Bytes b = qvtest::MakeHeader(0);
+    qvtest::PutIdBlock(b, "First", 137, 1);
+    b.resize(b.size() - 2);
+    MemFile mem(b, {}, "rb");
+    QvNeutralFile nf(mem.f);
+    QvNeutralFile::IdBlock block;
+    EXPECT_FALSE(nf.ScanIdBlock("First", block));
+  }
   for (const char* closing : {"WyNULL", "Unfinished"}) {
     SCOPED_TRACE(closing);
     const int blocks = 1000;

@@ -104,6 +104,8 @@ TEST(QvNeutralValues, ReadsReverseFourAndEightByteValuesOnlyWhenFlagged) {
     ASSERT_TRUE(nf.ReadString(text, 5));
     EXPECT_TRUE(flag);
     EXPECT_STREQ("abc", text);
+    EXPECT_TRUE(nf.ReadString(text, 0) && nf.ReadDouble(&d, 0));  // nothing
+    EXPECT_EQ('\0', text[0]);
     EXPECT_EQ(14, nf.BufSize());
     // The raw reversal swaps the whole run it read.
     nf.SetBuf(reinterpret_cast<char*>(b.data()));
@@ -137,6 +139,7 @@ std::pair<Bytes, long> ReadArray(std::FILE* f, ArrayRead read, std::size_t w,
 // pattern kept (NaN payloads too), and the failing element and those after
 // it keep their old bytes.
 TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
+  constexpr int kBig = 131073;  // one past a whole number of swap pieces
   const std::vector<std::pair<std::size_t, ArrayRead>> reads = {
       {4, ReadAs<int, &QvNeutralFile::ReadInt>},
       {4, ReadAs<std::int32_t, &QvNeutralFile::ReadLong>},
@@ -147,12 +150,12 @@ TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
   qvtest::TempDir dir;
   const std::string path = dir.File("array");
   std::mt19937 rng(20240229);
-  Bytes bytes(3 + 8 * 40001);
+  Bytes bytes(3 + 8 * kBig);
   for (auto& b : bytes) b = static_cast<unsigned char>(rng());
   std::memcpy(bytes.data(), "abc", 3);
   const std::uint32_t one = 1;
   const bool bigHost = *reinterpret_cast<const unsigned char*>(&one) == 0;
-  std::vector<double> doubles(40001);  // large writes give the same bytes
+  std::vector<double> doubles(kBig);  // large writes give the same bytes
   for (std::size_t i = 0; i < doubles.size(); ++i) {
     std::uint64_t v = 0;
     for (int b = 0; b < 8; ++b)
@@ -161,13 +164,14 @@ TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
   }
   QvNeutralFile out;
   ASSERT_TRUE(out.OpenToWrite(path.c_str()) && out.WriteString("abc", 3) &&
-              out.WriteDouble(doubles.data(), 40001) && out.CloseFile());
+              out.WriteDouble(doubles.data(), kBig) && out.CloseFile());
   ASSERT_EQ(bytes, qvtest::ReadAll(path));
   for (std::size_t k = 0; k < reads.size(); ++k) {
     const std::size_t w = reads[k].first;
-    for (int n : {5, 40001}) {
+    for (int n : {5, kBig}) {
       const std::size_t all = 3 + w * n;
-      for (std::size_t cut : {all, all - 1, 3 + w * 33000 + 2, 3 + w * 3 + 1}) {
+      for (std::size_t cut :
+           {all, all - 1, 3 + w * 33000 + 2, 3 + w * 3 + 1, std::size_t{5}}) {
         if (cut > all) continue;
         for (bool l2r : {false, true}) {
           SCOPED_TRACE(std::to_string(k) + " n " + std::to_string(n) + " cut " +
@@ -426,6 +430,7 @@ TEST(QvNeutralOwnership, BorrowedStreamIsNeverClosedAndKeepsItsPosition) {
       EXPECT_EQ(mem.f, nf.File());  // neither closed nor detached
       ProbeFile assigned;
       assigned = nf;
+      assigned = copy;  // the same stream again: still borrowed
       EXPECT_FALSE(assigned.OwnsFile());
       EXPECT_FALSE(assigned.OpenToRead(nullptr));
       EXPECT_EQ(mem.f, assigned.File());

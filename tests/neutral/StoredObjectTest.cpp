@@ -254,6 +254,8 @@ TEST(QvWritableObj, FailuresGiveFalse) {
   QvColorTable t;
   EXPECT_FALSE(t.ReadNF(failed.c_str()));
   EXPECT_FALSE(t.WriteNF(dir.File("no/such/folder.qnf").c_str()));
+  QvNeutralFile nowhere;  // neither stream nor buffer: no id block
+  EXPECT_FALSE(t.WriteNF(nowhere));
 
   ASSERT_TRUE(QvColorTable().WriteNF(table.c_str()));
   QvNeutralFile nf;
