@@ -1,10 +1,8 @@
-#include <QvBase/QvStopWatch.h>
-#include <QvBase/QvTime.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdint>
+#include <ctime>
 #include <thread>
 
 #include "TimeTestSupport.h"
@@ -16,12 +14,12 @@ namespace {
 #define EXPECT_SPAN(expected, actual) EXPECT_NEAR(expected, actual, 1e-6)
 
 // Runs each test on a clock that only moves when the test says so.
-class StopWatchTest : public testing::Test {
- protected:
+struct StopWatchTest : testing::Test {
+  static inline struct _timeb now_ {};
   void SetUp() override {
     now_ = {};
     now_.time = 1000000000;
-    qv::platform::SetClockSource(&Read);
+    qv::platform::SetClockSource([](struct _timeb* out) { *out = now_; });
   }
   void TearDown() override { qv::platform::SetClockSource(nullptr); }
   static void Advance(int ms) {
@@ -29,16 +27,12 @@ class StopWatchTest : public testing::Test {
     now_.time += total / 1000;
     now_.millitm = static_cast<unsigned short>(total % 1000);
   }
-
- private:
-  static void Read(struct _timeb* out) { *out = now_; }
-  static struct _timeb now_;
 };
-struct _timeb StopWatchTest::now_;
 
-// Both views of the real clock move forward in whole milliseconds; stamps
-// lie strictly between the time constants.
+// The real clock moves forward in whole milliseconds, between the constants;
+// time() may read a coarser clock that lags the fine one by a tick.
 TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
+  const double wall = static_cast<double>(std::time(nullptr));
   double prev = QvStopWatch::GetCurrTime();
   QvTime prevStamp = QvTime::GetCurrTime();
   for (int i = 0; i < 200; ++i) {
@@ -54,6 +48,7 @@ TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
     prev = now;
     prevStamp.SetCurrTime();
   }
+  EXPECT_TRUE(wall <= prev && prev <= std::time(nullptr) + 1.0);
   QvStopWatch watch;
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_GE(watch.Stop(), 0.018);
@@ -71,6 +66,8 @@ TEST_F(StopWatchTest, ClockReadsGoThroughThePlatformLayer) {
   EXPECT_EQ(1000000000007000, us);
   qvtest::UseTimeZone("UTC");
   EXPECT_STREQ("Sun Sep 09 01:46:40 2001\n", QvStopWatch::GetCurrTimeString());
+  qv::platform::SetClockSource(nullptr);  // back to the real clock
+  EXPECT_GT(QvStopWatch::GetCurrTime(), 1.5e9);
 }
 
 TEST_F(StopWatchTest, LapsAndTotals) {
@@ -121,25 +118,6 @@ TEST_F(StopWatchTest, Init0AndCreatedStopped) {
     QvStopWatch watch;
   } running{};  // a member initialised from {} starts as well
   EXPECT_TRUE(qvtest::StopWatchView(running.watch).IsRunning());
-}
-
-TEST_F(StopWatchTest, CopiesAreIndependent) {
-  QvStopWatch watch;
-  Advance(1000);
-  watch.Stop();
-  watch.Start();
-  Advance(500);
-  QvStopWatch copy(watch), assigned(false);
-  assigned = watch;
-  Advance(100);
-  for (QvStopWatch* c : {&copy, &assigned}) {
-    EXPECT_TRUE(qvtest::StopWatchView(*c).IsRunning());
-    EXPECT_SPAN(1.6, c->GetElapsedTime());
-    EXPECT_SPAN(0.6, c->Stop());
-    EXPECT_SPAN(1.6, c->GetTotalRunTime());
-  }
-  EXPECT_SPAN(1.0, watch.GetTotalRunTime());
-  EXPECT_TRUE(qvtest::StopWatchView(watch).IsRunning());
 }
 
 }  // namespace
