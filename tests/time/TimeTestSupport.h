@@ -33,31 +33,22 @@ inline void UseTimeZone(const char* tz) {
 
 }  // namespace qvtest
 
-// What a program or library sees of QvBase's load-time objects.
+// What a program or library sees of QvBase's load-time objects: copies of
+// the time constants and the global stopwatches, then the clock.
 struct EarlyView {
-  std::int64_t zeroTime, infTime;
-  double zeroSpan, infSpan, clock;  // clock: when the view was taken
-  bool running[4];
-  double total[4], init[4], start[4];
+  QvTime zeroTime, infTime;
+  double zeroSpan, infSpan;
+  QvStopWatch watches[4];
+  double clock;
 };
 
 inline EarlyView CaptureLoadState() {
-  EarlyView v{};
-  QvTime::ZERO_TIME.Get(v.zeroTime);
-  QvTime::INF_TIME.Get(v.infTime);
-  v.zeroSpan = QvTime::ZERO_TIME_SPAN;
-  v.infSpan = QvTime::INF_TIME_SPAN;
-  const QvStopWatch* watches[4] = {&GV_STOP_WATCH0, &GV_STOP_WATCH1,
-                                   &GV_STOP_WATCH2, &GV_STOP_WATCH3};
-  for (int i = 0; i < 4; ++i) {
-    const qvtest::StopWatchView w(*watches[i]);
-    v.running[i] = w.IsRunning();
-    v.total[i] = w.GetTotalRunTime();
-    v.init[i] = w.InitSec();
-    v.start[i] = w.StartSec();
-  }
-  v.clock = QvStopWatch::GetCurrTime();
-  return v;
+  return {QvTime::ZERO_TIME,
+          QvTime::INF_TIME,
+          QvTime::ZERO_TIME_SPAN,
+          QvTime::INF_TIME_SPAN,
+          {GV_STOP_WATCH0, GV_STOP_WATCH1, GV_STOP_WATCH2, GV_STOP_WATCH3},
+          QvStopWatch::GetCurrTime()};
 }
 
 // The view that the QvTimeEarlyUser library's static initialisation took.
