@@ -24,9 +24,7 @@
 namespace qvtest {
 
 struct FaultPlan {
-  std::int64_t failWritesAfter = -1;
-  std::int64_t failReadsAfter = -1;
-  std::int64_t failSeeksAfter = -1;
+  std::int64_t failWritesAfter = -1, failReadsAfter = -1, failSeeksAfter = -1;
   std::int64_t positionBase = 0;
   bool unbuffered = false;  // each fread/fwrite goes straight to the store
 };
