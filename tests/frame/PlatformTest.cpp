@@ -2,37 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
-#include <limits>
 
 #include "frame/Platform.h"
 #include "support/FaultStream.h"
 #include "support/TempDir.h"
 
 namespace {
-
-// Wall time with milliseconds, unless a test replaces the source.
-TEST(QvPlatform, ClockSourceCanBeReplacedAndRestored) {
-  struct _timeb tb {};
-  const std::time_t before = std::time(nullptr);
-  qv::platform::FTime(&tb);
-  // time() may read a coarser clock that lags the fine one by a tick.
-  EXPECT_TRUE(before <= tb.time && tb.time <= std::time(nullptr) + 1);
-  EXPECT_LT(tb.millitm, 1000);
-  qv::platform::SetClockSource([](struct _timeb* out) {
-    *out = {};
-    out->time = 1234;
-    out->millitm = 567;
-  });
-  qv::platform::FTime(&tb);
-  EXPECT_TRUE(tb.time == 1234 && tb.millitm == 567);
-  qv::platform::SetClockSource(nullptr);
-  qv::platform::FTime(&tb);
-  EXPECT_GT(tb.time, 1234);
-  std::tm tm{};
-  ASSERT_TRUE(qv::platform::LocalTime(0, &tm));
-  EXPECT_TRUE(tm.tm_year == 70 || tm.tm_year == 69);
-}
 
 TEST(QvPlatform, StatTellsFilesFromFolders) {
   qvtest::TempDir dir;
@@ -71,23 +46,6 @@ TEST(QvPlatform, StreamStatusOfFilesAndCallbackStreams) {
   EXPECT_FALSE(qv::platform::StatStream(f, &st));
   EXPECT_FALSE(st.isRegular);
   std::fclose(f);
-}
-
-TEST(QvPlatform, Int64TextRoundTrip) {
-  for (std::int64_t v : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{42},
-                         std::numeric_limits<std::int64_t>::max(),
-                         std::numeric_limits<std::int64_t>::min()}) {
-    char buf[32];
-    ASSERT_GT(qv::platform::FormatInt64(buf, sizeof buf, v), 0);
-    std::int64_t back = 99;
-    ASSERT_TRUE(qv::platform::ScanInt64(buf, &back)) << buf;
-    EXPECT_EQ(v, back);
-  }
-  std::int64_t kept = 5;
-  EXPECT_FALSE(qv::platform::ScanInt64("  abc", &kept));
-  EXPECT_EQ(5, kept);
-  EXPECT_TRUE(qv::platform::ScanInt64(" \t-12x", &kept));
-  EXPECT_EQ(-12, kept);
 }
 
 }  // namespace

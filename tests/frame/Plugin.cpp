@@ -2,14 +2,14 @@
 #include <QvBase/QvGlobals.h>
 
 #if defined(_WIN32)
-#define PLUGIN_API __declspec(dllexport)
+#define PLUGIN_API extern "C" __declspec(dllexport)
 #else
-#define PLUGIN_API __attribute__((visibility("default")))
+#define PLUGIN_API extern "C" __attribute__((visibility("default")))
 #endif
 
-extern "C" PLUGIN_API void PluginSetSharedInt(int v) {
+PLUGIN_API void PluginSetSharedInt(int v) {
   QV_GV_INT_3 = v;
 }
-extern "C" PLUGIN_API bool PluginReadSharedBool() {
+PLUGIN_API bool PluginReadSharedBool() {
   return QV_GV_BOOL_2;
 }

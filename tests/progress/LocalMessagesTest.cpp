@@ -15,15 +15,14 @@ namespace {
 
 constexpr std::size_t kPiece = qv::kMessagePiece;
 
-// Random text; starts of long lines are added to longLines.
+// Random text; starts of long lines (of random letters, split by pieces and
+// read areas, most of their short runs unique) are added to longLines.
 std::string RandomText(std::mt19937& rng, std::size_t size,
                        std::vector<std::size_t>* longLines = nullptr) {
   static const char alphabet[] = "ab \",\t\r\n\n";
   std::string out;
   while (out.size() < size) {
     if (rng() % 50 == 0) {
-      // A long line of random letters, so that pieces and read areas split
-      // it and most of its short runs occur once.
       out.push_back('\n');
       if (longLines != nullptr) longLines->push_back(out.size());
       for (std::size_t n = 1100 + rng() % 3000; n > 0; --n)

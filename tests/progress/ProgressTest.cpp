@@ -10,8 +10,6 @@
 
 namespace {
 
-using qvtest::TempDir;
-
 std::string ReadRest(std::FILE* f) {
   std::string rest;
   char buf[4096];
@@ -34,17 +32,14 @@ std::string RestAfterPiece(const std::string& path, const std::string& key) {
 }
 
 // A reporter that lets the tests compose keyed texts and move in its file.
-class Reporter : public QvProgress {
- public:
+struct Reporter : QvProgress {
   // The text of a keyed message (details false) or error (details true).
   std::string Compose(bool details, const char* key, const char* format, ...) {
     std::va_list args;
     va_start(args, format);
     QvStdString text;
-    if (details)
-      ComposeDetails(text, QvStdString(key), format, args);
-    else
-      ComposeMessage(text, QvStdString(key), format, args);
+    (this->*(details ? &Reporter::ComposeDetails : &Reporter::ComposeMessage))(
+        text, QvStdString(key), format, args);
     va_end(args);
     return text;
   }
@@ -55,7 +50,7 @@ class Reporter : public QvProgress {
 
 // A reporter with a message file of the given content.
 struct Fixture {
-  TempDir dir;
+  qvtest::TempDir dir;
   Reporter rep;
   explicit Fixture(const std::string& content) {
     EXPECT_TRUE(qvtest::WriteAll(dir.File("msg.txt"), content));
@@ -138,25 +133,6 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
   }
 }
 
-TEST(QvProgress, OpeningReplacesOrKeepsTheFile) {
-  Fixture fx("A first\n");
-  QvStdString text;
-  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(nullptr));  // keeps the file
-  fx.rep.Seek(5);  // every lookup reads from the start
-  EXPECT_TRUE(fx.rep.GetLocalMsg(QvStdString("A"), text));
-  EXPECT_EQ("first", text);
-  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(fx.dir.File("none").c_str()));
-  EXPECT_FALSE(fx.rep.IfLocalMsg());
-  QvStdString key("A");
-  EXPECT_FALSE(fx.rep.GetLocalMsg(key, key));  // key and text are one string
-  EXPECT_EQ("A\nLocal Message file is not Found.", key);
-  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(fx.dir.Path().c_str()));
-  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
-  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
-  EXPECT_EQ(0, fx.rep.Total());
-  EXPECT_FALSE(fx.rep.IfMute());
-}
-
 TEST(QvProgress, ComposedTexts) {
   Fixture fx("M \"Saved\"\nE Cannot read\n");
   Reporter& r = fx.rep;
@@ -179,7 +155,6 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   EXPECT_TRUE(base.QuestionApplyAll(1, "x %d", 2));
   EXPECT_FALSE(base.CheckEscape());
   base.ShowMessage(key, "%s", "x");
-
   // Muted: questions, errors and warnings leave the file alone; messages
   // and status texts still look their key up.
   base.SetMute(true);
@@ -193,7 +168,9 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   EXPECT_NE(3, fx.rep.Position());
 }
 
-TEST(QvProgress, CopiesStartWithoutAFileAndEveryStreamClosesOnce) {
+// Copies start without a file and every stream closes once; a failed open
+// drops the file, except for a null name.
+TEST(QvProgress, CopyingAndOpeningKeepOrDropTheFile) {
   Fixture fx("A first\n");
   fx.rep.SetTotal(9);
   fx.rep.SetCurrent(4);
@@ -215,8 +192,18 @@ TEST(QvProgress, CopiesStartWithoutAFileAndEveryStreamClosesOnce) {
   }
   EXPECT_EQ(open, qvtest::OpenDescriptors());
   QvStdString text;
+  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(nullptr));  // keeps the file
+  fx.rep.Seek(5);  // every lookup reads from the start
   EXPECT_TRUE(fx.rep.GetLocalMsg(QvStdString("A"), text));
   EXPECT_EQ("first", text);
+  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(fx.dir.File("none").c_str()));
+  EXPECT_FALSE(fx.rep.IfLocalMsg());
+  QvStdString key("A");
+  EXPECT_FALSE(fx.rep.GetLocalMsg(key, key));  // key and text are one string
+  EXPECT_EQ("A\nLocal Message file is not Found.", key);
+  EXPECT_FALSE(fx.rep.OpenLocalMessageFile(fx.dir.Path().c_str()));
+  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
+  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
 }
 
 }  // namespace

@@ -35,9 +35,8 @@ FaultStream::~FaultStream() {
 }
 
 std::FILE* FaultStream::Open(const char* mode) {
-  const FaultPlan plain;
   if (m_Plan.failWritesAfter >= 0 || m_Plan.failReadsAfter >= 0 ||
-      m_Plan.failSeeksAfter >= 0 || m_Plan.positionBase != plain.positionBase)
+      m_Plan.failSeeksAfter >= 0 || m_Plan.positionBase != 0)
     return nullptr;
   std::FILE* f = std::fopen(m_Path.c_str(), "wb");
   if (f == nullptr) return nullptr;
@@ -75,13 +74,11 @@ const std::vector<unsigned char>& FaultStream::Bytes() const {
 }
 
 std::FILE* FaultStream::Open(const char* mode) {
-  cookie_io_functions_t io{};
-  io.read = &FaultStream::CookieRead;
-  io.write = &FaultStream::CookieWrite;
-  io.seek = &FaultStream::CookieSeek;
-  io.close = &FaultStream::CookieClose;
   m_Pos = 0;
-  std::FILE* f = fopencookie(this, mode, io);
+  std::FILE* f =
+      fopencookie(this, mode,
+                  {&FaultStream::CookieRead, &FaultStream::CookieWrite,
+                   &FaultStream::CookieSeek, &FaultStream::CookieClose});
   if (f != nullptr && m_Plan.unbuffered) std::setvbuf(f, nullptr, _IONBF, 0);
   return f;
 }
@@ -113,7 +110,6 @@ ssize_t FaultStream::CookieWrite(void* self, const char* buf, size_t size) {
   std::memcpy(s->m_Data.data() + s->m_Pos, buf, static_cast<std::size_t>(n));
   s->m_Pos += n;
   s->m_Written += n;
-  // A short count makes stdio report the write as failed.
   return static_cast<ssize_t>(n);
 }
 

@@ -1,17 +1,12 @@
 // FaultStream.h - a real stdio stream (made with fopencookie) over bytes in
 // memory that can be told to fail, for fault-injection tests.
-//
 // Writes fail once failWritesAfter bytes have been written in total, reads
 // once failReadsAfter bytes have been read, seeks once failSeeksAfter bytes
 // have been moved either way (-1: never). A failing write keeps the bytes
-// that still fitted, so the store holds exactly the first N bytes sent.
-// positionBase shifts every position the stream reports, which lets a test
-// see positions past 2 GiB without a 2 GiB file; seeks below it fail.
-//
-// Windows has no way to build a stdio stream on callbacks. There the store
-// is a real temporary file: plain streams work the same, but no fault can
-// be planned (Open gives null), the counters stay 0, and tests that need
-// them skip through QV_NEEDS_FAULT_STREAM.
+// that still fitted. positionBase shifts every position the stream reports
+// (positions past 2 GiB without a 2 GiB file); seeks below it fail.
+// On Windows the store is a temporary file: plain streams work the same, but
+// no fault can be planned (Open gives null) and the counters stay 0.
 #ifndef QVBASE_TESTS_SUPPORT_FAULTSTREAM_H
 #define QVBASE_TESTS_SUPPORT_FAULTSTREAM_H
 
@@ -29,9 +24,7 @@
 namespace qvtest {
 
 struct FaultPlan {
-  std::int64_t failWritesAfter = -1;
-  std::int64_t failReadsAfter = -1;
-  std::int64_t failSeeksAfter = -1;
+  std::int64_t failWritesAfter = -1, failReadsAfter = -1, failSeeksAfter = -1;
   std::int64_t positionBase = 0;
   bool unbuffered = false;  // each fread/fwrite goes straight to the store
 };
@@ -46,10 +39,8 @@ class FaultStream {
   ~FaultStream();
   FaultStream(const FaultStream&) = delete;
   FaultStream& operator=(const FaultStream&) = delete;
-
   /// Opens a stream on the store ("rb", "wb", "r+b", ...); the store keeps
   /// its bytes for "w" modes too, the position starts at positionBase.
-  /// The caller closes it with fclose (or hands it to code that does).
   std::FILE* Open(const char* mode);
 
   /// The bytes in the store (on Windows, what has reached the file).
@@ -68,7 +59,6 @@ class FaultStream {
   static ssize_t CookieWrite(void* self, const char* buf, size_t size);
   static int CookieSeek(void* self, off64_t* offset, int whence);
   static int CookieClose(void* self);
-
   std::vector<unsigned char> m_Data;
 #endif
   FaultPlan m_Plan;

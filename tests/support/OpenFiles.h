@@ -11,8 +11,7 @@ namespace qvtest {
 /// Number of open descriptors, or -1 where the system does not list them.
 inline int OpenDescriptors() {
 #if defined(_WIN32)
-  // Under Wine a path such as /proc/self/fd reaches the Linux process that
-  // hosts Wine itself, whose descriptors say nothing of the program's.
+  // Under Wine /proc/self/fd would list the descriptors of Wine's host.
   return -1;
 #else
   std::error_code ec;

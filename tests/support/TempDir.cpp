@@ -15,16 +15,13 @@ namespace qvtest {
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
   std::random_device rd;
-  const fs::path base = fs::temp_directory_path();
-  for (;;) {
-    const std::string name =
-        "qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++);
-    std::error_code ec;
-    if (fs::create_directory(base / name, ec)) {
-      m_Path = (base / name).string();
-      return;
-    }
-  }
+  std::error_code ec;
+  fs::path p;
+  do {
+    p = fs::temp_directory_path() /
+        ("qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+  } while (!fs::create_directory(p, ec));
+  m_Path = p.string();
 }
 
 TempDir::~TempDir() {
