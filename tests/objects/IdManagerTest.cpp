@@ -55,6 +55,9 @@ TEST(QvIdManager, MatchesReferenceInRandomMix) {
 
 TEST(QvIdManager, CopiesRefillsAndInit) {
   EXPECT_FALSE(QvIdManager().IsUsed(0));
+  QvIdManager one = WithIds(1);  // a single flag, given back and handed out
+  one.DelId(0);
+  EXPECT_EQ(0u, one.GetNewId());
   QvIdManager a = WithIds(130);
   a.DelId(64);
   a.DelId(3);

@@ -79,6 +79,8 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
   expect(7, 7);
   p.Increment(2147483647);  // stops at the largest count, no overflow
   expect(2147483647, 2147483647);
+  p.SetTotal(0);
+  expect(0, 0);
   p.SetMute(true);
   p.Clear();
   expect(0, 0);
@@ -153,6 +155,7 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   const QvStdString key("Q");
   EXPECT_TRUE(base.Question(1, 2));
   EXPECT_TRUE(base.QuestionApplyAll(1, "x %d", 2));
+  EXPECT_TRUE(base.QuestionApplyAll(key, "%d", 3));
   EXPECT_FALSE(base.CheckEscape());
   base.ShowMessage(key, "%s", "x");
   // Muted: questions, errors and warnings leave the file alone; messages

@@ -269,6 +269,10 @@ TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
     EXPECT_LE(prevStamp, stamp);
     EXPECT_TRUE(QvTime::ZERO_TIME < stamp && stamp < QvTime::INF_TIME);
     EXPECT_EQ(0, us % 1000);
+    struct _timeb tb {};
+    tb.timezone = tb.dstflag = 7;
+    qv::platform::FTime(&tb);
+    EXPECT_TRUE(tb.timezone == 0 && tb.dstflag == 0);
     prev = now;
     prevStamp.SetCurrTime();
   }
