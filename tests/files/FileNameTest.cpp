@@ -1,6 +1,7 @@
 #include <QvBase/QvFileName.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <tuple>
 
@@ -17,8 +18,7 @@ TEST(QvFileName, SplitsAtBackslashesOnly) {
       {"\\file.txt", false, "file.txt", ""},
       {"dir\\sub\\", false, "", "dir\\sub"},
       {"C:\\work\\a.b\\c.txt", false, "c.txt", "C:\\work\\a.b"},
-      {"x\\\\y", false, "y", "x\\"},
-  };
+      {"x\\\\y", false, "y", "x\\"}};
   for (const auto& [name, isShort, shortPart, dir] : cases) {
     SCOPED_TRACE(name);
     QvFileName n(name);
@@ -31,7 +31,9 @@ TEST(QvFileName, SplitsAtBackslashesOnly) {
   }
 }
 
-TEST(QvFileName, MakeFullNamePrependsWithoutChecks) {
+// Full names are made without checks; names are set literally, never as a
+// format, also from the name's own text.
+TEST(QvFileName, MakeFullNameAndSet) {
   QvFileName n;
   n.MakeFullNameIfNot("C:\\work");
   EXPECT_STREQ("C:\\work\\", n.GetName());
@@ -39,24 +41,27 @@ TEST(QvFileName, MakeFullNamePrependsWithoutChecks) {
   EXPECT_EQ("C:\\work\\", n);
   n.MakeFullName("top\\");
   EXPECT_EQ("top\\\\C:\\work\\", n);
-  QvFileName s("f");
+  QvFileName s("f"), m("100%d");
   s.MakeFullName("");
   EXPECT_EQ("\\f", s);
+  n = m;
+  EXPECT_TRUE(n.IsSame(QvStdString("100%%d")));
+  s.Set(std::string("x\\y"));
+  s.Set(s.GetShortName());
+  EXPECT_EQ("y", s);
 }
 
 TEST(QvFileName, ExtensionsByText) {
   // name, extension, has it, name with it added, name with it cut
   const std::tuple<const char*, const char*, bool, const char*, const char*>
-      cases[] = {
-          {"a.txt", ".txt", true, "a.txt", "a"},
-          {"a.txt", "txt", true, "a.txt", "a."},
-          {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
-          {"a", ".txt", false, "a.txt", "a"},
-          {".txt", ".txt", false, ".txt.txt", ".txt"},
-          {"a.txt", "", true, "a.txt", "a.txt"},
-          {"", "", false, "", ""},
-          {"", ".x", false, ".x", ""},
-      };
+      cases[] = {{"a.txt", ".txt", true, "a.txt", "a"},
+                 {"a.txt", "txt", true, "a.txt", "a."},
+                 {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
+                 {"a", ".txt", false, "a.txt", "a"},
+                 {".txt", ".txt", false, ".txt.txt", ".txt"},
+                 {"a.txt", "", true, "a.txt", "a.txt"},
+                 {"", "", false, "", ""},
+                 {"", ".x", false, ".x", ""}};
   for (const auto& [name, ext, has, added, cut] : cases) {
     SCOPED_TRACE(std::string(name) + " / " + ext);
     QvFileName withExt(name), withoutExt(name);
@@ -78,10 +83,9 @@ TEST(QvFileName, ExtensionsByLength) {
       {"noext", 100, "noext"},
       {"a.", 0, "a."},
       {".", 1, ""},
-      {"x.y", -2147483647 - 1, "x"},
+      {"x.y", INT_MIN, "x"},
       {"dir.old\\readme", 11, "dir"},
-      {"dir.old\\readme", 10, "dir.old\\readme"},
-  };
+      {"dir.old\\readme", 10, "dir.old\\readme"}};
   for (const auto& [name, limit, result] : cases) {
     SCOPED_TRACE(std::string(name) + " / " + std::to_string(limit));
     QvFileName n(name);
@@ -90,33 +94,18 @@ TEST(QvFileName, ExtensionsByLength) {
   }
 }
 
-TEST(QvFileName, AssignmentsBehaveAsTheStringOnes) {
-  QvFileName n("100%d");  // taken literally, not as a format
-  QvFileName m;
-  m = n;
-  n.Set(std::string("x\\y"));
-  n.Set(n.GetShortName());
-  EXPECT_EQ("y", n);
-  EXPECT_TRUE(m.IsSame(QvStdString("100%%d")));
-}
-
 TEST(QvFileName, ExistenceAsksTheFileSystem) {
   qvtest::TempDir dir;
   ASSERT_TRUE(qvtest::WriteAll(dir.File("f.txt"), "x"));
-  struct Case {
-    std::string name;
-    bool isDir, isFile;
-  } cases[] = {
+  const std::tuple<std::string, bool, bool> cases[] = {
       {dir.Path(), true, false},
       {dir.File("f.txt"), false, true},
       {dir.File("missing"), false, false},
-      {"", false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    QvFileName n(c.name);
-    EXPECT_EQ(c.isDir, n.ExistDir());
-    EXPECT_EQ(c.isFile, n.ExistFile());
+      {"", false, false}};
+  for (const auto& [name, isDir, isFile] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(isDir, QvFileName(name).ExistDir());
+    EXPECT_EQ(isFile, QvFileName(name).ExistFile());
   }
   // A short name is joined to the folder with a backslash.
   QvFileName shortName("f.txt");

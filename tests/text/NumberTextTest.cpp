@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(QvNumberWrite, TrimsBehindThePoint) {
+TEST(QvNumberWrite, TrimsBehindThePointEachFamilyInItsArea) {
   const std::pair<std::string, const char*> cases[] = {
       {QvWrite(1.5), "1.5"},
       {QvWrite(100.0), "100"},
@@ -22,9 +22,6 @@ TEST(QvNumberWrite, TrimsBehindThePoint) {
       {QvWriteDouble("%-8.2f", 3.1, true), "3.1"},
       {QvWriteDouble("%-8.0f", 20.0, true), "20      "}};
   for (const auto& c : cases) EXPECT_EQ(c.second, c.first);
-}
-
-TEST(QvNumberWrite, EachFamilyOwnsItsArea) {
   const char* first = QvWrite(1.5);
   EXPECT_EQ(first, QvWrite(2.5));
   const char* f = QvWrite(7.25f);

@@ -7,18 +7,25 @@
 namespace {
 
 // Only the constructor and the *Format calls format; Set and Append take
-// the text literally, and a null text counts as the empty one.
+// the text literally, and a null text counts as the empty one. A format the
+// "C" locale cannot convert (this wide character) gives nothing.
 TEST(QvStdString, FormatOrLiteral) {
+  const wchar_t bad[] = {0x20AC, 0};
   EXPECT_EQ("50%", QvStdString("50%%"));
+  EXPECT_TRUE(QvStdString("%ls", bad).empty());
   QvStdString s;
   s.Set("50%%");
   s.Append(static_cast<const char*>(nullptr));
+  s.AppendFormat("%ls", bad);
   EXPECT_EQ("50%%", s);
   s.SetFormat("%s", s.Data(0));
   s.AppendFormat("%d", 7);
   s.Append(s);
   EXPECT_EQ("50%%750%%7", s);
   s.Set(static_cast<const char*>(nullptr));
+  EXPECT_TRUE(s.empty());
+  s.Set("x");
+  s.SetFormat("%ls", bad);
   EXPECT_TRUE(s.empty());
 }
 
@@ -37,40 +44,25 @@ TEST(QvStdStringFormat, LongResultsAreNeverCut) {
   }
 }
 
-TEST(QvStdStringFormat, RejectedFormatGivesNothing) {
-  // The "C" locale cannot convert this wide character.
-  const wchar_t bad[] = {0x20AC, 0};
-  QvStdString s("%ls", bad);
-  EXPECT_TRUE(s.empty());
-  s.Set("keep");
-  s.AppendFormat("%ls", bad);
-  EXPECT_EQ("keep", s);
-  s.SetFormat("%ls", bad);
-  EXPECT_TRUE(s.empty());
-}
-
-TEST(QvStdString, Erase) {
-  const std::tuple<unsigned, unsigned, const char*> cases[] = {
+TEST(QvStdString, EraseAndTrailingTrims) {
+  const std::tuple<unsigned, unsigned, const char*> erases[] = {
       {3, 10, "abc"},
       {6, 1, "abcdef"},
       {100, 1, "abcdef"},
       {1, 2, "adef"},
-      {5, 0xffffffffu, "abcde"}};
-  for (const auto& [pos, count, want] : cases) {
+      {5, ~0u, "abcde"}};
+  for (const auto& [pos, count, want] : erases) {
     QvStdString s(std::string("abcdef"));
     EXPECT_EQ(&s, &s.Erase(pos, count));
     EXPECT_EQ(want, s) << pos << "," << count;
   }
-}
-
-TEST(QvStdString, DelTrailingZeroAndWhite) {
   // Modes: 0 removes zeros and keeps the point, 1 drops it too, 2 white.
-  const std::tuple<const char*, int, const char*> cases[] = {
+  const std::tuple<const char*, int, const char*> trims[] = {
       {"2.500", 1, "2.5"}, {"10.0", 1, "10"},       {"", 1, ""},
       {"000", 1, "000"},   {"2.000", 0, "2."},      {"100", 1, "1"},
       {".", 1, ""},        {"0.", 1, "0"},          {"   ", 2, "   "},
       {" a ", 2, " a"},    {"a \t\r\n \n", 2, "a"}, {"a\f\v", 2, "a\f\v"}};
-  for (const auto& [in, mode, want] : cases) {
+  for (const auto& [in, mode, want] : trims) {
     QvStdString s(std::string{in});
     if (mode == 2)
       s.DelTrailingWhite();
@@ -195,15 +187,25 @@ TEST(QvWordScan, WordMayBeTheTextItself) {
   EXPECT_EQ(4, tpos);
 }
 
-TEST(QvWordScan, CountWord) {
+TEST(QvWordScan, CountWordAndIfIncludeWord) {
   const std::pair<const char*, int> cases[] = {
       {"", 0},           {"   ", 0},          {"a", 1},
       {"  ab  cd  ", 2}, {"a\tb\nc\rd e", 5}, {"a\fb", 1},
       {"1,2,3", 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.first);
-    EXPECT_EQ(c.second, QvStdString("%s", c.first).CountWord(QvStdString("x")));
-  }
+  for (const auto& [in, want] : cases)
+    EXPECT_EQ(want, QvStdString("%s", in).CountWord(QvStdString("x"))) << in;
+  const QvStdString ab("ab"), none;
+  const std::pair<const char*, bool> includes[] = {
+      {"ab", true},     {"x ab", true},   {"ab x", true},   {"abc", false},
+      {"xab", false},   {"x abx", false}, {"abc ab", true}, {"", false},
+      {"aab ab", true}, {"abab", false},  {"xab ab", true}};
+  for (const auto& [in, want] : includes)
+    EXPECT_EQ(want, QvStdString("%s", in).IfIncludeWord(ab, kWhite)) << in;
+  EXPECT_TRUE(QvStdString("a,ab;c").IfIncludeWord(ab, QvStdString(",;")));
+  EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, none));
+  // An empty word is never a whole word, and the search ends.
+  for (const char* in : {"xyz", " x", ""})
+    EXPECT_FALSE(QvStdString("%s", in).IfIncludeWord(none, kWhite)) << in;
 }
 
 TEST(QvWordScan, KeyPosAndWordAfterKey) {
@@ -227,21 +229,6 @@ TEST(QvWordScan, KeyPosAndWordAfterKey) {
               QvStdString(in).GetWordAfterKey(QvStdString("x="), word, kWhite));
     EXPECT_EQ(want ? want : "keep", word);
   }
-}
-
-TEST(QvWordScan, IfIncludeWord) {
-  const QvStdString ab("ab"), none;
-  const std::pair<const char*, bool> cases[] = {
-      {"ab", true},     {"x ab", true},   {"ab x", true},   {"abc", false},
-      {"xab", false},   {"x abx", false}, {"abc ab", true}, {"", false},
-      {"aab ab", true}, {"abab", false},  {"xab ab", true}};
-  for (const auto& [in, want] : cases)
-    EXPECT_EQ(want, QvStdString("%s", in).IfIncludeWord(ab, kWhite)) << in;
-  EXPECT_TRUE(QvStdString("a,ab;c").IfIncludeWord(ab, QvStdString(",;")));
-  EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, none));
-  // An empty word is never a whole word, and the search ends.
-  for (const char* in : {"xyz", " x", ""})
-    EXPECT_FALSE(QvStdString("%s", in).IfIncludeWord(none, kWhite)) << in;
 }
 
 TEST(QvWordScan, FirstWordAndCheckWord) {
