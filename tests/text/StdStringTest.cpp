@@ -128,6 +128,15 @@ TEST(QvWordScan, Table) {
       {W, "a,b;;c", QvStdString(";,"), 0, "a@1 b@3 c@-1 "},
       {W, std::string("a\0b c", 5), kWhite, 0, std::string("a\0b@3 c@-1 ", 11)},
       {W, "x\fy\vz", kWhite, 0, "x\fy\vz@-1 "},
+      // Bytes past 127: only the ones in the set separate.
+      {W,
+       "a\xA0"
+       "b;c",
+       QvStdString(" ;"), 0,
+       "a\xA0"
+       "b@3 c@-1 "},
+      {W, "abcdefghij\x80klmnopqrs", QvStdString("\x80"), 0,
+       "abcdefghij@10 klmnopqrs@-1 "},
       // Fields: an empty one fails and moves on by one; quotes hold
       // separators, and text around a quoted part is dropped.
       {F, "p,,r", kComma, 0, "p@1 -@2 r@-1 "},
