@@ -163,9 +163,11 @@ TEST(QvWordScan, Table) {
 
 // Whether the text scanned from position 0 led with a separator is kept
 // process-wide until a field is read; meanwhile a scan of any text away from
-// 0 starts one position early. The steps run in order.
+// 0 starts one position early. The steps run in order, the first on the
+// flag as the process loads it (false).
 TEST(QvFieldScan, LeadingSeparatorFlag) {
   const std::tuple<const char*, int, int, const char*> steps[] = {
+      {"a,,b", 2, 1, "b@-1 "},  // read from 2, not 1
       {"a", 0, 1, "a@-1 "},     // clears the flag
       {"ab,c", 4, 1, "-@5 "},   // past the end
       {",x,y", 0, 1, "-@1 "},   // sets it
