@@ -110,18 +110,23 @@ TEST(QvColorTable, ReadsBackByEveryRouteAndByteOrder) {
     EXPECT_EQ(Colors(t), Colors(*back));
 }
 
+// Cut before the count the table is unchanged; cut inside the third colour
+// it holds the two read before.
 TEST(QvColorTable, CutOffTableKeepsColoursReadSoFar) {
   qvtest::TempDir dir;
   const std::string path = dir.File("cut.qnf");
-  ASSERT_TRUE(Table(3).WriteNF(path.c_str()));
-  Bytes b = qvtest::ReadAll(path);
-  b.resize(121 + 16 + 1 + 2 * 16 + 5);  // two whole colours, then part of one
-  ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
-  QvColorTable back, two = Table(2);
   const float old[4] = {9, 9, 9, 9};
-  back.AddColor(old, 0.1f);
-  EXPECT_FALSE(back.ReadNF(path.c_str()));
-  EXPECT_EQ(Colors(two), Colors(back));
+  QvColorTable back, two = Table(2), one;
+  one.AddColor(old, 0.1f);
+  for (std::size_t cut : {137, 137 + 1 + 2 * 16 + 5}) {
+    ASSERT_TRUE(Table(3).WriteNF(path.c_str()));
+    Bytes b = qvtest::ReadAll(path);
+    b.resize(cut);
+    ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
+    back = one;
+    EXPECT_FALSE(back.ReadNF(path.c_str()));
+    EXPECT_EQ(Colors(cut == 137 ? one : two), Colors(back)) << cut;
+  }
 
   QvNeutralFile detached;  // an unknown version leaves the table alone
   EXPECT_FALSE(back.ReadDataBlock(detached, 20000701));
@@ -163,6 +168,8 @@ TEST(QvColorTable, ToleranceIsStrictPerComponent) {
     EXPECT_EQ(k.match, t.HasSameColor(probe, k.tolerance));
     EXPECT_EQ(k.match ? 0 : 1, t.AddColor(probe, k.tolerance));
   }
+  const float any[4] = {0, 0, 0, 0};
+  EXPECT_FALSE(QvColorTable().HasSameColor(any, 1e30f));
 }
 
 TEST(QvColorTable, RemoveMovesLaterColoursForwardAndCopiesAreEqual) {
