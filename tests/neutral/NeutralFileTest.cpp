@@ -19,6 +19,7 @@ namespace {
 using qvtest::Bytes;
 using qvtest::MemFile;
 using qvtest::OpenDescriptors;  // -1 where they can't be counted
+using qvtest::Position;
 using qvtest::ProbeFile;
 using Op = std::function<bool(QvNeutralFile&)>;
 using ArrayRead = bool (*)(QvNeutralFile&, void*, int);
@@ -246,12 +247,6 @@ TEST(QvNeutralValues, NoStreamAndNoBufferFailsEverything) {
   EXPECT_STREQ("keep", text);
 }
 
-std::int32_t Position(const QvNeutralFile& nf) {
-  std::int32_t pos = -9;
-  EXPECT_TRUE(nf.GetFilePosition(pos));
-  return pos;
-}
-
 TEST(QvNeutralContainer, HeaderTextsAreCutAndReadBackFromAnyPosition) {
   MemFile mem;
   QvNeutralFile nf(mem.f);
@@ -384,9 +379,7 @@ TEST(QvNeutralContainer, IdBlocksInABufferHaveNoEndAddress) {
   EXPECT_EQ(0, nf.WriteIdBlock("Next", 3));
   Bytes want;
   for (const auto& [name, version] :
-       {std::pair<const char*, std::uint32_t>{"ColorTab", 20010104},
-        {"WyNULL", 0},
-        {"Next", 3}}) {
+       {std::pair{"ColorTab", 20010104u}, {"WyNULL", 0u}, {"Next", 3u}}) {
     qvtest::PutText(want, name, 8);
     qvtest::PutU32(want, version);
   }

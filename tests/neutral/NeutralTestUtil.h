@@ -66,15 +66,23 @@ inline void PutIdBlock(Bytes& out, const std::string& name, std::int32_t end,
   PutU32(out, static_cast<std::uint32_t>(end), reversed);
   PutU32(out, version, reversed);
 }
-// A header dated 20240229 with texts "short" and "long text".
-inline Bytes MakeHeader(unsigned char orderByte) {
+// A stored header: its id block, the order byte, the date and two texts.
+inline Bytes MakeHeader(unsigned char orderByte, const char* date = "20240229",
+                        const char* shortText = "short",
+                        const char* longText = "long text") {
   Bytes out;
   PutIdBlock(out, "WyNF", 121, 20000701, orderByte != 0);
   out.push_back(orderByte);
-  PutText(out, "20240229", 8);
-  PutText(out, "short", 16);
-  PutText(out, "long text", 80);
+  PutText(out, date, 8);
+  PutText(out, shortText, 16);
+  PutText(out, longText, 80);
   return out;
+}
+
+// Where nf stands; -9 when it cannot tell.
+inline std::int32_t Position(const QvNeutralFile& nf) {
+  std::int32_t pos = -9;
+  return nf.GetFilePosition(pos) ? pos : -9;
 }
 
 // What the saving tests store: many equal values, so that a file holding
