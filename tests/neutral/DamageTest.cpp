@@ -56,17 +56,16 @@ struct Steps {
 };
 
 int WriteSample(QvNeutralFile& nf, Steps s = {}) {
-  const Sample& v = kGood;
   std::int32_t at[3];
   static_cast<void>(
-      s(nf.WriteHeader(v.shortText, "x")) &&
+      s(nf.WriteHeader(kGood.shortText, "x")) &&
       s((at[0] = nf.WriteIdBlock("Alpha", 1)) >= 0) &&
-      s(nf.WriteInt(v.ints, 3)) &&
+      s(nf.WriteInt(kGood.ints, 3)) &&
       s((at[1] = nf.WriteIdBlock("Inner", 2)) >= 0) &&
-      s(nf.WriteDouble(v.doubles, 2)) && s(nf.UpdateIdBlock(at[1])) &&
+      s(nf.WriteDouble(kGood.doubles, 2)) && s(nf.UpdateIdBlock(at[1])) &&
       s(nf.WriteNullIdBlock()) && s(nf.UpdateIdBlock(at[0])) &&
       s((at[2] = nf.WriteIdBlock("BetaBlock", 3)) >= 0) &&
-      s(nf.WriteFloat(v.floats, 4)) && s(nf.UpdateIdBlock(at[2])));
+      s(nf.WriteFloat(kGood.floats, 4)) && s(nf.UpdateIdBlock(at[2])));
   return s.done;
 }
 
@@ -142,11 +141,10 @@ void ExpectPrefix(const T (&got)[N], const T (&want)[N], bool complete) {
 }
 
 void ExpectGoodValues(const Sample& got, int done) {
-  const Sample& want = kGood;
-  EXPECT_TRUE(done < 1 || std::strcmp(want.shortText, got.shortText) == 0);
-  if (done >= 2) ExpectPrefix(got.ints, want.ints, done >= 3);
-  if (done >= 4) ExpectPrefix(got.doubles, want.doubles, done >= 5);
-  if (done >= 6) ExpectPrefix(got.floats, want.floats, done >= 7);
+  EXPECT_TRUE(done < 1 || std::strcmp(kGood.shortText, got.shortText) == 0);
+  if (done >= 2) ExpectPrefix(got.ints, kGood.ints, done >= 3);
+  if (done >= 4) ExpectPrefix(got.doubles, kGood.doubles, done >= 5);
+  if (done >= 6) ExpectPrefix(got.floats, kGood.floats, done >= 7);
 }
 
 // For every N, a stream that refuses writes after N bytes: the step that
@@ -240,6 +238,7 @@ TEST(QvNeutralDamage, OpenToReadRefusesShortOrMisnamedFiles) {
 // name fails after few reads; blocks on the loop are still found.
 TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
   QV_NEEDS_FAULT_STREAM();
+  QvNeutralFile::IdBlock block;
   for (std::int32_t end : {121, 50, 0, 3, 130, 100000, -8}) {
     SCOPED_TRACE(end);
     Bytes b = qvtest::MakeHeader(0);
@@ -247,7 +246,6 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     qvtest::PutIdBlock(b, "Second", 153, 2);
     MemFile mem(b, qvtest::Unbuffered(), "rb");
     QvNeutralFile nf(mem.f);
-    QvNeutralFile::IdBlock block;
     EXPECT_FALSE(nf.ScanIdBlock("Missing", block));
     EXPECT_LT(mem.stream.Read(), 16 * 40);
   }
@@ -257,7 +255,6 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     b.resize(b.size() - 2);
     MemFile mem(b, {}, "rb");
     QvNeutralFile nf(mem.f);
-    QvNeutralFile::IdBlock block;
     EXPECT_FALSE(nf.ScanIdBlock("First", block));
   }
   for (const char* closing : {"WyNULL", "Unfinished"}) {
@@ -269,7 +266,6 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     qvtest::PutIdBlock(b, closing, 0, 0);
     MemFile mem(b, qvtest::Unbuffered(), "rb");
     QvNeutralFile nf(mem.f);
-    QvNeutralFile::IdBlock block;
     ASSERT_TRUE(nf.GoToFilePosition(121 + 16 * 500));
     ASSERT_TRUE(nf.ScanIdBlock("B10", block));
     EXPECT_EQ(121 + 16 * 10, block.m_Address);
