@@ -27,8 +27,6 @@ using qvtest::Entries;
 using qvtest::Filled;
 using qvtest::StoredValue;
 
-constexpr int kMiB4 = 1 << 20;  // ints in a 4 MiB object
-
 TEST(QvSaveCrash, AFullDiskFailsTheSaveAndKeepsTheOldFile) {
   qvtest::TempDir dir;
   const std::string disk = dir.File("disk");
@@ -70,7 +68,7 @@ TEST(QvSaveCrash, AKilledSaveLeavesTheOldFileOrANewOneWhole) {
     if (child == 0) {
       close(told[0]);
       for (int value = first;; ++value)
-        if (Filled(value, kMiB4).SaveNF(target.c_str()) &&
+        if (Filled(value, 1 << 20).SaveNF(target.c_str()) &&
             write(told[1], "s", 1) != 1)
           _exit(1);
     }

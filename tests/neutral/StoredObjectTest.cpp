@@ -227,9 +227,7 @@ TEST(QvWritableObj, StreamFormAppendsAndObjectsReadInReverseOrder) {
   EXPECT_EQ(line.points, lineBack.points);
   QvColorTable colorsBack;
   ASSERT_TRUE(colorsBack.ReadNF(nf));
-  float got[4];
-  ASSERT_TRUE(colorsBack.GetColor(0, got));
-  EXPECT_EQ(0.2f, got[1]);
+  EXPECT_EQ(Colors(colors), Colors(colorsBack));
 }
 
 // Failed data leave the block's end address 0. A missing object ends
