@@ -220,8 +220,7 @@ TEST(QvNeutralDamage, OpenToReadRefusesShortOrMisnamedFiles) {
   for (const char* name : {"WyNFx", "WyNF\x01", "wyNF", "WyN", "WyNULL"}) {
     SCOPED_TRACE(name);
     Bytes bad = header;
-    std::memset(bad.data(), 0, 8);
-    std::memcpy(bad.data(), name, std::strlen(name));
+    std::strncpy(reinterpret_cast<char*>(bad.data()), name, 8);  // 0-padded
     ASSERT_TRUE(qvtest::WriteAll(path, bad.data(), bad.size()));
     qvtest::ProbeFile nf;
     EXPECT_FALSE(nf.OpenToRead(path.c_str()));
