@@ -82,8 +82,7 @@ TEST(QvSaveCrash, AKilledSaveLeavesTheOldFileOrANewOneWhole) {
     longest = std::max(longest, save);
     std::this_thread::sleep_for(save * (kill + 1) / kKills);
     ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_EQ(child, waitpid(child, nullptr, 0));
     close(told[0]);
 
     const int now = StoredValue(target);
