@@ -184,7 +184,9 @@ bool SameBits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The C library's conversions in the "C" locale, whatever the process's.
+// CLocaleScope: the C library's conversions in the "C" locale, whatever the
+// process's. kCommaLocale: a locale whose decimal point is a comma, by this
+// system's name for it.
 #if defined(_WIN32)
 // Windows has no per-thread locale object of this kind: the process locale
 // is switched for the scope (the tests run on one thread).
@@ -198,6 +200,7 @@ class CLocaleScope {
  private:
   std::string old_;
 };
+constexpr const char* kCommaLocale = "German_Germany.1252";
 #else
 class CLocaleScope {
  public:
@@ -211,12 +214,6 @@ class CLocaleScope {
   }
   locale_t old_;
 };
-#endif
-
-// A locale whose decimal point is a comma, by this system's name for it.
-#if defined(_WIN32)
-constexpr const char* kCommaLocale = "German_Germany.1252";
-#else
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
