@@ -114,13 +114,8 @@ std::string ScanAll(Scan scan, const std::string& text, const QvStdString& seps,
 }
 
 TEST(QvWordScan, Table) {
-  const struct {
-    Scan scan;
-    std::string text;
-    QvStdString seps;
-    int pos;
-    std::string want;
-  } cases[] = {
+  // scan, text, separators, start position, the calls as ScanAll records them
+  const std::tuple<Scan, std::string, QvStdString, int, std::string> cases[] = {
       {W, "  ab  cd  ", kWhite, 0, "ab@4 cd@8 -@8 "},
       {W, "", kWhite, 0, "-@0 "},
       {W, " \t\r\n", kWhite, 0, "-@0 "},
@@ -158,8 +153,8 @@ TEST(QvWordScan, Table) {
       {F, "\"a,b\"", kNone, 0, "a,b@-1 "},
       {F, "a,b", kComma, -7, "-@-7 "},
       {F, "a,b", kComma, 10, "-@11 -@12 -@13 -@14 "}};
-  for (const auto& c : cases)
-    EXPECT_EQ(c.want, ScanAll(c.scan, c.text, c.seps, c.pos)) << c.text;
+  for (const auto& [scan, text, seps, pos, want] : cases)
+    EXPECT_EQ(want, ScanAll(scan, text, seps, pos)) << text;
 }
 
 // Whether the text scanned from position 0 led with a separator is kept
