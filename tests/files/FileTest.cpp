@@ -1,10 +1,13 @@
 #include <QvBase/QvFile.h>
+#include <QvBase/QvFileName.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/OpenFiles.h"
@@ -123,25 +126,21 @@ TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
 }
 
 TEST(QvFile, WordScanFollowsTheSeparatorSet) {
-  struct Case {
-    const char* separators;
-    const char* text;
-    Words words;
-  } cases[] = {
+  // separators, text, the words of its first line
+  const std::tuple<const char*, const char*, Words> cases[] = {
       {" ,\n", "1,2,,3\n", {"1", "2", "3"}},
       {" \t\n\r", "  a\tb  c \r\n", {"a", "b", "c"}},
       {",", "a b,c\n", {"a b", "c\n"}},
       {"", "a b\n", {"a b\n"}},
       {" \n", " \n", {}},
       // Taken literally, never as a format.
-      {"%s%n\n", "a%b%sc\n", {"a", "b", "c"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    ReadFixture fx(c.text);
-    fx.file.SetSeparator(c.separators);
+      {"%s%n\n", "a%b%sc\n", {"a", "b", "c"}}};
+  for (const auto& [separators, text, words] : cases) {
+    SCOPED_TRACE(text);
+    ReadFixture fx(text);
+    fx.file.SetSeparator(separators);
     ASSERT_NE(nullptr, fx.file.GetLine());
-    EXPECT_EQ(c.words, Drain(fx.file, &QvFile::GetNextWord));
+    EXPECT_EQ(words, Drain(fx.file, &QvFile::GetNextWord));
     EXPECT_EQ(nullptr, fx.file.GetRemainString());
   }
   // Without the newline in the set an empty line is data; the set and the
@@ -160,19 +159,16 @@ TEST(QvFile, WordScanFollowsTheSeparatorSet) {
 TEST(QvFile, BufferTests) {
   ReadFixture fx("  ABCDEF x\n");
   fx.file.GetLine();
-  struct Case {
-    const char* text;
-    bool firstWord, include;
-  } cases[] = {
+  // text, whether it is the first word, whether the data include it
+  const std::tuple<const char*, bool, bool> cases[] = {
       {"ABC", true, true},        {"ABCDEF", true, true},
       {"ABCDEFG", false, false},  {"", true, true},
       {"BCD", false, true},       {"abc", false, false},
-      {"ABCDEF x\n", true, true}, {"ABCDEF x\n!", false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(c.firstWord, fx.file.CheckFirstWordIs(c.text));
-    EXPECT_EQ(c.include, fx.file.CheckDataInclude(c.text));
+      {"ABCDEF x\n", true, true}, {"ABCDEF x\n!", false, false}};
+  for (const auto& [text, firstWord, include] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(firstWord, fx.file.CheckFirstWordIs(text));
+    EXPECT_EQ(include, fx.file.CheckDataInclude(text));
   }
   fx.file.GetFirstWord();  // the tests now see the first word only
   EXPECT_FALSE(fx.file.CheckDataInclude("x"));
@@ -240,6 +236,115 @@ TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
   const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
   EXPECT_EQ(kWindows ? "new\r\n" : "new\n",
             std::string(bytes.begin(), bytes.end()));
+}
+
+TEST(QvFileName, SplitsAtBackslashesOnly) {
+  // name, is short, short part, folder part
+  const std::tuple<const char*, bool, const char*, const char*> cases[] = {
+      {"", true, "", ""},
+      {"C:file.txt", true, "C:file.txt", ""},
+      {"a/b.txt", true, "a/b.txt", ""},
+      {"\\file.txt", false, "file.txt", ""},
+      {"dir\\sub\\", false, "", "dir\\sub"},
+      {"C:\\work\\a.b\\c.txt", false, "c.txt", "C:\\work\\a.b"},
+      {"x\\\\y", false, "y", "x\\"}};
+  for (const auto& [name, isShort, shortPart, dir] : cases) {
+    SCOPED_TRACE(name);
+    QvFileName n(name);
+    EXPECT_EQ(isShort, n.IsShortName());
+    EXPECT_NE(isShort, n.IsFullName());
+    EXPECT_STREQ(shortPart, n.GetShortName());
+    EXPECT_EQ(dir, n.GetDirName());
+    n.MakeShortName();
+    EXPECT_EQ(std::string(shortPart), n);
+  }
+}
+
+// Full names are made without checks; names are set literally, never as a
+// format, also from the name's own text.
+TEST(QvFileName, MakeFullNameAndSet) {
+  QvFileName n;
+  n.MakeFullNameIfNot("C:\\work");
+  EXPECT_STREQ("C:\\work\\", n.GetName());
+  n.MakeFullNameIfNot("D:");  // already full: unchanged
+  EXPECT_EQ("C:\\work\\", n);
+  n.MakeFullName("top\\");
+  EXPECT_EQ("top\\\\C:\\work\\", n);
+  QvFileName s("f"), m("100%d");
+  s.MakeFullName("");
+  EXPECT_EQ("\\f", s);
+  n = m;
+  EXPECT_TRUE(n.IsSame(QvStdString("100%%d")));
+  s.Set(std::string("x\\y"));
+  s.Set(s.GetShortName());
+  EXPECT_EQ("y", s);
+}
+
+TEST(QvFileName, ExtensionsByText) {
+  // name, extension, has it, name with it added, name with it cut
+  const std::tuple<const char*, const char*, bool, const char*, const char*>
+      cases[] = {{"a.txt", ".txt", true, "a.txt", "a"},
+                 {"a.txt", "txt", true, "a.txt", "a."},
+                 {"a.txt", ".TXT", false, "a.txt.TXT", "a.txt"},
+                 {"a", ".txt", false, "a.txt", "a"},
+                 {".txt", ".txt", false, ".txt.txt", ".txt"},
+                 {"a.txt", "", true, "a.txt", "a.txt"},
+                 {"", "", false, "", ""},
+                 {"", ".x", false, ".x", ""}};
+  for (const auto& [name, ext, has, added, cut] : cases) {
+    SCOPED_TRACE(std::string(name) + " / " + ext);
+    QvFileName withExt(name), withoutExt(name);
+    EXPECT_EQ(has, withExt.IfExtension(ext));
+    withExt.AddExtension(ext);
+    withoutExt.CutExtension(ext);
+    EXPECT_EQ(added, withExt);
+    EXPECT_EQ(cut, withoutExt);
+  }
+}
+
+TEST(QvFileName, ExtensionsByLength) {
+  // name, limit, result; a negative limit counts as unlimited.
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"a.txt", 3, "a.txt"},
+      {"a.txt", 4, "a"},
+      {"a.txt", -1, "a"},
+      {"b.html", 4, "b.html"},
+      {"noext", 100, "noext"},
+      {"a.", 0, "a."},
+      {".", 1, ""},
+      {"x.y", INT_MIN, "x"},
+      {"dir.old\\readme", 11, "dir"},
+      {"dir.old\\readme", 10, "dir.old\\readme"}};
+  for (const auto& [name, limit, result] : cases) {
+    SCOPED_TRACE(std::string(name) + " / " + std::to_string(limit));
+    QvFileName n(name);
+    n.CutExtension(limit);
+    EXPECT_EQ(result, n);
+  }
+}
+
+TEST(QvFileName, ExistenceAsksTheFileSystem) {
+  TempDir dir;
+  ASSERT_TRUE(qvtest::WriteAll(dir.File("f.txt"), "x"));
+  const std::tuple<std::string, bool, bool> cases[] = {
+      {dir.Path(), true, false},
+      {dir.File("f.txt"), false, true},
+      {dir.File("missing"), false, false},
+      {"", false, false}};
+  for (const auto& [name, isDir, isFile] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(isDir, QvFileName(name).ExistDir());
+    EXPECT_EQ(isFile, QvFileName(name).ExistFile());
+  }
+  // A short name is joined to the folder with a backslash.
+  QvFileName shortName("f.txt");
+#if defined(_WIN32)
+  EXPECT_TRUE(shortName.ExistFile(dir.Path().c_str()));
+#else
+  // Here a backslash is part of a file name: "sub\f.txt" in dir.
+  ASSERT_TRUE(qvtest::WriteAll(dir.File("sub\\f.txt"), "x"));
+  EXPECT_TRUE(shortName.ExistFile(dir.File("sub").c_str()));
+#endif
 }
 
 }  // namespace

@@ -75,10 +75,8 @@ const std::vector<unsigned char>& FaultStream::Bytes() const {
 
 std::FILE* FaultStream::Open(const char* mode) {
   m_Pos = 0;
-  std::FILE* f =
-      fopencookie(this, mode,
-                  {&FaultStream::CookieRead, &FaultStream::CookieWrite,
-                   &FaultStream::CookieSeek, &FaultStream::CookieClose});
+  std::FILE* f = fopencookie(
+      this, mode, {&CookieRead, &CookieWrite, &CookieSeek, &CookieClose});
   if (f != nullptr && m_Plan.unbuffered) std::setvbuf(f, nullptr, _IONBF, 0);
   return f;
 }

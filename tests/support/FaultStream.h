@@ -63,8 +63,7 @@ class FaultStream {
 #endif
   FaultPlan m_Plan;
   std::int64_t m_Pos = 0;  // index into m_Data
-  std::int64_t m_Written = 0;
-  std::int64_t m_Read = 0;
+  std::int64_t m_Written = 0, m_Read = 0;
   int m_Closes = 0;
 };
 

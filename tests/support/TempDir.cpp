@@ -45,8 +45,4 @@ bool WriteAll(const std::string& path, const void* data, std::size_t size) {
   return std::fclose(f) == 0 && ok;
 }
 
-bool WriteAll(const std::string& path, const std::string& text) {
-  return WriteAll(path, text.data(), text.size());
-}
-
 }  // namespace qvtest

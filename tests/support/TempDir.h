@@ -29,7 +29,9 @@ class TempDir {
 std::vector<unsigned char> ReadAll(const std::string& path);
 /// Writes bytes to a file, replacing it. Returns false on failure.
 bool WriteAll(const std::string& path, const void* data, std::size_t size);
-bool WriteAll(const std::string& path, const std::string& text);
+inline bool WriteAll(const std::string& path, const std::string& text) {
+  return WriteAll(path, text.data(), text.size());
+}
 
 }  // namespace qvtest
 

@@ -114,17 +114,16 @@ struct NumberCases {
   // Mostly digits and signs.
   std::string IntWord() {
     const int kind = Below(10);
+    if (kind == 9) return RealWord();
     std::string w;
     if (kind < 6) {
       if (Below(3) == 0) w += "+-"[Below(2)];
       if (Below(5) == 0)
         w += std::string(static_cast<std::size_t>(Below(12)), '0');
       w += Digits(Below(10) == 0 ? 10 + Below(15) : 1 + Below(10));
-    } else if (kind < 9) {
+    } else {
       const int len = Below(8);
       for (int i = 0; i < len; ++i) w += "0123456789+-"[Below(12)];
-    } else {
-      w = RealWord();
     }
     return w;
   }
@@ -170,10 +169,9 @@ struct NumberCases {
     }
     double d;
     std::uint64_t bits = Next();
-    if (kind < 17) {  // an exponent where fixed-point texts stay short
+    if (kind < 17)  // an exponent where fixed-point texts stay short
       bits = (bits & 0x800FFFFFFFFFFFFFull) |
              (static_cast<std::uint64_t>(990 + Below(80)) << 52);
-    }
     std::memcpy(&d, &bits, sizeof d);
     return d;
   }
@@ -186,7 +184,9 @@ bool SameBits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The C library's conversions in the "C" locale, whatever the process's.
+// CLocaleScope: the C library's conversions in the "C" locale, whatever the
+// process's. kCommaLocale: a locale whose decimal point is a comma, by this
+// system's name for it.
 #if defined(_WIN32)
 // Windows has no per-thread locale object of this kind: the process locale
 // is switched for the scope (the tests run on one thread).
@@ -200,6 +200,7 @@ class CLocaleScope {
  private:
   std::string old_;
 };
+constexpr const char* kCommaLocale = "German_Germany.1252";
 #else
 class CLocaleScope {
  public:
@@ -213,12 +214,6 @@ class CLocaleScope {
   }
   locale_t old_;
 };
-#endif
-
-// A locale whose decimal point is a comma, by this system's name for it.
-#if defined(_WIN32)
-constexpr const char* kCommaLocale = "German_Germany.1252";
-#else
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
@@ -227,10 +222,9 @@ constexpr const char* kCommaLocale = "de_DE.UTF-8";
 class QvNumberDiff : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    if (std::setlocale(LC_ALL, GetParam()) == nullptr) {
-      GTEST_FAIL() << "locale " << GetParam() << " is not installed (run "
-                   << "scripts/install-deps.sh)";
-    }
+    ASSERT_NE(nullptr, std::setlocale(LC_ALL, GetParam()))
+        << "locale " << GetParam()
+        << " is not installed (run scripts/install-deps.sh)";
     const bool comma = std::strcmp(GetParam(), "C") != 0;
     ASSERT_STREQ(comma ? "," : ".", std::localeconv()->decimal_point);
   }

@@ -1,6 +1,10 @@
+#include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -88,7 +92,7 @@ using Scan = bool (QvStdString::*)(int&, QvStdString&,
                                    const QvStdString&) const;
 const Scan W = &QvStdString::GetWord;
 const Scan F = &QvStdString::GetCSWord;
-const QvStdString kWhite(" \t\n\r"), kComma(",");
+const QvStdString kWhite(" \t\n\r"), kComma(","), kNone;
 
 // Calls `scan` on `text` up to `calls` times and records "word@pos" or
 // "-@pos" per call; stops at the end of the text or when a failed call
@@ -110,19 +114,13 @@ std::string ScanAll(Scan scan, const std::string& text, const QvStdString& seps,
 }
 
 TEST(QvWordScan, Table) {
-  const QvStdString none;
-  const struct {
-    Scan scan;
-    std::string text;
-    QvStdString seps;
-    int pos;
-    std::string want;
-  } cases[] = {
+  // scan, text, separators, start position, the calls as ScanAll records them
+  const std::tuple<Scan, std::string, QvStdString, int, std::string> cases[] = {
       {W, "  ab  cd  ", kWhite, 0, "ab@4 cd@8 -@8 "},
       {W, "", kWhite, 0, "-@0 "},
       {W, " \t\r\n", kWhite, 0, "-@0 "},
-      {W, "ab cd", none, 1, "b cd@-1 "},
-      {W, "ab cd", none, 5, "-@5 "},
+      {W, "ab cd", kNone, 1, "b cd@-1 "},
+      {W, "ab cd", kNone, 5, "-@5 "},
       {W, "ab cd", kWhite, 99, "-@99 "},
       {W, "ab cd", kWhite, -1, "-@-1 "},
       {W, "a,b;;c", QvStdString(";,"), 0, "a@1 b@3 c@-1 "},
@@ -151,14 +149,12 @@ TEST(QvWordScan, Table) {
       {F, "a,\"\"\"b\",c", kComma, 0, "a@1 @7 c@-1 "},
       {F, "a,\"", kComma, 0, "a@1 @-1 "},
       {F, "p, q", QvStdString(" ,"), 0, "p@1 -@2 q@-1 "},
-      {F, "a,b", none, 0, "a,b@-1 "},
-      {F, "\"a,b\"", none, 0, "a,b@-1 "},
+      {F, "a,b", kNone, 0, "a,b@-1 "},
+      {F, "\"a,b\"", kNone, 0, "a,b@-1 "},
       {F, "a,b", kComma, -7, "-@-7 "},
       {F, "a,b", kComma, 10, "-@11 -@12 -@13 -@14 "}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(c.want, ScanAll(c.scan, c.text, c.seps, c.pos));
-  }
+  for (const auto& [scan, text, seps, pos, want] : cases)
+    EXPECT_EQ(want, ScanAll(scan, text, seps, pos)) << text;
 }
 
 // Whether the text scanned from position 0 led with a separator is kept
@@ -174,10 +170,8 @@ TEST(QvFieldScan, LeadingSeparatorFlag) {
       {"ab,c", 4, 1, "c@-1 "},  // read from 3; the field clears the flag
       {",x,y", 2, 1, "y@-1 "},  // read from 2
       {",x,y", 0, 2, "-@1 x@2 "}};
-  for (const auto& [text, pos, calls, want] : steps) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(want, ScanAll(F, text, kComma, pos, calls));
-  }
+  for (const auto& [text, pos, calls, want] : steps)
+    EXPECT_EQ(want, ScanAll(F, text, kComma, pos, calls)) << text;
 }
 
 TEST(QvFieldScan, SeparatorsOnlyMoveOnPastTheEnd) {
@@ -205,7 +199,7 @@ TEST(QvWordScan, CountWordAndIfIncludeWord) {
       {"1,2,3", 1}};
   for (const auto& [in, want] : cases)
     EXPECT_EQ(want, QvStdString("%s", in).CountWord(QvStdString("x"))) << in;
-  const QvStdString ab("ab"), none;
+  const QvStdString ab("ab");
   const std::pair<const char*, bool> includes[] = {
       {"ab", true},     {"x ab", true},   {"ab x", true},   {"abc", false},
       {"xab", false},   {"x abx", false}, {"abc ab", true}, {"", false},
@@ -213,26 +207,24 @@ TEST(QvWordScan, CountWordAndIfIncludeWord) {
   for (const auto& [in, want] : includes)
     EXPECT_EQ(want, QvStdString("%s", in).IfIncludeWord(ab, kWhite)) << in;
   EXPECT_TRUE(QvStdString("a,ab;c").IfIncludeWord(ab, QvStdString(",;")));
-  EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, none));
+  EXPECT_FALSE(QvStdString("a ab c").IfIncludeWord(ab, kNone));
   // An empty word is never a whole word, and the search ends.
   for (const char* in : {"xyz", " x", ""})
-    EXPECT_FALSE(QvStdString("%s", in).IfIncludeWord(none, kWhite)) << in;
+    EXPECT_FALSE(QvStdString("%s", in).IfIncludeWord(kNone, kWhite)) << in;
 }
 
 TEST(QvWordScan, KeyPosAndWordAfterKey) {
-  const QvStdString text("xxabcabc"), key("abc"), none;
+  const QvStdString text("xxabcabc"), key("abc");
   const std::tuple<const QvStdString*, int, int> finds[] = {
-      {&key, 0, 2},  {&key, 3, 5},  {&key, 6, -1}, {&key, -1, -1},
-      {&none, 2, 2}, {&none, 8, 8}, {&none, 9, -1}};
-  for (const auto& [k, from, want] : finds) {
-    SCOPED_TRACE(from);
-    EXPECT_EQ(want, text.GetKeyPos(*k, from));
-  }
-  const char* const afters[][2] = {{"a x= 5", "5"},
-                                   {"ax=6 7", "6"},
-                                   {"a x=", nullptr},
-                                   {"a x=   ", nullptr},
-                                   {"a y= 1", nullptr}};
+      {&key, 0, 2},   {&key, 3, 5},   {&key, 6, -1},  {&key, -1, -1},
+      {&kNone, 2, 2}, {&kNone, 8, 8}, {&kNone, 9, -1}};
+  for (const auto& [k, from, want] : finds)
+    EXPECT_EQ(want, text.GetKeyPos(*k, from)) << from;
+  const std::pair<const char*, const char*> afters[] = {{"a x= 5", "5"},
+                                                        {"ax=6 7", "6"},
+                                                        {"a x=", nullptr},
+                                                        {"a x=   ", nullptr},
+                                                        {"a y= 1", nullptr}};
   for (const auto& [in, want] : afters) {
     SCOPED_TRACE(in);
     QvStdString word("keep");
@@ -264,6 +256,93 @@ TEST(QvWordScan, FirstWordAndCheckWord) {
     EXPECT_EQ(want, QvStdString("ab cd").CheckWord(pos, QvStdString(w)));
     EXPECT_EQ(wantPos, pos);
   }
+}
+
+// Fixed cases that pin the writers' trimming rule, their result areas and
+// the readers' markers; values in general are left to NumberDiffTest.
+TEST(QvNumberWrite, TrimsBehindThePointEachFamilyInItsArea) {
+  const std::pair<std::string, const char*> cases[] = {
+      {QvWrite(1.5), "1.5"},
+      {QvWrite(100.0), "100"},
+      {QvWrite(0.1f), "0.1"},
+      {QvWriteDouble("%.3f", 2.0, false), "2."},
+      {QvWriteDouble("%8.2f", 3.1, true), "    3.1"},
+      {QvWriteDouble("%-8.2f", 3.1, true), "3.1"},
+      {QvWriteDouble("%-8.0f", 20.0, true), "20      "}};
+  for (const auto& c : cases) EXPECT_EQ(c.second, c.first);
+  const char* first = QvWrite(1.5);
+  EXPECT_EQ(first, QvWrite(2.5));
+  const char* f = QvWrite(7.25f);
+  EXPECT_STREQ("2.5", first);
+  EXPECT_STREQ("7.25", f);
+  EXPECT_EQ(f, QvWriteFloat("%.1f", 1.0f, true));
+  // Longer texts are kept whole in a larger area; 99 characters still fit
+  // the small one.
+  char want[400];
+  std::snprintf(want, sizeof want, "%.0f", 1e120);
+  EXPECT_EQ(want, std::string(QvWriteDouble("%.3f", 1e120, true)));
+  EXPECT_EQ(std::string(150, ' ') + "2.5", QvWriteDouble("%153.1f", 2.5, true));
+  EXPECT_EQ("2.5", std::string(QvWriteDouble("%-153.1f", 2.5, true)));
+  EXPECT_EQ(first, QvWrite(3.0));
+  const char* edge = QvWriteFloat("%099.1f", 1.0f, false);
+  EXPECT_EQ(std::string(96, '0') + "1.", edge);
+  EXPECT_EQ(f, edge);
+}
+
+TEST(QvNumberRead, MarkersAndEdges) {
+  EXPECT_STREQ("", QvWriteDouble(nullptr, 1.0, true));
+  EXPECT_EQ(QV_NO_INT, QvGetInt(nullptr));
+  EXPECT_EQ(QV_NO_DOUBLE, QvGetDouble(nullptr));
+  EXPECT_EQ(QV_NO_FLOAT, QvGetFloat(nullptr));
+  const std::pair<const char*, int> ints[] = {
+      {"12-3", 12},    {"", -99999},  {" 42", -99999},         {"4.5", -99999},
+      {"+-3", -99999}, {"-", -99999}, {"-2147483648", INT_MIN}};
+  for (const auto& [in, want] : ints) EXPECT_EQ(want, QvGetInt(in)) << in;
+  // The failure marker reads as itself; "+." fails.
+  const std::pair<const char*, double> reals[] = {{" 2.5e3", 2500},
+                                                  {"2.5kg", 2.5},
+                                                  {"+.", -9.999e10},
+                                                  {"", -9.999e10},
+                                                  {"-9.999e10", -9.999e10}};
+  for (const auto& [in, want] : reals) {
+    EXPECT_EQ(want, QvGetDouble(in)) << in;
+    EXPECT_EQ(static_cast<float>(want), QvGetFloat(in)) << in;
+  }
+  // Huge words are read whole, without overrunning anything.
+  const std::string many = "0." + std::string(100000, '0') + "15e100001";
+  EXPECT_EQ(1.5, QvGetDouble(many.c_str()));
+  EXPECT_EQ(1.5f, QvGetFloat(many.c_str()));
+  const std::string digits(100000, '7');
+  EXPECT_EQ(std::strtod(digits.c_str(), nullptr), QvGetDouble(digits.c_str()));
+}
+
+TEST(QvValueRead, PositionsAndZeroBytes) {
+  // A failed word is passed over; the last word leaves the position at -1.
+  const QvStdString text(" 42 4.5 5-3");
+  int pos = 0, v = -1;
+  const std::tuple<bool, int, int> steps[] = {
+      {true, 42, 3}, {false, 42, 7}, {true, 5, -1}, {false, 5, -1}};
+  for (const auto& [ok, want, wantPos] : steps) {
+    EXPECT_EQ(ok, text.GetValue(pos, v));
+    EXPECT_EQ(want, v);
+    EXPECT_EQ(wantPos, pos);
+  }
+  // A word that holds only white space to sscanf stops at the word's end.
+  const QvStdString lone("\v 5");
+  pos = 0;
+  double d = 9;
+  EXPECT_FALSE(lone.GetValue(pos, d));
+  EXPECT_EQ(9.0, d);
+  EXPECT_EQ(1, pos);
+  // Zero bytes end the text for the conversion.
+  const QvStdString nul(std::string("\0x 4\0", 5));
+  pos = 0;
+  char c = 'k';
+  EXPECT_FALSE(nul.GetValue(pos, c));
+  EXPECT_EQ('k', c);
+  pos = 3;
+  EXPECT_TRUE(nul.GetValue(pos, d));
+  EXPECT_EQ(4.0, d);
 }
 
 }  // namespace
