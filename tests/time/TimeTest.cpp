@@ -235,8 +235,7 @@ TEST(QvTimeText, LocalTimeWithMicroseconds) {
 struct StopWatchTest : testing::Test {
   static inline struct _timeb now_ {};
   void SetUp() override {
-    now_ = {};
-    now_.time = 1000000000;
+    now_ = {1000000000, 0, 0, 0};
     qv::platform::SetClockSource([](struct _timeb* out) { *out = now_; });
   }
   void TearDown() override { qv::platform::SetClockSource(nullptr); }
