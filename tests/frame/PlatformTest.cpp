@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "frame/Platform.h"
 #include "support/FaultStream.h"
@@ -9,25 +10,21 @@
 
 namespace {
 
-TEST(QvPlatform, StatTellsFilesFromFolders) {
+// A path tells a file from a folder; a stream on a regular file tells its
+// file's length and its own position (buffered bytes not yet taken count as
+// unread); a callback stream has no file to tell about.
+TEST(QvPlatform, StatOfPathsAndStreams) {
   qvtest::TempDir dir;
-  ASSERT_TRUE(qvtest::WriteAll(dir.File("a.txt"), "x"));
-  qv::platform::FileStatus st;
-  ASSERT_TRUE(qv::platform::StatPath(dir.Path().c_str(), &st));
-  EXPECT_TRUE(st.isDirectory && !st.isRegular);
-  ASSERT_TRUE(qv::platform::StatPath(dir.File("a.txt").c_str(), &st));
-  EXPECT_TRUE(!st.isDirectory && st.isRegular);
-  EXPECT_FALSE(qv::platform::StatPath(dir.File("missing").c_str(), &st));
-  EXPECT_FALSE(qv::platform::StatPath(nullptr, &st));
-}
-
-// A stream on a regular file tells its file's length and its own position
-// (buffered bytes not yet taken count as unread); a callback stream has no
-// file to tell about.
-TEST(QvPlatform, StreamStatusOfFilesAndCallbackStreams) {
-  qvtest::TempDir dir;
-  ASSERT_TRUE(qvtest::WriteAll(dir.File("ten"), "0123456789"));
-  std::FILE* f = std::fopen(dir.File("ten").c_str(), "rb");
+  const std::string ten = dir.File("ten");
+  ASSERT_TRUE(qvtest::WriteAll(ten, "0123456789"));
+  qv::platform::FileStatus fs;
+  ASSERT_TRUE(qv::platform::StatPath(dir.Path().c_str(), &fs));
+  EXPECT_TRUE(fs.isDirectory && !fs.isRegular);
+  ASSERT_TRUE(qv::platform::StatPath(ten.c_str(), &fs));
+  EXPECT_TRUE(!fs.isDirectory && fs.isRegular);
+  EXPECT_FALSE(qv::platform::StatPath(dir.File("missing").c_str(), &fs));
+  EXPECT_FALSE(qv::platform::StatPath(nullptr, &fs));
+  std::FILE* f = std::fopen(ten.c_str(), "rb");
   ASSERT_NE(nullptr, f);
   char three[3];
   ASSERT_EQ(3u, std::fread(three, 1, 3, f));

@@ -65,16 +65,14 @@ class QvDisplayList : public testing::Test {
               : EGL_NO_DISPLAY;
       return eglInitialize(d, nullptr, nullptr) ? d : EGL_NO_DISPLAY;
     }();
-    if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API)) {
+    if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
       QV_NO_CONTEXT("no surfaceless EGL display with desktop OpenGL");
-    }
     display_ = display;
     context_ =
         eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, nullptr);
     if (context_ == EGL_NO_CONTEXT ||
-        !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) {
+        !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context_))
       QV_NO_CONTEXT("no OpenGL context current without a surface");
-    }
     // The framebuffer goes with the context in TearDown.
     GLuint framebuffer = 0, renderbuffer = 0;
     glGenRenderbuffers(1, &renderbuffer);
@@ -124,9 +122,8 @@ std::vector<GLuint> Pick(Panel& obj, std::uintptr_t selName) {
   obj.DrawToSelect(reinterpret_cast<void*>(selName));
   std::vector<GLuint> names;
   GLuint* rec = buf;
-  for (GLint h = glRenderMode(GL_RENDER); h > 0; --h, rec += 3 + rec[0]) {
+  for (GLint h = glRenderMode(GL_RENDER); h > 0; --h, rec += 3 + rec[0])
     names.insert(names.end(), rec + 3, rec + 3 + rec[0]);
-  }
   return names;
 }
 
@@ -194,9 +191,8 @@ TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   EXPECT_EQ(std::size_t{kCount}, names.size());
   EXPECT_EQ(0u, names.count(0));
   for (int i = 0; i < kCount; i += 2) objs[i].reset();
-  for (int i : {1, 3, kCount - 1}) {
+  for (int i : {1, 3, kCount - 1})
     EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(*objs[i])) << i;
-  }
   Panel fresh;
   EXPECT_EQ(0, fresh.IsDisplayList());
   EXPECT_EQ(*names.begin(), fresh.ListName());

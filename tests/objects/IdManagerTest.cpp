@@ -48,8 +48,7 @@ TEST(QvIdManager, MatchesReferenceInRandomMix) {
     for (unsigned id = 0; id < end + 70; ++id) {
       ASSERT_EQ(id < end && !freeIds.count(id), m.IsUsed(id)) << id;
     }
-    EXPECT_FALSE(m.IsUsed(1000000));
-    EXPECT_FALSE(m.IsUsed(0xFFFFFFFFu));
+    for (unsigned id : {1000000u, 0xFFFFFFFFu}) EXPECT_FALSE(m.IsUsed(id));
   }
 }
 

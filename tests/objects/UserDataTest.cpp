@@ -87,11 +87,7 @@ TEST(QvUserData, EachBitOperationTouchesOneBit) {
       d.SetInt(static_cast<int>(start));
       for (int step = 0; step < 4; ++step) {  // set, reset, true, false
         const bool on = step % 2 == 0;
-        if (step >= 2) {
-          (d.*n.setTo)(on);
-        } else {
-          (d.*(on ? n.set : n.reset))();
-        }
+        step >= 2 ? (d.*n.setTo)(on) : (d.*(on ? n.set : n.reset))();
         EXPECT_EQ(on ? start | n.bit : start & ~n.bit,
                   static_cast<std::uint32_t>(d.GetInt()));
         EXPECT_EQ(on ? n.bit : 0u, (d.*n.get)()) << step;

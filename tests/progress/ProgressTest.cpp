@@ -91,7 +91,6 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
 // right after that piece (at the end when none holds it), in text mode.
 TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
   const std::string longLine = std::string(1020, 'x') + "SPLIT rest\n";
-  const std::string second = std::string(1030, 'y') + "LATE text\n";
   std::string many;  // more than one read area, CR LF line ends
   for (int i = 10000; i < 13000; ++i)
     many +=
@@ -117,7 +116,7 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
       {std::string("a\0K hidden\nK seen\n", 18), "K", true, "seen"},
       {longLine, "SPLIT", false, "SPLIT"},
       {longLine + "SPLIT again\n", "SPLIT", true, "again"},
-      {second, "LATE", true, "text"},
+      {std::string(1030, 'y') + "LATE text\n", "LATE", true, "text"},
       {std::string(1030, 'z') + "\n", "zz", true, std::string(1021, 'z')},
       {many, "M10001", true, "text 10001"},
       {many, "M12900", true, "text 12900"},

@@ -27,11 +27,8 @@ std::int64_t Us(const QvTime& t) {
 }
 
 TEST(QvTime, ConstructionAndSet) {
-  struct _timeb tb {};
-  tb.time = 1000000000;
-  tb.millitm = 7;
   EXPECT_EQ(5250000, Us(QvTime(5, 250)));
-  EXPECT_EQ(1000000000007000, Us(QvTime(tb)));
+  EXPECT_EQ(1000000000007000, Us(QvTime(_timeb{1000000000, 7, 0, 0})));
   EXPECT_EQ(-1000, Us(QvTime(0, -1)));
   EXPECT_EQ(INT32_MIN * INT64_C(1000000) + 999000, Us(QvTime(INT32_MIN, 999)));
   EXPECT_EQ(-3, Us(QvTime(std::int64_t{-3})));
@@ -213,25 +210,22 @@ TEST(QvTimeText, LocalTimeWithMicroseconds) {
 #endif
     {INT64_C(4102444800) * 1000000 + 7, "Fri Jan 01 00:00:00.  7 2100\n"},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.us);
-    std::string text = "previous content";
-    QvTime(r.us).Get(text);
-    EXPECT_EQ(r.text, text);
-  }
+  const auto text = [](std::int64_t us) {
+    std::string t = "previous content";  // replaced, not appended to
+    QvTime(us).Get(t);
+    return t;
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.text, text(r.us)) << r.us;
   // Stamps the calendar cannot show still give a line of text.
   for (std::int64_t us : {kMax, kMin, -INT64_C(62135596800000000)}) {
     SCOPED_TRACE(us);
-    std::string text;
-    QvTime(us).Get(text);
-    ASSERT_GE(text.size(), 2u);
-    EXPECT_EQ('\n', text.back());
-    EXPECT_EQ(std::string::npos, text.find('\0'));
+    const std::string t = text(us);
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_EQ('\n', t.back());
+    EXPECT_EQ(std::string::npos, t.find('\0'));
   }
   qvtest::UseTimeZone("XST-3");  // three hours east of UTC
-  std::string text;
-  QvTime(kSec * 1000000).Get(text);
-  EXPECT_EQ("Wed Jan 02 05:03:55.  0 1980\n", text);
+  EXPECT_EQ("Wed Jan 02 05:03:55.  0 1980\n", text(kSec * 1000000));
 }
 
 // Spans of a clock near 1e9 s carry rounding of about 1e-7 s.
@@ -241,8 +235,7 @@ TEST(QvTimeText, LocalTimeWithMicroseconds) {
 struct StopWatchTest : testing::Test {
   static inline struct _timeb now_ {};
   void SetUp() override {
-    now_ = {};
-    now_.time = 1000000000;
+    now_ = {1000000000, 0, 0, 0};
     qv::platform::SetClockSource([](struct _timeb* out) { *out = now_; });
   }
   void TearDown() override { qv::platform::SetClockSource(nullptr); }
@@ -262,15 +255,12 @@ TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
   for (int i = 0; i < 200; ++i) {
     const double now = QvStopWatch::GetCurrTime();
     const QvTime stamp;
-    std::int64_t us = 0;
-    stamp.Get(us);
     EXPECT_LE(prev, now);
     EXPECT_NEAR(now * 1000, std::round(now * 1000), 1e-3);
     EXPECT_LE(prevStamp, stamp);
     EXPECT_TRUE(QvTime::ZERO_TIME < stamp && stamp < QvTime::INF_TIME);
-    EXPECT_EQ(0, us % 1000);
-    struct _timeb tb {};
-    tb.timezone = tb.dstflag = 7;
+    EXPECT_EQ(0, Us(stamp) % 1000);
+    _timeb tb{0, 0, 7, 7};  // the clock must clear both
     qv::platform::FTime(&tb);
     EXPECT_TRUE(tb.timezone == 0 && tb.dstflag == 0);
     prev = now;
@@ -285,13 +275,8 @@ TEST(QvStopWatchClock, RealClockMovesInWholeMilliseconds) {
 TEST_F(StopWatchTest, ClockReadsGoThroughThePlatformLayer) {
   Advance(7);
   EXPECT_DOUBLE_EQ(1000000000.007, QvStopWatch::GetCurrTime());
-  struct _timeb tb {};
-  tb.time = -1;
-  tb.millitm = 500;
-  EXPECT_DOUBLE_EQ(-0.5, QvStopWatch::TimeInSec(tb));
-  std::int64_t us = 0;
-  QvTime().Get(us);
-  EXPECT_EQ(1000000000007000, us);
+  EXPECT_DOUBLE_EQ(-0.5, QvStopWatch::TimeInSec({-1, 500, 0, 0}));
+  EXPECT_EQ(1000000000007000, Us(QvTime()));
   qvtest::UseTimeZone("UTC");
   EXPECT_STREQ("Sun Sep 09 01:46:40 2001\n", QvStopWatch::GetCurrTimeString());
   qv::platform::SetClockSource(nullptr);  // back to the real clock

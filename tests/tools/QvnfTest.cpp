@@ -27,13 +27,15 @@ namespace {
 using nlohmann::json;
 using Bytes = std::vector<unsigned char>;
 
-struct CmdResult {
+// A run of qvnf: its arguments, exit status and output.
+struct QvnfRun {
+  std::string args;
   int status;
   std::string out;
 };
 
 // Runs qvnf with the arguments; stderr is folded into the output.
-CmdResult Qvnf(const std::string& args) {
+QvnfRun Qvnf(const std::string& args) {
 #if defined(_WIN32)
   // qvnf sits beside the test program; cmd.exe takes off the outer quotes.
   char self[MAX_PATH];
@@ -47,7 +49,7 @@ CmdResult Qvnf(const std::string& args) {
       std::string(QVNF_RUNNER) + QVNF_EXE + " " + args + " 2>&1";
   std::FILE* p = popen(cmd.c_str(), "r");
 #endif
-  CmdResult r{-1, {}};
+  QvnfRun r{args, -1, {}};
   if (p == nullptr) return r;
   char buf[4096];
   for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
@@ -94,12 +96,6 @@ const char kColors[] =
     "    0: r 1  g 0  b 0  a 1\n"
     "    1: r 0  g 0  b 1  a 0.5\n";
 
-struct Out {
-  std::string args;
-  int status;
-  std::string out;
-};
-
 class QvnfTest : public testing::Test {
  protected:
   // header; ColorTab 121..186 (two colours); Outer 186..278 holding
@@ -137,10 +133,10 @@ class QvnfTest : public testing::Test {
   // first newline), a part of it after '~', a text it lacks after '!', a
   // JSON object of pointers into the JSON output and the values there
   // (null: nothing there), or "" for any output.
-  void ExpectOutputs(const std::vector<Out>& cases) {
-    for (const Out& c : cases) {
+  void ExpectOutputs(const std::vector<QvnfRun>& cases) {
+    for (const QvnfRun& c : cases) {
       SCOPED_TRACE(c.args);
-      const CmdResult run = Qvnf(c.args);
+      const QvnfRun run = Qvnf(c.args);
       EXPECT_EQ(c.status, run.status) << run.out;
       if (c.out.empty()) continue;
       const std::string rest = c.out.substr(1);
@@ -366,7 +362,7 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
     SCOPED_TRACE(c.what);
     const std::string in = Save(bytes, c.damage), out = dir.File("out.qnf");
     const Bytes b = qvtest::ReadAll(in);
-    const CmdResult run = Qvnf("salvage " + in + " " + out);
+    const QvnfRun run = Qvnf("salvage " + in + " " + out);
     EXPECT_EQ(c.status, run.status) << run.out;
     EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
     EXPECT_EQ(b, qvtest::ReadAll(in));  // the input is never written
