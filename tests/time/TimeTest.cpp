@@ -62,6 +62,10 @@ TEST(QvTime, DifferenceInSeconds) {
   EXPECT_DOUBLE_EQ(-1.5, QvTime(1, 500) - QvTime(3, 0));
   // Formed exactly in integers: one microsecond between large stamps.
   EXPECT_DOUBLE_EQ(1e-6, QvTime(kMax) - QvTime(kMax - 1));
+  // Below the range's ends the count is formed first: 2^53 + 2, not the
+  // 2^53 that the two stamps as doubles would give.
+  EXPECT_EQ(9007199254740994 * 1e-6,
+            QvTime(std::int64_t{9007199254740993}) - QvTime(std::int64_t{-1}));
   // Past the 64-bit range the seconds are still about right.
   EXPECT_NEAR(18446744073709.55, QvTime::INF_TIME - QvTime(kMin), 1.0);
   EXPECT_NEAR(-18446744073709.55, QvTime(kMin) - QvTime::INF_TIME, 1.0);
@@ -82,6 +86,7 @@ TEST(QvTime, ShiftsTruncateDifferently) {
       {-10, 0.0000005, -9, -10, -10, -10},
       // The sum is formed in doubles, which are 1024 apart up there.
       {kMax, 1.0, kMax, kMax, kMax - 1000447, kMax - 1000000},
+      {0, 9223372036854.775808, kMax, kMax, kMin, kMin},  // 2^63 us
       {0, 1e300, kMax, kMax, kMin, kMin},
       {7, std::nan(""), 7, 7, 7, 7},
   };
