@@ -272,26 +272,10 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
   }
 }
 
-// Positions past 2^31 - 1 can't be addresses: beginning a block there,
-// completing one that ends there, or writing any value fails.
-TEST(QvNeutralDamage, AddressesPastTwoGigabytesFail) {
-  QV_NEEDS_FAULT_STREAM();
-  FaultPlan plan;
-  plan.positionBase = kLimit + 100;
-  MemFile nearLimit({}, plan);
-  QvNeutralFile nf(nearLimit.f);
-  std::int32_t pos = 0;
-  EXPECT_FALSE(nf.GetFilePosition(pos));
-  EXPECT_EQ(-1, nf.WriteIdBlock("Far", 1));
-  EXPECT_FALSE(nf.UpdateIdBlock(0));
-  EXPECT_FALSE(nf.WriteUChar(1));
-  EXPECT_FALSE(nf.WriteString("", 0) && nf.WriteString("a", 1));
-  EXPECT_EQ(Bytes(), nearLimit.Contents());
-}
-
 // Writes near 2^31 - 1 in a real sparse file: what would end past that
 // offset fails and writes nothing of itself; array elements before it are
-// written. size is the file's length afterwards (0: nothing written).
+// written. Past it no position is an address: every write fails. size is
+// the file's length afterwards (0: nothing written).
 TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   using P = qvtest::ProbeFile&;
   constexpr std::int64_t L = kLimit;
@@ -316,6 +300,14 @@ TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
       {"text", L - 7, false, 0, [](P f) { return f.WriteName("ab"); }},
       {"text to the end", L - 8, true, L,
        [](P f) { return f.WriteName("ab"); }},
+      {"past the end", L, false, 0,
+       [](P f) {
+         std::int32_t pos = 0;
+         return std::fseek(f.File(), 100, SEEK_CUR) != 0 ||
+                f.GetFilePosition(pos) || f.WriteIdBlock("Far", 1) != -1 ||
+                f.UpdateIdBlock(0) || f.WriteUChar(1) ||
+                (f.WriteString("", 0) && f.WriteString("a", 1));
+       }},
       {"ints", L - 11, false, L - 3, [](P f) { return f.WriteInt(v, 3); }},
       // Moved back behind the object's back: a refusal is checked with the
       // stream, so a write that fits is never refused.

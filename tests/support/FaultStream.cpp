@@ -36,7 +36,7 @@ FaultStream::~FaultStream() {
 
 std::FILE* FaultStream::Open(const char* mode) {
   if (m_Plan.failWritesAfter >= 0 || m_Plan.failReadsAfter >= 0 ||
-      m_Plan.failSeeksAfter >= 0 || m_Plan.positionBase != 0)
+      m_Plan.failSeeksAfter >= 0)
     return nullptr;
   std::FILE* f = std::fopen(m_Path.c_str(), "wb");
   if (f == nullptr) return nullptr;
@@ -118,12 +118,12 @@ int FaultStream::CookieSeek(void* self, off64_t* offset, int whence) {
     return -1;
   // stdio has already refused any other whence.
   const std::int64_t target =
-      *offset + (whence == SEEK_SET   ? -s->m_Plan.positionBase
+      *offset + (whence == SEEK_SET   ? 0
                  : whence == SEEK_CUR ? s->m_Pos
                                       : std::int64_t(s->m_Data.size()));
   if (target < 0) return -1;
   s->m_Pos = target;
-  *offset = target + s->m_Plan.positionBase;
+  *offset = target;
   return 0;
 }
 

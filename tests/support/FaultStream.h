@@ -3,8 +3,7 @@
 // Writes fail once failWritesAfter bytes have been written in total, reads
 // once failReadsAfter bytes have been read, seeks once failSeeksAfter bytes
 // have been moved either way (-1: never). A failing write keeps the bytes
-// that still fitted. positionBase shifts every position the stream reports
-// (positions past 2 GiB without a 2 GiB file); seeks below it fail.
+// that still fitted.
 // On Windows the store is a temporary file: plain streams work the same, but
 // no fault can be planned (Open gives null) and the counters stay 0.
 #ifndef QVBASE_TESTS_SUPPORT_FAULTSTREAM_H
@@ -25,7 +24,6 @@ namespace qvtest {
 
 struct FaultPlan {
   std::int64_t failWritesAfter = -1, failReadsAfter = -1, failSeeksAfter = -1;
-  std::int64_t positionBase = 0;
   bool unbuffered = false;  // each fread/fwrite goes straight to the store
 };
 
@@ -40,7 +38,7 @@ class FaultStream {
   FaultStream(const FaultStream&) = delete;
   FaultStream& operator=(const FaultStream&) = delete;
   /// Opens a stream on the store ("rb", "wb", "r+b", ...); the store keeps
-  /// its bytes for "w" modes too, the position starts at positionBase.
+  /// its bytes for "w" modes too, the position starts at 0.
   std::FILE* Open(const char* mode);
 
   /// The bytes in the store (on Windows, what has reached the file).
