@@ -32,6 +32,7 @@ TEST(QvNamedObj, NullOwnNameAndCopies) {
   src.SetName(std::string("other"));
   EXPECT_EQ("part", copied.Name());
   EXPECT_EQ("part", clone.Name());
+  EXPECT_EQ("other", src.Name());
 }
 
 }  // namespace

@@ -65,6 +65,7 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
     EXPECT_EQ(current, p.Current());
   };
   expect(0, 0);
+  EXPECT_FALSE(p.IfMute());
   p.SetTotal(10);
   p.SetCurrent(4);
   p.SetTotal(-1);
@@ -72,7 +73,8 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
   p.Increment(0);
   p.Increment(-3);
   expect(10, 4);
-  p.SetCurrent(12);
+  p.SetCurrent(11);
+  p.Increment(1);
   expect(12, 12);
   p.SetTotal(5);
   p.Increment(7);

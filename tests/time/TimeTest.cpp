@@ -29,6 +29,10 @@ std::int64_t Us(const QvTime& t) {
 TEST(QvTime, ConstructionAndSet) {
   EXPECT_EQ(5250000, Us(QvTime(5, 250)));
   EXPECT_EQ(1000000000007000, Us(QvTime(_timeb{1000000000, 7, 0, 0})));
+  // The earliest whole second that still fits, and one before it.
+  EXPECT_EQ(-9223372036854000000 + 5000,
+            Us(QvTime(_timeb{-9223372036854, 5, 0, 0})));
+  EXPECT_EQ(kMin, Us(QvTime(_timeb{-9223372036855, 0, 0, 0})));
   EXPECT_EQ(-1000, Us(QvTime(0, -1)));
   EXPECT_EQ(INT32_MIN * INT64_C(1000000) + 999000, Us(QvTime(INT32_MIN, 999)));
   EXPECT_EQ(-3, Us(QvTime(std::int64_t{-3})));
