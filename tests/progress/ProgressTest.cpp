@@ -81,6 +81,8 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
   expect(7, 7);
   p.Increment(2147483647);  // stops at the largest count, no overflow
   expect(2147483647, 2147483647);
+  p.SetCurrent(0);
+  expect(2147483647, 0);
   p.SetTotal(0);
   expect(0, 0);
   p.SetMute(true);
@@ -154,8 +156,10 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   Fixture fx("Q Proceed?\n");
   QvProgress& base = fx.rep;
   const QvStdString key("Q");
-  EXPECT_TRUE(base.Question(1, 2));
-  EXPECT_TRUE(base.QuestionApplyAll(1, "x %d", 2));
+  EXPECT_TRUE(base.Question(1, 2) && base.Question(1, "x %d", 2));
+  EXPECT_TRUE(base.Question(key, nullptr));
+  EXPECT_TRUE(base.QuestionApplyAll(1, 2) &&
+              base.QuestionApplyAll(1, "x %d", 2));
   EXPECT_TRUE(base.QuestionApplyAll(key, "%d", 3));
   EXPECT_FALSE(base.CheckEscape());
   base.ShowMessage(key, "%s", "x");
@@ -176,15 +180,17 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
 // drops the file, except for a null name.
 TEST(QvProgress, CopyingAndOpeningKeepOrDropTheFile) {
   Fixture fx("A first\n");
+  const std::string path = fx.dir.File("msg.txt");
   fx.rep.SetTotal(9);
   fx.rep.SetCurrent(4);
   fx.rep.SetMute(true);
   const int open = qvtest::OpenDescriptors();
   {
-    QvProgress copy(fx.rep), target;
-    ASSERT_TRUE(target.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
+    QvProgress copy(fx.rep), target, dropped;
+    ASSERT_TRUE(target.OpenLocalMessageFile(path.c_str()));
     target = fx.rep;  // the target's file is closed here
     EXPECT_EQ(open, qvtest::OpenDescriptors());
+    ASSERT_TRUE(dropped.OpenLocalMessageFile(path.c_str()));  // closed at }
     for (const QvProgress* p : {&copy, &target}) {
       EXPECT_FALSE(p->IfLocalMsg());
       EXPECT_EQ(9, p->Total());
@@ -206,8 +212,9 @@ TEST(QvProgress, CopyingAndOpeningKeepOrDropTheFile) {
   EXPECT_FALSE(fx.rep.GetLocalMsg(key, key));  // key and text are one string
   EXPECT_EQ("A\nLocal Message file is not Found.", key);
   EXPECT_FALSE(fx.rep.OpenLocalMessageFile(fx.dir.Path().c_str()));
-  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
-  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(fx.dir.File("msg.txt").c_str()));
+  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(path.c_str()));
+  EXPECT_TRUE(fx.rep.OpenLocalMessageFile(path.c_str()));
+  EXPECT_EQ(open, qvtest::OpenDescriptors());  // the first one was closed
 }
 
 }  // namespace

@@ -287,6 +287,7 @@ TEST_F(StopWatchTest, LapsAndTotals) {
   double total = -1;
   EXPECT_SPAN(1.0, watch.Stop(&total));
   EXPECT_SPAN(1.0, total);
+  EXPECT_FALSE(qvtest::StopWatchView(watch).IsRunning());
   Advance(1000);  // a pause, not counted
   watch.Start();
   Advance(1000);
