@@ -33,8 +33,6 @@ using qvtest::Bytes;
 using qvtest::FaultPlan;
 using qvtest::MemFile;
 
-constexpr std::int64_t kLimit = 0x7FFFFFFF;  // no byte may end past it
-
 // The sample: header; block "Alpha" holding three ints and a nested block
 // "Inner" of two doubles, closed by a null block; block "BetaBlock" of
 // four floats. Reading finds BetaBlock by wrapping from the null block.
@@ -278,7 +276,7 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
 // the file's length afterwards (0: nothing written).
 TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   using P = qvtest::ProbeFile&;
-  constexpr std::int64_t L = kLimit;
+  constexpr std::int64_t L = 0x7FFFFFFF;  // no byte may end past it
   static const int v[3] = {1, 2, 3};
   const struct {
     const char* what;
