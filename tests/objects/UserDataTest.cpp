@@ -31,9 +31,10 @@ TEST(QvUserData, ViewsShareLittleEndianBytes) {
   d.ResetData();
   EXPECT_EQ(0x4000000000000000u, AllBytes(d));
 
-  d.Set(2.5);
-  EXPECT_TRUE(d.dValue() == 2.5 && d.fValue() == 2.5);
-  EXPECT_EQ(0x4004000000000000u, AllBytes(d));
+  const double v = 1 + 0x1p-23;  // a bit in each half
+  d.Set(v);
+  EXPECT_TRUE(d.dValue() == v && d.fValue() == v);
+  EXPECT_EQ(0x3FF0000020000000u, AllBytes(d));
   int target = 0;
   d.SetPointer(&target);
   EXPECT_EQ(&target, d.pValue());
@@ -103,8 +104,8 @@ TEST(QvUserData, OutOfRangeIndexesChangeNothing) {
   for (int i : {-1, 8, 32, 1000, -2147483647 - 1}) {
     SCOPED_TRACE(i);
     d.SetByte(i, 0xAB);
-    d.ResetByte(i);
     EXPECT_EQ(0, d.GetByte(i));
+    d.ResetByte(i);
     if (i != 8) {  // bit 8 is a valid bit
       d.SetBit_i(i, true);
       EXPECT_EQ(0u, d.GetBit_i(i));
