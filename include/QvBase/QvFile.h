@@ -96,10 +96,11 @@ class QV_BASE_API QvFile : public QvNamedObj {
 
   /// The buffer as it stands (up to its first zero).
   const char* Data() const;
-  /// True when text occurs in the buffer (up to its first zero).
+  /// True when text occurs in the buffer (up to its first zero); false for
+  /// a null text.
   bool CheckDataInclude(const char* text) const;
   /// True when the buffer, after its leading separators, begins with text;
-  /// an empty text always passes.
+  /// an empty text always passes, a null one never.
   bool CheckFirstWordIs(const char* text) const;
 
  protected:

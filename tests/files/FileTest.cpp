@@ -10,6 +10,11 @@
 #include <tuple>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "support/OpenFiles.h"
 #include "support/TempDir.h"
 
@@ -69,6 +74,7 @@ TEST(QvFile, LinesAndStringsComeInPiecesOfAtMost1023) {
   ReadFixture s(" \t\v\fa,b\r\n" + std::string(2100, 'z') + "\nrest of it\n");
   s.file.SetSeparator(",");
   EXPECT_STREQ("a,b", s.file.GetString());
+  EXPECT_STREQ("a", s.file.GetNextWord());  // a scan starts at the string
   for (std::size_t n : {1023u, 1023u, 54u})
     EXPECT_EQ(std::string(n, 'z'), s.file.GetString());
   EXPECT_STREQ("\n", s.file.GetLine());
@@ -86,7 +92,7 @@ constexpr bool kWindows = true;
 constexpr bool kWindows = false;
 #endif
 
-TEST(QvFile, CarriageReturnsStayInLinesButEndWords) {
+TEST(QvFile, CarriageReturnsStayInLinesZeroBytesEndThem) {
   ReadFixture fx("\n   \r\nNAME  John Smith\r\n");
   ASSERT_EQ(std::string("NAME  John Smith") + (kWindows ? "\n" : "\r\n"),
             fx.file.GetDataLine());
@@ -95,15 +101,13 @@ TEST(QvFile, CarriageReturnsStayInLinesButEndWords) {
   EXPECT_EQ(nullptr, fx.file.GetRemainString());
   EXPECT_STREQ("NAME", fx.file.Data());
   EXPECT_EQ(nullptr, fx.file.GetDataLine());
-}
-
-TEST(QvFile, NulBytesHideTheRestOfTheirLine) {
+  // A zero byte hides the rest of its line: a line that starts with one
+  // looks empty and is no data line.
   const char text[] = "ab\0cd ef\n\0zz\nxy\n";
-  ReadFixture fx(std::string(text, sizeof text - 1));
-  EXPECT_STREQ("ab", fx.file.GetLine());
-  EXPECT_EQ(Words({"ab"}), Drain(fx.file, &QvFile::GetNextWord));
-  // A line that starts with a zero looks empty and is no data line.
-  EXPECT_STREQ("xy\n", fx.file.GetDataLine());
+  ReadFixture nul(std::string(text, sizeof text - 1));
+  EXPECT_STREQ("ab", nul.file.GetLine());
+  EXPECT_EQ(Words({"ab"}), Drain(nul.file, &QvFile::GetNextWord));
+  EXPECT_STREQ("xy\n", nul.file.GetDataLine());
 }
 
 TEST(QvFile, BinaryAndEmptyFilesEndCleanly) {
@@ -170,6 +174,8 @@ TEST(QvFile, BufferTests) {
     EXPECT_EQ(firstWord, fx.file.CheckFirstWordIs(text));
     EXPECT_EQ(include, fx.file.CheckDataInclude(text));
   }
+  EXPECT_FALSE(fx.file.CheckFirstWordIs(nullptr) ||
+               fx.file.CheckDataInclude(nullptr));
   fx.file.GetFirstWord();  // the tests now see the first word only
   EXPECT_FALSE(fx.file.CheckDataInclude("x"));
   fx.file.Close();
@@ -210,6 +216,7 @@ TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
     QvFile& self = target;
     target = self;
     EXPECT_STREQ("l1 w\n", target.Data());
+    ASSERT_TRUE(target.OpenToRead(true));  // for the destructor to close
   }
   EXPECT_EQ(open, qvtest::OpenDescriptors());
   // Reading goes on after the file is deleted.
@@ -220,14 +227,19 @@ TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
 
 // A file class that writes through the stream it opened.
 struct WritingFile : QvFile {
+  using QvFile::Init0;
+  using QvFile::pFile;
   using QvFile::QvFile;
   bool Put(const char* s) { return pFile() && std::fputs(s, pFile()) >= 0; }
 };
 
-TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
+TEST(QvFile, OpenToWriteInit0AndAReadError) {
   TempDir dir;
   qvtest::WriteAll(dir.File("out.txt"), "old content\n");
   WritingFile w(dir.File("out.txt").c_str());
+  ASSERT_TRUE(w.OpenToRead(true) && w.GetLine());
+  w.Init0();  // closes the stream and empties the buffer
+  EXPECT_TRUE(!w.IsOpen() && *w.Data() == '\0');
   ASSERT_TRUE(w.OpenToWrite(true));
   EXPECT_EQ(nullptr, w.GetLine());  // not readable
   EXPECT_TRUE(w.Put("new\n"));
@@ -236,9 +248,19 @@ TEST(QvFile, OpenToWriteCreatesOrEmptiesTheFile) {
   const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
   EXPECT_EQ(kWindows ? "new\r\n" : "new\n",
             std::string(bytes.begin(), bytes.end()));
+#if !defined(_WIN32)
+  // A read error empties the buffer: once the line is buffered, the
+  // stream's descriptor is swapped for a folder's.
+  WritingFile r(dir.File("out.txt").c_str());
+  ASSERT_TRUE(r.OpenToRead(true) && r.GetLine());
+  const int folder = open(dir.Path().c_str(), O_RDONLY);
+  ASSERT_GE(dup2(folder, fileno(r.pFile())), 0);
+  close(folder);
+  EXPECT_TRUE(r.GetLine() == nullptr && *r.Data() == '\0');
+#endif
 }
 
-TEST(QvFileName, SplitsAtBackslashesOnly) {
+TEST(QvFileName, SplitsAndJoinsAtBackslashesOnly) {
   // name, is short, short part, folder part
   const std::tuple<const char*, bool, const char*, const char*> cases[] = {
       {"", true, "", ""},
@@ -258,11 +280,8 @@ TEST(QvFileName, SplitsAtBackslashesOnly) {
     n.MakeShortName();
     EXPECT_EQ(std::string(shortPart), n);
   }
-}
-
-// Full names are made without checks; names are set literally, never as a
-// format, also from the name's own text.
-TEST(QvFileName, MakeFullNameAndSet) {
+  // Full names are made without checks; names are set literally, never as
+  // a format, also from the name's own text.
   QvFileName n;
   n.MakeFullNameIfNot("C:\\work");
   EXPECT_STREQ("C:\\work\\", n.GetName());
@@ -280,7 +299,7 @@ TEST(QvFileName, MakeFullNameAndSet) {
   EXPECT_EQ("y", s);
 }
 
-TEST(QvFileName, ExtensionsByText) {
+TEST(QvFileName, ExtensionsByTextAndByLength) {
   // name, extension, has it, name with it added, name with it cut
   const std::tuple<const char*, const char*, bool, const char*, const char*>
       cases[] = {{"a.txt", ".txt", true, "a.txt", "a"},
@@ -300,11 +319,8 @@ TEST(QvFileName, ExtensionsByText) {
     EXPECT_EQ(added, withExt);
     EXPECT_EQ(cut, withoutExt);
   }
-}
-
-TEST(QvFileName, ExtensionsByLength) {
-  // name, limit, result; a negative limit counts as unlimited.
-  const std::tuple<const char*, int, const char*> cases[] = {
+  // By length: name, limit, result; a negative limit counts as unlimited.
+  const std::tuple<const char*, int, const char*> byLength[] = {
       {"a.txt", 3, "a.txt"},
       {"a.txt", 4, "a"},
       {"a.txt", -1, "a"},
@@ -315,7 +331,7 @@ TEST(QvFileName, ExtensionsByLength) {
       {"x.y", INT_MIN, "x"},
       {"dir.old\\readme", 11, "dir"},
       {"dir.old\\readme", 10, "dir.old\\readme"}};
-  for (const auto& [name, limit, result] : cases) {
+  for (const auto& [name, limit, result] : byLength) {
     SCOPED_TRACE(std::string(name) + " / " + std::to_string(limit));
     QvFileName n(name);
     n.CutExtension(limit);
