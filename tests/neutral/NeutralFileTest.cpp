@@ -201,7 +201,7 @@ TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
 // The bounded buffer refuses any single transfer that would pass its
 // capacity; arrays move the whole elements that fit, padding the bytes
 // that fit, as elementwise and bytewise transfers would.
-TEST(QvNeutralValues, BoundedBufferNeverPassesCapacity) {
+TEST(QvNeutralValues, BoundedOrMissingBufferRefusesTransfers) {
   Bytes buf(16, 0x55);
   ProbeFile nf;
   nf.SetBuf(reinterpret_cast<char*>(buf.data()), 10);
@@ -225,24 +225,24 @@ TEST(QvNeutralValues, BoundedBufferNeverPassesCapacity) {
   EXPECT_EQ(2, got[1]);
   EXPECT_EQ(9, got[2]);
   EXPECT_EQ(4, d);
-}
 
-// Without a stream or buffer every call fails and leaves its output alone.
-TEST(QvNeutralValues, NoStreamAndNoBufferFailsEverything) {
-  QvNeutralFile nf;
+  // Without a stream or buffer every call fails and leaves its output alone.
+  QvNeutralFile none;
   int i = 1;
   unsigned int u = 1;
   float f = 1;
-  double d = 1;
+  d = 1;
   bool b = true;
   unsigned char c = 1;
   char text[9] = "keep";
-  EXPECT_FALSE(nf.ReadUInt(u) || nf.ReadInt(&i, 1) || nf.ReadFloat(&f, 1) ||
-               nf.ReadDouble(&d, 1) || nf.ReadString(text, 8) ||
-               nf.ReadBool(&b) || nf.ReadUChar(&c) || nf.ReadWyBOOL(&c));
-  EXPECT_FALSE(nf.WriteInt(i) || nf.WriteFloat(&f, 1) || nf.WriteDouble(d) ||
-               nf.WriteString("", 2) || nf.WriteBool(b) || nf.WriteUChar(c) ||
-               nf.UpdateIdBlock(0) || nf.WriteIdBlock("x", 1) != -1);
+  EXPECT_FALSE(none.ReadUInt(u) || none.ReadInt(&i, 1) ||
+               none.ReadFloat(&f, 1) || none.ReadDouble(&d, 1) ||
+               none.ReadString(text, 8) || none.ReadBool(&b) ||
+               none.ReadUChar(&c) || none.ReadWyBOOL(&c));
+  EXPECT_FALSE(none.WriteInt(i) || none.WriteFloat(&f, 1) ||
+               none.WriteDouble(d) || none.WriteString("", 2) ||
+               none.WriteBool(b) || none.WriteUChar(c) ||
+               none.UpdateIdBlock(0) || none.WriteIdBlock("x", 1) != -1);
   EXPECT_TRUE(i == 1 && u == 1 && f == 1 && d == 1 && b && c == 1);
   EXPECT_STREQ("keep", text);
 }

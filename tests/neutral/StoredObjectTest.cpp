@@ -119,7 +119,7 @@ TEST(QvColorTable, CutOffTableKeepsColoursReadSoFar) {
   EXPECT_EQ(2u, Colors(back).size());
 }
 
-TEST(QvColorTable, TooManyColoursAreNotStored) {
+TEST(QvColorTable, TooManyAreNotStoredAndRemovalMovesTheRest) {
   QvColorTable t = Table(256);
   char buf[8192];
   QvNeutralFile nf;
@@ -131,6 +131,21 @@ TEST(QvColorTable, TooManyColoursAreNotStored) {
   ASSERT_TRUE(t.RemoveColor(last, 0.5f));
   EXPECT_TRUE(t.WriteDataBlock(nf));
   EXPECT_EQ(1 + 255 * 16 + 12, nf.BufSize());
+  // Removing moves later colours forward; copies are equal.
+  t = Table(3);
+  const float first[4] = {0, 0.25f, -2.5f, 1};
+  EXPECT_FALSE(t.RemoveColor(first, 0));
+  ASSERT_TRUE(t.RemoveColor(first, 0.5f));
+  float out[4] = {7, 7, 7, 7};
+  ASSERT_TRUE(t.GetColor(1, out));
+  EXPECT_EQ(2.0f, out[0]);
+  EXPECT_FALSE(t.GetColor(2, out) || t.GetColor(-1, out));
+  EXPECT_EQ(2.0f, out[0]);  // untouched by the failed calls
+  QvColorTable copy(t), assigned;
+  assigned = t;
+  t = t;
+  EXPECT_EQ(Colors(t), Colors(copy));
+  EXPECT_EQ(Colors(t), Colors(assigned));
 }
 
 TEST(QvColorTable, ToleranceIsStrictPerComponent) {
@@ -156,23 +171,6 @@ TEST(QvColorTable, ToleranceIsStrictPerComponent) {
   }
   const float any[4] = {0, 0, 0, 0};
   EXPECT_FALSE(QvColorTable().HasSameColor(any, 1e30f));
-}
-
-TEST(QvColorTable, RemoveMovesLaterColoursForwardAndCopiesAreEqual) {
-  QvColorTable t = Table(3);
-  const float first[4] = {0, 0.25f, -2.5f, 1};
-  EXPECT_FALSE(t.RemoveColor(first, 0));
-  ASSERT_TRUE(t.RemoveColor(first, 0.5f));
-  float out[4] = {7, 7, 7, 7};
-  ASSERT_TRUE(t.GetColor(1, out));
-  EXPECT_EQ(2.0f, out[0]);
-  EXPECT_FALSE(t.GetColor(2, out) || t.GetColor(-1, out));
-  EXPECT_EQ(2.0f, out[0]);  // untouched by the failed calls
-  QvColorTable copy(t), assigned;
-  assigned = t;
-  t = t;
-  EXPECT_EQ(Colors(t), Colors(copy));
-  EXPECT_EQ(Colors(t), Colors(assigned));
 }
 
 // A stored object whose data hold a nested block and a list closed by a

@@ -45,9 +45,8 @@ TEST(QvIdManager, MatchesReferenceInRandomMix) {
         live.pop_back();
       }
     }
-    for (unsigned id = 0; id < end + 70; ++id) {
+    for (unsigned id = 0; id < end + 70; ++id)
       ASSERT_EQ(id < end && !freeIds.count(id), m.IsUsed(id)) << id;
-    }
     for (unsigned id : {1000000u, 0xFFFFFFFFu}) EXPECT_FALSE(m.IsUsed(id));
   }
 }

@@ -52,7 +52,7 @@ TEST(QvUserData, ViewsShareLittleEndianBytes) {
   EXPECT_EQ(0x7FA00001FFB00002u, AllBytes(c));
 }
 
-TEST(QvUserData, EachBitOperationTouchesOneBit) {
+TEST(QvUserData, EachBitOperationTouchesOneBitOrNone) {
   for (int i = 0; i < 32; ++i) {
     SCOPED_TRACE(i);
     QvUserData d;
@@ -95,9 +95,7 @@ TEST(QvUserData, EachBitOperationTouchesOneBit) {
       }
     }
   }
-}
-
-TEST(QvUserData, OutOfRangeIndexesChangeNothing) {
+  // Indexes out of range change nothing.
   QvUserData d;
   d.Set(-1.0);
   const std::uint64_t before = AllBytes(d);
@@ -115,7 +113,7 @@ TEST(QvUserData, OutOfRangeIndexesChangeNothing) {
   }
 }
 
-TEST(QvUserDataUse, ClaimsLowestFreeBitsAndBytes) {
+TEST(QvUserDataUse, ClaimsLowestFreeBitsAndBytesAndKeepsTheBooks) {
   QvUserDataUse u;
   EXPECT_EQ(0u, u.GetFullUse());
   EXPECT_EQ(0, u.GetFirstBit());
@@ -140,10 +138,8 @@ TEST(QvUserDataUse, ClaimsLowestFreeBitsAndBytes) {
   EXPECT_EQ(0, bits.GetFirstByte());
   bits.SetFullUse();
   EXPECT_EQ(0xFFFFFFFFu, bits.GetFullUse());
-}
 
-TEST(QvUserDataUse, ByteAndBitBookkeeping) {
-  QvUserDataUse u;
+  u.ResetFullUse();
   u.SetByteUse(2);
   EXPECT_EQ(0x00FF0000u, u.GetByteUse(2));
   EXPECT_EQ(0x00010000u, u.GetBitUse(16));

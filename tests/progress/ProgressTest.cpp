@@ -93,7 +93,7 @@ TEST(QvProgress, CountersKeepCurrentWithinTotal) {
 
 // A lookup takes the first piece holding the key and leaves the stream
 // right after that piece (at the end when none holds it), in text mode.
-TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
+TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKeyAndComposes) {
   const std::string longLine = std::string(1020, 'x') + "SPLIT rest\n";
   std::string many;  // more than one read area, CR LF line ends
   for (int i = 10000; i < 13000; ++i)
@@ -136,9 +136,7 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKey) {
     EXPECT_EQ(c.found, fx.rep.GetLocalMsg(key, key));  // aliasing
     EXPECT_EQ(c.text, key);
   }
-}
-
-TEST(QvProgress, ComposedTexts) {
+  // Composed texts: the looked-up text, then the formatted part.
   Fixture fx("M \"Saved\"\nE Cannot read\n");
   Reporter& r = fx.rep;
   const std::string big(3000, 'b');

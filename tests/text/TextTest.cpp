@@ -12,8 +12,9 @@ namespace {
 
 // Only the constructor and the *Format calls format; Set and Append take
 // the text literally, and a null text counts as the empty one. A format the
-// "C" locale cannot convert (this wide character) gives nothing.
-TEST(QvStdString, FormatOrLiteral) {
+// "C" locale cannot convert (this wide character) gives nothing. Long
+// results are never cut.
+TEST(QvStdStringFormat, FormatOrLiteralAndNeverCut) {
   const wchar_t bad[] = {0x20AC, 0};
   EXPECT_EQ("50%", QvStdString("50%%"));
   EXPECT_TRUE(QvStdString("%ls", bad).empty());
@@ -31,9 +32,6 @@ TEST(QvStdString, FormatOrLiteral) {
   s.Set("x");
   s.SetFormat("%ls", bad);
   EXPECT_TRUE(s.empty());
-}
-
-TEST(QvStdStringFormat, LongResultsAreNeverCut) {
   for (std::size_t len : {1022u, 1023u, 1024u, 1025u, 100000u}) {
     SCOPED_TRACE(len);
     const std::string body(len, 'q');
@@ -155,6 +153,11 @@ TEST(QvWordScan, Table) {
       {F, "a,b", kComma, 10, "-@11 -@12 -@13 -@14 "}};
   for (const auto& [scan, text, seps, pos, want] : cases)
     EXPECT_EQ(want, ScanAll(scan, text, seps, pos)) << text;
+  // A long run of separators only moves a field scan on, also past the end.
+  std::string want;
+  for (int i = 1; i <= 1011; ++i) want += "-@" + std::to_string(i) + " ";
+  EXPECT_EQ(want,
+            ScanAll(F, std::string(1000, ','), QvStdString(" ,;"), 0, 1011));
 }
 
 // Whether the text scanned from position 0 led with a separator is kept
@@ -172,24 +175,6 @@ TEST(QvFieldScan, LeadingSeparatorFlag) {
       {",x,y", 0, 2, "-@1 x@2 "}};
   for (const auto& [text, pos, calls, want] : steps)
     EXPECT_EQ(want, ScanAll(F, text, kComma, pos, calls)) << text;
-}
-
-TEST(QvFieldScan, SeparatorsOnlyMoveOnPastTheEnd) {
-  std::string want;
-  for (int i = 1; i <= 1011; ++i) want += "-@" + std::to_string(i) + " ";
-  EXPECT_EQ(want,
-            ScanAll(F, std::string(1000, ','), QvStdString(" ,;"), 0, 1011));
-}
-
-TEST(QvWordScan, WordMayBeTheTextItself) {
-  QvStdString s("\"ab,c\"xyz,d"), t("  ab  cd");
-  int pos = 0, tpos = 0;
-  EXPECT_TRUE(s.GetCSWord(pos, s, kComma));
-  EXPECT_EQ("ab,c", s);
-  EXPECT_EQ(9, pos);
-  EXPECT_TRUE(t.GetWord(tpos, t, QvStdString(" ")));
-  EXPECT_EQ("ab", t);
-  EXPECT_EQ(4, tpos);
 }
 
 TEST(QvWordScan, CountWordAndIfIncludeWord) {
@@ -234,7 +219,7 @@ TEST(QvWordScan, KeyPosAndWordAfterKey) {
   }
 }
 
-TEST(QvWordScan, FirstWordAndCheckWord) {
+TEST(QvWordScan, FirstWordCheckWordAndTheTextAsItsOwnWord) {
   QvStdString word("keep");
   EXPECT_FALSE(QvStdString().GetFirstWord(word, kWhite));
   EXPECT_EQ("keep", word);
@@ -256,6 +241,15 @@ TEST(QvWordScan, FirstWordAndCheckWord) {
     EXPECT_EQ(want, QvStdString("ab cd").CheckWord(pos, QvStdString(w)));
     EXPECT_EQ(wantPos, pos);
   }
+  // The word may be the text itself.
+  QvStdString s("\"ab,c\"xyz,d"), t("  ab  cd");
+  int pos = 0, tpos = 0;
+  EXPECT_TRUE(s.GetCSWord(pos, s, kComma));
+  EXPECT_EQ("ab,c", s);
+  EXPECT_EQ(9, pos);
+  EXPECT_TRUE(t.GetWord(tpos, t, QvStdString(" ")));
+  EXPECT_EQ("ab", t);
+  EXPECT_EQ(4, tpos);
 }
 
 // Fixed cases that pin the writers' trimming rule, their result areas and
