@@ -165,8 +165,10 @@ class QV_BASE_API QvNeutralFile {
   bool ReadIdBlock(IdBlock& block);
   /// Walks the blocks from the current position until one is named like
   /// the first 8 characters of name; the position is then at its data.
-  /// False at a failed read, a negative end address, or when the walk
-  /// comes back to a block it has read before (a looping chain). Without
+  /// Each step is ReadIdBlock with the record just read, so a block with a
+  /// negative end address is followed by the block at its data. False at a
+  /// failed read, or when the walk comes back to a block it has read
+  /// before (a looping chain). Without
   /// a stream it reads consecutive 12-byte id blocks from a bounded buffer
   /// and stops before passing its capacity; with an unbounded buffer it
   /// reads nothing and returns false.

@@ -160,16 +160,17 @@ bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
 
   // The chain is followed by end addresses, which a damaged file (or one
   // with a null block or an unfinished block at the top level) can send
-  // round in a loop. Brent's cycle finding keeps one remembered address
-  // and notices the return to it within a few rounds of the loop, with no
-  // memory that grows with the file.
+  // round in a loop. A negative end address (a foreign writer's, or
+  // damage) makes the next read take the block at the current position,
+  // the start of this block's data, as ReadIdBlock does for any caller. Brent's
+  // cycle finding keeps one remembered address and notices the return to it
+  // within a few rounds of the loop, with no memory that grows with the file.
   if (!ReadIdBlock(block)) return false;
   std::int32_t remembered = block.m_Address;
   std::uint64_t span = 1;
   std::uint64_t steps = 0;
   for (;;) {
     if (IsNamed(block, name)) return true;
-    if (block.m_EndAddress < 0) return false;
     if (!ReadIdBlock(block)) return false;
     if (block.m_Address == remembered) return false;
     if (++steps == span) {

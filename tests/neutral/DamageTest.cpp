@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "NeutralTestUtil.h"
@@ -234,11 +236,16 @@ TEST(QvNeutralDamage, OpenToReadRefusesShortOrMisnamedFiles) {
 TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
   QV_NEEDS_FAULT_STREAM();
   QvNeutralFile::IdBlock block;
-  for (std::int32_t end : {121, 50, 0, 3, 130, 100000, -8}) {
+  // {First's end, Second's end}: a negative end sends the walk on to the
+  // block at the data, here Second, which may loop back to First.
+  const std::pair<std::int32_t, std::int32_t> ends[] = {
+      {121, 153}, {50, 153},     {0, 153},  {3, 153},
+      {130, 153}, {100000, 153}, {-8, 153}, {-1, 121}};
+  for (const auto& [end, second] : ends) {
     SCOPED_TRACE(end);
     Bytes b = qvtest::MakeHeader(0);
     qvtest::PutIdBlock(b, "First", end, 1);
-    qvtest::PutIdBlock(b, "Second", 153, 2);
+    qvtest::PutIdBlock(b, "Second", second, 2);
     MemFile mem(b, qvtest::Unbuffered(), "rb");
     QvNeutralFile nf(mem.f);
     EXPECT_FALSE(nf.ScanIdBlock("Missing", block));
@@ -268,6 +275,28 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     EXPECT_FALSE(nf.ScanIdBlock("Missing", block));
     EXPECT_LT(mem.stream.Read() - before, 17 * 4 * (blocks + 2));
   }
+}
+
+// A block whose end address is negative does not hide what follows: the
+// walk reads on at its data, as each step of a walk does.
+TEST(QvNeutralDamage, NegativeEndAddressIsFollowedByItsData) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("foreign.nf");
+  QvColorTable table;
+  const float red[4] = {1, 0, 0, 1};
+  table.AddColor(red, 0.01f);
+  {
+    QvNeutralFile nf;
+    ASSERT_TRUE(nf.OpenToWrite(path.c_str()) && nf.WriteHeader("", "") &&
+                nf.WriteIdBlock("Foreign", 1) == 121 &&
+                nf.GoToFilePosition(121 + 8) && nf.WriteLong(-1) &&
+                nf.GoToFilePosition(137) && table.WriteNF(nf));
+  }
+  QvColorTable back;
+  ASSERT_TRUE(back.ReadNF(path.c_str()));
+  float rgba[4] = {};
+  ASSERT_TRUE(back.GetColor(0, rgba));
+  EXPECT_EQ(1.0f, rgba[0]);
 }
 
 // Writes near 2^31 - 1 in a real sparse file: what would end past that
