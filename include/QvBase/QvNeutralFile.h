@@ -20,11 +20,10 @@
 /// are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
 /// stream checks it: a value, id block, text or array element whose bytes
 /// would end past offset 2^31 - 1 fails and writes nothing of itself; a
-/// stream without positions (a pipe) has no offsets and is not limited. The
-/// object follows the position through its own calls and asks the stream
-/// again at each positioning and block operation, and before refusing a
-/// write; when other code moves a shared stream in between, value writes
-/// are checked against the position this object last knew.
+/// stream without positions (a pipe) has no offsets and is not limited.
+/// Each write asks the stream where it stands, so the limit holds whatever
+/// moved a shared stream since (a copy, an assigned file, the caller's own
+/// fseek or fwrite on a borrowed stream).
 ///
 /// Operations return true on success (WriteIdBlock: the block's address, -1
 /// on failure) and never throw. One object and its stream are used by one
@@ -285,13 +284,13 @@ class QV_BASE_API QvNeutralFile {
   std::int32_t m_BufSize;    ///< bytes moved since SetBuf (see BufSize)
 
  private:
-  // The offset of stream m_PosStream as this object's own calls left it,
-  // -1 when not known (after a read or a failed transfer), kNoPosition for
-  // a stream without positions, kPastLimit past offset 2^31 - 1. It counts
-  // only while m_PosStream is m_pFile. Kept so that the size limit costs no
-  // ftell per value. It sits in what was padding after m_BufSize, and the
-  // replacement state below in the place it had, so that the class keeps
-  // the size and the member offsets that applications were built with.
+  // The offset of stream m_PosStream when it was last asked, kNoPosition
+  // for a stream without positions (remembered, so that a pipe is not
+  // asked at every write), kPastLimit past offset 2^31 - 1, -1 when not
+  // known. It counts only while m_PosStream is m_pFile. It sits in what was
+  // padding after m_BufSize, and the replacement state below in the place
+  // it had, so that the class keeps the size and the member offsets that
+  // applications were built with.
   mutable std::int32_t m_StreamPos;
 
  protected:
@@ -305,10 +304,9 @@ class QV_BASE_API QvNeutralFile {
   std::size_t WriteSome(const void* buf, std::size_t size);
   // Bytes that the buffer may still move (SIZE_MAX when unbounded).
   std::size_t BufRoom() const;
-  // Bytes that may still be written to the stream here without passing
-  // offset 2^31 - 1 (SIZE_MAX on a stream without positions). The tracked
-  // position is trusted when it leaves room for need bytes; else the stream is
-  // asked, so that a stale position never refuses a write that fits.
+  // Bytes that may still be written to the stream where it stands without
+  // passing offset 2^31 - 1 (SIZE_MAX on a stream without positions); less
+  // than need also marks a pending replacement as failed.
   std::size_t StreamRoom(std::size_t need);
   // Sets the tracked position from the stream (-1 when it can't be had).
   void SyncStreamPos() const;

@@ -50,6 +50,33 @@ bool StatStream(std::FILE* stream, StreamStatus* out);
 /// when it can't be had (pipes, for instance).
 bool TellStream(std::FILE* stream, std::int64_t* pos);
 
+/// fwrite, fread and ferror without taking the stream's lock, where the C
+/// library has such calls (plain calls elsewhere). Only for a stream that
+/// one thread uses at a time, as a neutral file's is: on the per-value
+/// path the lock costs as much as the copy itself.
+inline std::size_t WriteStream(const void* buf, std::size_t size,
+                               std::FILE* stream) {
+#if defined(__GLIBC__)
+  return fwrite_unlocked(buf, 1, size, stream);
+#else
+  return std::fwrite(buf, 1, size, stream);
+#endif
+}
+inline std::size_t ReadStream(void* buf, std::size_t size, std::FILE* stream) {
+#if defined(__GLIBC__)
+  return fread_unlocked(buf, 1, size, stream);
+#else
+  return std::fread(buf, 1, size, stream);
+#endif
+}
+inline bool StreamHasError(std::FILE* stream) {
+#if defined(__GLIBC__)
+  return ferror_unlocked(stream) != 0;
+#else
+  return std::ferror(stream) != 0;
+#endif
+}
+
 /// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
 /// is passed on where the runtime knows it and dropped elsewhere, where
 /// text and binary streams are the same. A path that names a directory is

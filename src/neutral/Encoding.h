@@ -11,9 +11,9 @@
 
 namespace qv {
 
-// The neutral file's tracked stream position when the stream has none at
-// all (a pipe), and when it is past offset 2^31 - 1, where no write may
-// go; -1 there means: not known now, ask the stream.
+// The neutral file's remembered stream position when the stream has none
+// at all (a pipe), and when it is past offset 2^31 - 1, where no write may
+// go; -1 there means: not known.
 constexpr std::int32_t kNoPosition = -2;
 constexpr std::int32_t kPastLimit = -3;
 

@@ -144,9 +144,6 @@ bool QvNeutralFile::ReadL2R() {
   return read && back;
 }
 
-// Each positioning call leaves the tracked position exact: the offset it
-// went to, or unknown (asked for at the next write) when that isn't known.
-
 bool QvNeutralFile::GoToFileBegin() const {
   const std::int32_t begin = 0;
   return GoToFilePosition(begin);
@@ -154,16 +151,12 @@ bool QvNeutralFile::GoToFileBegin() const {
 
 bool QvNeutralFile::GoToFileEnd() const {
   if (m_pFile == nullptr) return false;
-  m_StreamPos = -1;
   return std::fseek(m_pFile, 0, SEEK_END) == 0;
 }
 
 bool QvNeutralFile::GoToFilePosition(const std::int32_t& pos) const {
   if (m_pFile == nullptr || pos < 0) return false;
-  const bool moved = std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
-  m_StreamPos = moved ? pos : -1;
-  m_PosStream = m_pFile;
-  return moved;
+  return std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
 }
 
 bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {

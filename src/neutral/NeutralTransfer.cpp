@@ -78,7 +78,7 @@ bool ReadDirect(std::FILE* stream, unsigned char* values, std::size_t n,
   const std::size_t piece = reversed ? kSwapPieceBytes : kDirectBytes;
   while (n > 0) {
     const std::size_t words = std::min(n, piece / W);
-    const std::size_t got = std::fread(values, 1, words * W, stream);
+    const std::size_t got = qv::platform::ReadStream(values, words * W, stream);
     DecodeInPlace<W>(values, got / W, reversed);
     if (got != words * W) return false;
     values += words * W;
@@ -124,28 +124,22 @@ std::size_t QvNeutralFile::BufRoom() const {
 }
 
 std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
-  const auto room = [this] {
-    return m_StreamPos < 0 ? std::size_t{0}
-                           : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
-  };
   // A stream without positions (a pipe) has no offsets to keep in range;
-  // once known as such it is not asked again at every write.
-  if (m_PosStream == m_pFile) {
-    if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
-    if (room() >= need) return room();
-  }
+  // once known as such it is not asked again at every write. Any other
+  // stream is asked where it stands: it may be shared, and a copy, an
+  // assigned file or the caller may have moved it since the last call.
+  if (m_PosStream == m_pFile && m_StreamPos == qv::kNoPosition) return SIZE_MAX;
   SyncStreamPos();
   if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
-  if (room() < need) NoteWriteFailure();  // the caller refuses the write
-  return room();
+  const std::size_t room =
+      m_StreamPos < 0 ? 0 : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
+  if (room < need) NoteWriteFailure();  // the caller refuses the write
+  return room;
 }
 
 std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
-  if (m_pFile != nullptr) {
-    m_StreamPos = -1;  // reads are not tracked; the next write asks
-    return std::fread(buf, 1, size, m_pFile);
-  }
+  if (m_pFile != nullptr) return qv::platform::ReadStream(buf, size, m_pFile);
   if (m_Buf == nullptr) return 0;
   const std::size_t n = std::min(size, BufRoom());
   std::memcpy(buf, m_Buf, n);
@@ -160,17 +154,11 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
     // write that the system refused, on unbuffered streams and when the
     // request passes the buffer; the error indicator then tells the truth,
     // provided it was clear before.
-    const bool wasClean = std::ferror(m_pFile) == 0;
-    std::size_t n = std::fwrite(buf, 1, size, m_pFile);
-    if (wasClean && std::ferror(m_pFile) != 0) n = std::min(n, size - 1);
+    const bool wasClean = !qv::platform::StreamHasError(m_pFile);
+    std::size_t n = qv::platform::WriteStream(buf, size, m_pFile);
+    if (wasClean && qv::platform::StreamHasError(m_pFile))
+      n = std::min(n, size - 1);
     if (n != size) NoteWriteFailure();
-    if (n == size && m_StreamPos >= 0) {
-      const std::int64_t at = m_StreamPos + static_cast<std::int64_t>(n);
-      m_StreamPos =
-          at > kMaxOffset ? qv::kPastLimit : static_cast<std::int32_t>(at);
-    } else {
-      m_StreamPos = -1;  // a short write leaves the position unsure
-    }
     return n;
   }
   if (m_Buf == nullptr) return 0;
@@ -212,7 +200,6 @@ bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
 // anything moves.
 template <std::size_t W>
 bool QvNeutralFile::ReadWords(void* values, int n) {
-  m_StreamPos = -1;  // reads are not tracked; the next write asks
   if (n <= 0) return true;
   if (values == nullptr) return false;
   auto* out = static_cast<unsigned char*>(values);
@@ -238,7 +225,7 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
   unsigned char stage[kStageBytes];
   while (left > 0) {
     const std::size_t words = std::min(left, kStageBytes / W);
-    const std::size_t got = std::fread(stage, 1, words * W, m_pFile);
+    const std::size_t got = qv::platform::ReadStream(stage, words * W, m_pFile);
     const std::size_t whole = got / W;
     Decode<W>(out, stage, whole, m_L2R);
     if (whole != words) return false;

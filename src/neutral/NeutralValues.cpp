@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/Platform.h"
 #include "neutral/Encoding.h"
 
 namespace {

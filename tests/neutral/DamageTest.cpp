@@ -336,8 +336,19 @@ TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
                 (f.WriteString("", 0) && f.WriteString("a", 1));
        }},
       {"ints", L - 11, false, L - 3, [](P f) { return f.WriteInt(v, 3); }},
-      // Moved back behind the object's back: a refusal is checked with the
-      // stream, so a write that fits is never refused.
+      // Moved behind the object's back, by the caller or a copy: every
+      // write is checked where the stream really stands.
+      {"moved on by the caller", 0, false, 0,
+       [](P f) {
+         return std::fseek(f.File(), L - 3, SEEK_SET) != 0 ||
+                f.WriteDouble(1.0);
+       }},
+      {"a copy wrote near the end", 0, false, L - 1,
+       [](P f) {
+         QvNeutralFile copy(f);
+         return !copy.GoToFilePosition(L - 9) || !copy.WriteDouble(1.0) ||
+                f.WriteDouble(1.0) || f.WriteString("ab", 2);
+       }},
       {"moved back", L - 3, true, 8,
        [](P f) {
          return std::fseek(f.File(), 0, SEEK_SET) == 0 && f.WriteDouble(1.0);
