@@ -45,7 +45,8 @@ class QV_BASE_API QvStdString : public std::string {
   /// locale) and takes the result. The only constructor from a
   /// zero-terminated text: a literal percent sign is written "%%". Results
   /// of any length are kept whole; those below 1024 bytes need no scratch
-  /// allocation. A format the C library rejects gives the empty text.
+  /// allocation. The result is a text: it ends at its first zero byte (a
+  /// %c of 0). A format the C library rejects gives the empty text.
   QvStdString(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   /// A copy of `text`, taken literally.
   QvStdString(const std::string& text) : std::string(text) {}

@@ -3,14 +3,21 @@
 #include "text/Format.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
 
 namespace qv::text {
 namespace {
 
 constexpr std::size_t kScratch = 1024;
 
+// The result is a zero-terminated text: a %c of 0 (or a %s of a text
+// with one inside a precision) ends it there, as it would for a caller
+// that formats into a buffer and takes the buffer as a text.
 void Store(std::string& out, bool append, const char* text, std::size_t n) {
+  if (const void* zero = std::memchr(text, '\0', n))
+    n = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
   if (append)
     out.append(text, n);
   else
@@ -38,8 +45,8 @@ bool FormatInto(std::string& out, bool append, const char* format,
     // The arguments may point into `out`, so format into a separate area
     // before touching `out`.
     const std::size_t size = static_cast<std::size_t>(n) + 1;
-    std::unique_ptr<char[]> big(new char[size]);
-    const int m = std::vsnprintf(big.get(), size, format, again);
+    std::unique_ptr<char[]> big(new (std::nothrow) char[size]);
+    const int m = big ? std::vsnprintf(big.get(), size, format, again) : n + 1;
     ok = m == n;
     if (ok)
       Store(out, append, big.get(), static_cast<std::size_t>(m));

@@ -13,6 +13,7 @@ namespace qv::text {
 /// heap area of the exact size, so nothing is ever cut. The arguments may
 /// point into `out` itself. A format that the C library rejects, or a null
 /// format, gives an empty result (nothing is appended). Returns false then.
+/// The result ends at its first zero byte (a %c of 0), as a text does.
 bool FormatInto(std::string& out, bool append, const char* format,
                 std::va_list args);
 

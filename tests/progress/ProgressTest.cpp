@@ -144,6 +144,7 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKeyAndComposes) {
   EXPECT_EQ("Saved", r.Compose(false, "M", nullptr));
   EXPECT_EQ("Saved" + big, r.Compose(false, "M", "%s", big.c_str()));
   EXPECT_EQ("Cannot read\nline 7", r.Compose(true, "E", "line %d", 7));
+  EXPECT_EQ("Saved 3", r.Compose(false, "M", " %d%c parts", 3, 0));
   EXPECT_EQ("Cannot read", r.Compose(true, "E", nullptr));
   EXPECT_EQ("X\ndetail", r.Compose(true, "X", "%s", "detail"));
   EXPECT_EQ("E\nLocal Message file is not Found.\nx",

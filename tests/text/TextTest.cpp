@@ -32,6 +32,14 @@ TEST(QvStdStringFormat, FormatOrLiteralAndNeverCut) {
   s.Set("x");
   s.SetFormat("%ls", bad);
   EXPECT_TRUE(s.empty());
+  // A result ends at its first zero byte, also past the scratch area.
+  EXPECT_EQ("a", QvStdString("a%cb", 0));
+  s.SetFormat("x%cy", 0);
+  EXPECT_EQ("x", s);
+  s.AppendFormat("%c!", 0);
+  EXPECT_EQ("x", s);
+  s.SetFormat("%s%c%s", std::string(2000, 'z').c_str(), 0, "tail");
+  EXPECT_EQ(std::string(2000, 'z'), s);
   for (std::size_t len : {1022u, 1023u, 1024u, 1025u, 100000u}) {
     SCOPED_TRACE(len);
     const std::string body(len, 'q');
