@@ -3,6 +3,7 @@
 #include <QvBase/QvStdString.h>
 
 #include <climits>
+#include <cstring>
 
 #include "text/SeparatorSet.h"
 
@@ -36,13 +37,17 @@ bool QvStdString::GetCSWord(int& pos, QvStdString& word,
   }
   g_leadingSeparator = false;
 
+  // Only the field itself is searched for a quote, so that each call
+  // costs what its field does, however long the rest of the text.
   std::size_t end = seps.Find(s, start, n, true);
-  const std::size_t quote = find('"', start);
-  const bool quoted = quote != npos && quote < end;
+  const void* quote = std::memchr(s + start, '"', end - start);
+  const bool quoted = quote != nullptr;
   if (quoted) {
-    start = quote + 1;
-    const std::size_t close = find('"', start);
-    end = close == npos ? n : close;
+    start = static_cast<std::size_t>(static_cast<const char*>(quote) - s) + 1;
+    const void* close = std::memchr(s + start, '"', n - start);
+    end = close == nullptr
+              ? n
+              : static_cast<std::size_t>(static_cast<const char*>(close) - s);
   }
   int next = -1;
   if (end < n && !quoted) {
