@@ -1,7 +1,8 @@
 // Reading a large vertex text by lines and words, beside the plain C
 // library loop that does the same (fgets + strtok_r, with strtod for the
 // numbers); and looking keys up in a local message file of 10,000 lines,
-// beside a plain rewind + fgets + strstr loop.
+// beside a plain rewind + fgets + strstr loop; and one long line cut into
+// strings and words, beside reading it by lines.
 #include <QvBase/QvFile.h>
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvProgress.h>
@@ -17,6 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Read = const char* (QvFile::*)();
 
 constexpr std::size_t kTextBytes = 64u << 20;
 
@@ -144,6 +146,54 @@ void BM_QvFileWordsGetDouble(benchmark::State& state) {
                           static_cast<std::int64_t>(kTextBytes));
 }
 BENCHMARK(BM_QvFileWordsGetDouble)->Unit(benchmark::kMillisecond);
+
+// One line of 256 MiB of words such as "-2.345678", read whole by each
+// reader: GetLine (pieces of 1023 characters, at fgets speed) is the
+// baseline of GetString and GetNextString, which cut the same bytes into
+// strings and words.
+constexpr std::size_t kLineBytes = 256u << 20;
+
+const BenchFile& OneLineText() {
+  static const BenchFile file = [] {
+    BenchFile f("qv-one-line");
+    std::FILE* out = std::fopen(f.Path().c_str(), "wb");
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> coord(-9.0, 9.0);
+    std::size_t written = 0;
+    char word[64];
+    while (written < kLineBytes) {
+      const int n = std::snprintf(word, sizeof word, "%.6f ", coord(rng));
+      std::fwrite(word, 1, static_cast<std::size_t>(n), out);
+      written += static_cast<std::size_t>(n);
+    }
+    std::fputc('\n', out);
+    std::fclose(out);
+    return f;
+  }();
+  return file;
+}
+
+template <Read read>
+void BM_OneLine(benchmark::State& state) {
+  QvFile file(OneLineText().Path().c_str());
+  std::size_t pieces = 0;
+  for (auto _ : state) {
+    file.OpenToRead(true);
+    pieces = 0;
+    while (const char* s = (file.*read)()) {
+      benchmark::DoNotOptimize(s);
+      ++pieces;
+    }
+    file.Close();
+  }
+  if (pieces == 0) state.SkipWithError("nothing read");
+  state.counters["pieces"] = static_cast<double>(pieces);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(kLineBytes));
+}
+BENCHMARK(BM_OneLine<&QvFile::GetLine>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneLine<&QvFile::GetString>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneLine<&QvFile::GetNextString>)->Unit(benchmark::kMillisecond);
 
 // Lookups. A message file of 10,000 lines such as
 //   MSG_00042,\t"Message number 42: the operation could not finish."

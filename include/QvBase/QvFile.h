@@ -113,6 +113,8 @@ class QV_BASE_API QvFile : public QvNamedObj {
 
  private:
   bool Open(const char* mode);
+  // GetString, telling whether the string holds a zero byte.
+  const char* ReadString(bool* hasZero);
   void CopyFrom(const QvFile& other);
   void BuildSeparatorTable();
   void ReleaseStream();

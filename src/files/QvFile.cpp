@@ -3,7 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "files/StringRead.h"
 #include "frame/Platform.h"
+#include "text/SeparatorSet.h"
 
 namespace {
 
@@ -13,9 +15,7 @@ const char kWhiteSpace[] = " \t\n\r";
 // cost of fgets low on big files.
 constexpr std::size_t kStreamBufferSize = 128 * 1024;
 
-// The white space that ends a string read by GetString: what "%s" skips in
-// the "C" locale, so that reading never depends on the process's locale.
-bool IsStringSpace(int c) {
+bool IsStringSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
          c == '\r';
 }
@@ -24,12 +24,15 @@ bool IsLineEnd(unsigned char c) {
   return c == '\n' || c == '\r';
 }
 
-// One strtok step over data from pos: skips delimiters, cuts the token that
-// follows by writing a zero over the delimiter that ends it, and moves pos
-// past that zero (-1 once the text is used up). isDelim must be false for
-// the zero byte.
+// One strtok step over data (size bytes, zero-terminated within them)
+// from pos: skips delimiters, cuts the token that follows by writing a
+// zero over the delimiter that ends it, and moves pos past that zero (-1
+// once the text is used up). isDelim must be false for the zero byte;
+// every delimiter lies below bound (0: no such bound), which lets the
+// token's end be looked for eight bytes at a time.
 template <class IsDelim>
-const char* NextToken(char* data, int& pos, IsDelim isDelim) {
+const char* NextToken(char* data, std::size_t size, int& pos, IsDelim isDelim,
+                      unsigned bound) {
   if (pos < 0) return nullptr;
   char* s = data + pos;
   while (isDelim(static_cast<unsigned char>(*s))) ++s;
@@ -37,8 +40,15 @@ const char* NextToken(char* data, int& pos, IsDelim isDelim) {
     pos = -1;
     return nullptr;
   }
-  char* e = s + 1;
-  while (*e != '\0' && !isDelim(static_cast<unsigned char>(*e))) ++e;
+  // The zero that ends the text counts as a candidate too: it lies below
+  // any bound.
+  char* e =
+      data + qv::text::FindSeparatorBy(
+                 data, static_cast<std::size_t>(s + 1 - data), size,
+                 [isDelim](char c) {
+                   return c == '\0' || isDelim(static_cast<unsigned char>(c));
+                 },
+                 bound);
   if (*e != '\0') {
     *e = '\0';
     pos = static_cast<int>(e + 1 - data);
@@ -186,35 +196,33 @@ const char* QvFile::GetFirstWord() {
 }
 
 const char* QvFile::GetNextWord() {
+  if (m_ScanPos < 0) return nullptr;
   const unsigned char* table = m_IsSep;
-  return NextToken(m_Data, m_ScanPos,
-                   [table](unsigned char c) { return table[c] != 0; });
+  // Eight bytes at a time needs every separator below 128.
+  unsigned bound = 1;
+  for (const char c : m_Separator) {
+    const auto u = static_cast<unsigned char>(c);
+    bound = u >= bound ? u + 1u : bound;
+  }
+  return NextToken(
+      m_Data, sizeof m_Data, m_ScanPos,
+      [table](unsigned char c) { return table[c] != 0; },
+      bound <= 128 ? bound : 0);
 }
 
 const char* QvFile::GetRemainString() {
-  return NextToken(m_Data, m_ScanPos, IsLineEnd);
+  return NextToken(m_Data, sizeof m_Data, m_ScanPos, IsLineEnd, '\r' + 1);
 }
 
 const char* QvFile::GetString() {
+  return ReadString(nullptr);
+}
+
+const char* QvFile::ReadString(bool* hasZero) {
   if (m_pFile == nullptr) return nullptr;
-  int c;
-  do {
-    c = std::getc(m_pFile);
-  } while (IsStringSpace(c));
-  if (c == EOF) return nullptr;
-  int n = 0;
-  m_Data[n++] = static_cast<char>(c);
-  while (n < kBufferSize - 1) {
-    c = std::getc(m_pFile);
-    if (c == EOF) break;
-    if (IsStringSpace(c)) {
-      // Left in the stream, as "%s" leaves it: a following GetLine sees
-      // the rest of the line.
-      std::ungetc(c, m_pFile);
-      break;
-    }
-    m_Data[n++] = static_cast<char>(c);
-  }
+  const std::size_t n =
+      qv::files::ReadString(m_pFile, m_Data, kBufferSize - 1, hasZero);
+  if (n == 0) return nullptr;
   m_Data[n] = '\0';
   m_ScanPos = 0;
   return m_Data;
@@ -225,7 +233,16 @@ const char* QvFile::GetNextString() {
   if (m_Data[0] != '\0') {
     if (const char* word = GetNextWord()) return word;
   }
-  while (GetString() != nullptr) {
+  // A string holds no white space, so when every separator is white space
+  // its first word is the whole string, up to a zero byte if it holds one.
+  bool spaceOnly = true;
+  for (const char c : m_Separator) spaceOnly = spaceOnly && IsStringSpace(c);
+  bool hasZero = false;
+  while (ReadString(&hasZero) != nullptr) {
+    if (spaceOnly && !hasZero) {
+      m_ScanPos = -1;
+      return m_Data;
+    }
     if (const char* word = GetFirstWord()) return word;
   }
   return nullptr;

@@ -77,6 +77,44 @@ inline bool StreamHasError(std::FILE* stream) {
 #endif
 }
 
+/// getc and ungetc without the stream's lock where the C library has
+/// them, for a stream that one thread uses at a time.
+inline int GetcStream(std::FILE* stream) {
+#if defined(_WIN32)
+  return _getc_nolock(stream);
+#else
+  return getc_unlocked(stream);
+#endif
+}
+
+/// The bytes that a read stream holds in its buffer and has not delivered
+/// yet, where the C library lets them be seen (glibc, whose getc macro
+/// reads them the same way): true with [*begin, *end) non-empty. False
+/// when none are buffered or the library hides them; then getc is the way
+/// on. ConsumeBuffered(stream, n) delivers n of them, as n getc calls
+/// would.
+inline bool PeekBuffered(std::FILE* stream, const char** begin,
+                         const char** end) {
+#if defined(__GLIBC__)
+  *begin = stream->_IO_read_ptr;
+  *end = stream->_IO_read_end;
+  return *begin < *end;
+#else
+  static_cast<void>(stream);
+  static_cast<void>(begin);
+  static_cast<void>(end);
+  return false;
+#endif
+}
+inline void ConsumeBuffered(std::FILE* stream, std::size_t n) {
+#if defined(__GLIBC__)
+  stream->_IO_read_ptr += n;
+#else
+  static_cast<void>(stream);
+  static_cast<void>(n);
+#endif
+}
+
 /// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
 /// is passed on where the runtime knows it and dropped elsewhere, where
 /// text and binary streams are the same. A path that names a directory is

@@ -84,6 +84,62 @@ TEST(QvFile, LinesAndStringsComeInPiecesOfAtMost1023) {
   EXPECT_STREQ(" of it\n", s.file.Data());
 }
 
+// Strings are what fscanf's "%1023s" reads, zero bytes included, and
+// leave the stream where it leaves it: a file of words, white space of
+// every kind, zero bytes and long runs, read by strings and lines in a
+// random order beside fscanf and fgets on a stream of its own. The file
+// spans several stdio buffers, so strings also cross refills. The last
+// seed reads words with GetNextString: under the white-space set a
+// string's only word is the string up to a zero byte.
+TEST(QvFile, StringsAreWhatScanfReadsAcrossBuffers) {
+  const char kPieces[] = "ab \t\n\v\f\r";
+  for (unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE(seed);
+    const bool words = seed == 3;
+    std::mt19937 rng(seed);
+    std::string text;
+    while (text.size() < 600000) {
+      const unsigned pick = rng() % 12;
+      text.append(pick == 11 ? 1 + rng() % 2500 : 1 + rng() % 9,
+                  pick == 10 ? '\0' : kPieces[pick % 8]);
+    }
+    ReadFixture fx(text, false);
+    std::FILE* ref = std::fopen(fx.dir.File("in.txt").c_str(), "rb");
+    ASSERT_NE(nullptr, ref);
+    char want[1024];
+    for (int step = 0;; ++step) {
+      SCOPED_TRACE(step);
+      if (!words && rng() % 8 == 0) {
+        const char* got = fx.file.GetLine();
+        const char* line = std::fgets(want, sizeof want, ref);
+        ASSERT_EQ(line == nullptr, got == nullptr);
+        if (line == nullptr) break;
+        ASSERT_STREQ(line, got);
+        continue;
+      }
+      int from = 0, to = 0;
+      const bool scanned =
+          std::fscanf(ref, " %n%1023s%n", &from, want, &to) == 1;
+      if (words) {
+        if (!scanned) {
+          ASSERT_EQ(nullptr, fx.file.GetNextString());
+          break;
+        }
+        if (want[0] != '\0') {
+          ASSERT_STREQ(want, fx.file.GetNextString());
+        }
+        continue;
+      }
+      const char* got = fx.file.GetString();
+      ASSERT_EQ(scanned, got != nullptr);
+      if (!scanned) break;
+      ASSERT_EQ(
+          0, std::memcmp(want, got, static_cast<std::size_t>(to - from) + 1));
+    }
+    std::fclose(ref);
+  }
+}
+
 // On Windows text-mode streams turn a CRLF on the file into a newline and
 // back (other systems pass the CR on), and an open file cannot be deleted.
 #if defined(_WIN32)
