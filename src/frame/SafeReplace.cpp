@@ -123,11 +123,17 @@ bool ReplaceTarget(const char* path, std::string* target) {
 }
 
 std::FILE* CreateTempBeside(const std::string& target, std::string* temp) {
+  return CreateTempBeside(target, temp, nullptr);
+}
+
+std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
+                            SuffixSource suffix) {
   const std::size_t at = NameStart(target);
   const std::string base = target.substr(at, kMaxBaseName);
   const std::string stem = target.substr(0, at) + "." + base + ".qvtmp.";
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    *temp = stem + RandomSuffix(temp, attempt);
+    *temp = stem +
+            (suffix != nullptr ? suffix(attempt) : RandomSuffix(temp, attempt));
 #if defined(_WIN32)
     const int fd =
         _open(temp->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,

@@ -21,6 +21,13 @@ bool ReplaceTarget(const char* path, std::string* target);
 /// folder cannot take a new file.
 std::FILE* CreateTempBeside(const std::string& target, std::string* temp);
 
+/// The same with the six characters of each attempt's name taken from
+/// suffix(attempt) instead of random ones, so that a test can make names
+/// collide. Gives up after 100 names that are taken.
+using SuffixSource = std::string (*)(int attempt);
+std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
+                            SuffixSource suffix);
+
 /// Completes a replacement: flushes stream, gives the file the target's
 /// permission bits (and, where allowed, its owner), forces it to storage,
 /// closes it and renames it over target; then syncs the folder, whose

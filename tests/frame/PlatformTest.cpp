@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "frame/SafeReplace.h"
 
 #include "frame/Platform.h"
 #include "support/FaultStream.h"
@@ -43,6 +46,28 @@ TEST(QvPlatform, StatOfPathsAndStreams) {
   EXPECT_FALSE(qv::platform::StatStream(f, &st));
   EXPECT_FALSE(st.isRegular);
   std::fclose(f);
+}
+
+// A replacement's temporary file takes a name nobody has: a taken one is
+// passed over and left alone; when every name tried is taken, nothing is
+// created.
+TEST(QvPlatform, TemporaryFilesPassOverTakenNames) {
+  qvtest::TempDir dir;
+  const std::string target = dir.File("m.qnf");
+  const std::string taken = dir.File(".m.qnf.qvtmp.AAAAAA");
+  ASSERT_TRUE(qvtest::WriteAll(taken, "taken"));
+  std::string temp;
+  std::FILE* f = qv::platform::CreateTempBeside(target, &temp, [](int tries) {
+    return std::string(tries < 3 ? "AAAAAA" : "BBBBBB");
+  });
+  ASSERT_NE(nullptr, f);
+  std::fclose(f);
+  EXPECT_EQ(dir.File(".m.qnf.qvtmp.BBBBBB"), temp);
+  EXPECT_EQ(std::vector<unsigned char>({'t', 'a', 'k', 'e', 'n'}),
+            qvtest::ReadAll(taken));
+  EXPECT_EQ(nullptr, qv::platform::CreateTempBeside(target, &temp, [](int) {
+              return std::string("AAAAAA");
+            }));
 }
 
 }  // namespace
