@@ -21,9 +21,26 @@
 /// stream checks it: a value, id block, text or array element whose bytes
 /// would end past offset 2^31 - 1 fails and writes nothing of itself; a
 /// stream without positions (a pipe) has no offsets and is not limited.
-/// Each write asks the stream where it stands, so the limit holds whatever
+/// A write asks the stream where it stands, so the limit holds whatever
 /// moved a shared stream since (a copy, an assigned file, the caller's own
 /// fseek or fwrite on a borrowed stream).
+///
+/// Held bytes. On a stream the file opened itself (OpenToWrite,
+/// OpenToAppend, OpenToReplace, and WriteNF or SaveNF by path), the bytes
+/// of a block are held in memory from its WriteIdBlock until the block is
+/// complete, so that UpdateIdBlock patches the end address there instead
+/// of seeking back on the stream; they then go to the stream in one piece.
+/// A block that outgrows 64 KiB goes on to the stream as it grows and has
+/// its end address patched there. Such a stream has no writers but this
+/// object, its copies and assigned files, which share what is held, and
+/// classes derived from it. Held bytes reach the stream at the block's
+/// completion and before anything else touches the stream: positioning
+/// (GetFilePosition included), reading, CloseFile, Commit, copying or
+/// assigning the owner, its destruction. A derived class that uses m_pFile
+/// directly while a block is being written calls GetFilePosition first. A
+/// borrowed stream (the stream constructor, a copy of it) has the caller as
+/// a writer too: nothing is held for it, and every byte reaches the stream
+/// in the call that writes it.
 ///
 /// Operations return true on success (WriteIdBlock: the block's address, -1
 /// on failure) and never throw. One object and its stream are used by one
@@ -319,11 +336,18 @@ class QV_BASE_API QvNeutralFile {
 
   // The replacement that OpenToReplace began (null when there is none):
   // the target, the temporary file and whether a write to it has failed.
+  // What belongs to a stream this object opened itself: its stdio buffer,
+  // the bytes held for a block being written, and the replacement that
+  // OpenToReplace began (the type is named after that, its first use).
+  // Copies and assigned files share the owner's record.
   struct Replacement;
   Replacement* m_Replace;
   mutable std::FILE* m_PosStream;  // the stream m_StreamPos is for
   // Remembers a failed write for Commit; nothing without a replacement.
   void NoteWriteFailure();
+  // Hands the bytes held for a block being written to the stream, where
+  // other code can see them; false when the stream refused some.
+  bool HandOver() const;
 };
 
 #endif  // QVBASE_QVNEUTRALFILE_H

@@ -93,6 +93,11 @@ inline int GetcStream(std::FILE* stream) {
 /// when none are buffered or the library hides them; then getc is the way
 /// on. ConsumeBuffered(stream, n) delivers n of them, as n getc calls
 /// would.
+#if defined(__GLIBC__)
+constexpr bool kCanPeekBuffered = true;
+#else
+constexpr bool kCanPeekBuffered = false;
+#endif
 inline bool PeekBuffered(std::FILE* stream, const char** begin,
                          const char** end) {
 #if defined(__GLIBC__)

@@ -7,6 +7,8 @@
 #include <ctime>
 
 #include "frame/Platform.h"
+#include "neutral/ChainWalk.h"
+#include "neutral/OwnedStream.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ constexpr char kFileName[] = "WyNF";
 constexpr char kNullName[] = "WyNULL";
 constexpr unsigned int kHeaderVersion = 20000701;
 constexpr std::int32_t kEndAddressOffset = 8;  // within an id block
-constexpr int kNameWidth = 8;
+constexpr std::size_t kNameWidth = 8;
 constexpr int kDateWidth = 8;
 constexpr int kShortTextWidth = 16;
 constexpr int kLongTextWidth = 80;
@@ -32,9 +34,33 @@ void CopyText(char* out, const char* text) {
   if (out != nullptr) std::memcpy(out, text, std::strlen(text) + 1);
 }
 
-bool IsNamed(const QvNeutralFile::IdBlock& block, const char* name) {
-  return std::strncmp(block.m_Name, name, kNameWidth) == 0;
-}
+// A name as a walk looks for it: a block matches exactly when
+// strncmp(block.m_Name, name, 8) is 0, which here is one comparison of
+// eight bytes. The name's first L characters (L at most 8) must be the
+// stored ones, and when L < 8 the stored name must end there too; bytes
+// after that end do not count.
+class NameKey {
+ public:
+  explicit NameKey(const char* name) {
+    std::size_t length = 0;
+    while (length < kNameWidth && name[length] != '\0') ++length;
+    unsigned char key[kNameWidth] = {};
+    unsigned char mask[kNameWidth] = {};
+    std::memcpy(key, name, length);
+    std::memset(mask, 0xFF, length < kNameWidth ? length + 1 : kNameWidth);
+    std::memcpy(&m_Key, key, sizeof m_Key);
+    std::memcpy(&m_Mask, mask, sizeof m_Mask);
+  }
+  bool Matches(const QvNeutralFile::IdBlock& block) const {
+    std::uint64_t stored;
+    std::memcpy(&stored, block.m_Name, sizeof stored);
+    return ((stored ^ m_Key) & m_Mask) == 0;
+  }
+
+ private:
+  std::uint64_t m_Key = 0;
+  std::uint64_t m_Mask = 0;
+};
 
 }  // namespace
 
@@ -84,13 +110,28 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
                                          unsigned int version) {
   std::int32_t address = 0;
   if (m_pFile != nullptr) {
-    // The block's 16 bytes must end within the size limit, or none of them
-    // is written.
-    if (!GetFilePosition(address)) {
+    qv::PendingWrites* held =
+        m_Replace != nullptr ? &m_Replace->pending : nullptr;
+    if (held != nullptr && held->Active()) {
+      // A block inside one whose bytes are held: it starts where they end.
+      if (held->Position() > INT32_MAX) {
+        NoteWriteFailure();
+        return -1;
+      }
+      address = static_cast<std::int32_t>(held->Position());
+    } else if (!GetFilePosition(address)) {
       NoteWriteFailure();
       return -1;
     }
-    if (StreamRoom(kIdBlockSize) < kIdBlockSize) return -1;
+    // The block's 16 bytes must end within the size limit, or none of them
+    // is written.
+    if (INT32_MAX - address < static_cast<std::int32_t>(kIdBlockSize)) {
+      NoteWriteFailure();
+      return -1;
+    }
+    // On a stream of its own the file holds the block's bytes until the
+    // block is complete, so that its end address is patched in memory.
+    if (held != nullptr && !held->Active()) held->Begin(address);
   }
   if (!WriteName(name)) return -1;
   if (m_pFile != nullptr && !WriteLong(0)) return -1;
@@ -103,6 +144,12 @@ bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
   if (address < 0 || address > INT32_MAX - kEndAddressOffset) {
     NoteWriteFailure();
     return false;
+  }
+  if (m_Replace != nullptr) {
+    qv::PendingWrites& held = m_Replace->pending;
+    const auto end = static_cast<std::uint32_t>(held.Position());
+    if (held.Patch(address + kEndAddressOffset, end))
+      return !held.BeganAt(address) || HandOver();
   }
   return WriteAddressAt(address + kEndAddressOffset);
 }
@@ -132,7 +179,7 @@ bool QvNeutralFile::ReadIdBlock(IdBlock& block) {
     // In a buffer the block's place is its offset from the buffer's start.
     block.m_Address = m_BufSize;
   }
-  if (!ReadString(block.m_Name, kNameWidth)) return false;
+  if (!ReadString(block.m_Name, static_cast<int>(kNameWidth))) return false;
   if (m_pFile != nullptr) {
     std::int32_t end = 0;
     if (!ReadAddress(end)) return false;
@@ -146,6 +193,7 @@ bool QvNeutralFile::ReadIdBlock(IdBlock& block) {
 
 bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
   if (name == nullptr) return false;
+  const NameKey key(name);
   block.m_EndAddress = -1;
   if (m_pFile == nullptr) {
     // A buffer has no end addresses: its id blocks follow each other, and
@@ -153,7 +201,7 @@ bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
     if (m_Buf == nullptr || !m_BufBounded) return false;
     while (BufRoom() >= kBufferIdBlockSize) {
       if (!ReadIdBlock(block)) return false;
-      if (IsNamed(block, name)) return true;
+      if (key.Matches(block)) return true;
     }
     return false;
   }
@@ -165,13 +213,15 @@ bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
   // the start of this block's data, as ReadIdBlock does for any caller. Brent's
   // cycle finding keeps one remembered address and notices the return to it
   // within a few rounds of the loop, with no memory that grows with the file.
-  if (!ReadIdBlock(block)) return false;
+  HandOver();
+  qv::ChainWalk walk(*this, m_pFile, m_L2R);
+  if (!walk.Step(block)) return false;
   std::int32_t remembered = block.m_Address;
   std::uint64_t span = 1;
   std::uint64_t steps = 0;
   for (;;) {
-    if (IsNamed(block, name)) return true;
-    if (!ReadIdBlock(block)) return false;
+    if (key.Matches(block)) return true;
+    if (!walk.Step(block)) return false;
     if (block.m_Address == remembered) return false;
     if (++steps == span) {
       remembered = block.m_Address;

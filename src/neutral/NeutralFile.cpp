@@ -8,7 +8,7 @@
 #include "frame/Platform.h"
 #include "frame/SafeReplace.h"
 #include "neutral/Encoding.h"
-#include "neutral/Replacement.h"
+#include "neutral/OwnedStream.h"
 
 namespace {
 
@@ -35,10 +35,16 @@ QvNeutralFile::QvNeutralFile(std::FILE* fp) : QvNeutralFile() {
   if (fp != nullptr) ReadL2R();
 }
 
+// Copying and assigning hand the owner's held bytes to the stream. The
+// record itself is shared, so a copy's writes go through the same held
+// bytes; a copy never touches it while copying, being copied or going
+// away, as its owner may be gone by then.
 QvNeutralFile::QvNeutralFile(const QvNeutralFile& other) : QvNeutralFile() {
+  if (other.m_OwnFile) other.HandOver();
   m_pFile = other.m_pFile;
   m_L2R = other.m_L2R;
   m_Progressor = other.m_Progressor;
+  m_Replace = other.m_Replace;  // shared: writes go through the same bytes
 }
 
 QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
@@ -47,7 +53,11 @@ QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
   // from here); closing it would leave both with a dead stream, so it then
   // stays open and owned here.
   const bool sameStream = m_pFile != nullptr && m_pFile == other.m_pFile;
-  if (!sameStream) CloseFile();
+  if (other.m_OwnFile) other.HandOver();
+  if (!sameStream) {
+    CloseFile();
+    m_Replace = other.m_Replace;  // shared, as a copy shares it
+  }
   m_OwnFile = sameStream && m_OwnFile;
   m_pFile = other.m_pFile;
   m_L2R = other.m_L2R;
@@ -92,8 +102,10 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
 
   m_pFile = std::fopen(path, mode);
   m_PosStream = nullptr;
+  m_Replace = nullptr;  // a borrowed stream's record stays its owner's
   if (m_pFile == nullptr) return false;
   m_OwnFile = true;
+  m_Replace = Replacement::For(m_pFile, !toRead);
   if (toWrite) return true;
   if (toAppend) {
     // A file that is not a neutral file stays open and owned.
@@ -108,20 +120,26 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
 }
 
 bool QvNeutralFile::CloseFile() {
-  if (m_Replace != nullptr) {
-    // An uncommitted replacement leaves nothing behind.
-    qv::platform::DiscardTemp(m_pFile, m_Replace->temp);
-    delete m_Replace;
+  if (m_OwnFile) {
+    if (m_Replace != nullptr && m_Replace->replacing) {
+      // An uncommitted replacement leaves nothing behind.
+      qv::platform::DiscardTemp(m_pFile, m_Replace->temp);
+    } else if (m_pFile != nullptr) {
+      HandOver();
+      std::fclose(m_pFile);
+    }
+    delete m_Replace;  // the stream's buffer goes after the stream
     m_Replace = nullptr;
-    m_pFile = nullptr;
-    m_PosStream = nullptr;
-  } else if (m_OwnFile && m_pFile != nullptr) {
-    std::fclose(m_pFile);
     m_pFile = nullptr;
     m_PosStream = nullptr;
   }
   m_OwnFile = false;
   return true;
+}
+
+bool QvNeutralFile::HandOver() const {
+  return m_Replace == nullptr || m_pFile == nullptr ||
+         m_Replace->HandOver(m_pFile);
 }
 
 bool QvNeutralFile::IsNeutralFile() {
@@ -151,17 +169,20 @@ bool QvNeutralFile::GoToFileBegin() const {
 
 bool QvNeutralFile::GoToFileEnd() const {
   if (m_pFile == nullptr) return false;
+  HandOver();
   return std::fseek(m_pFile, 0, SEEK_END) == 0;
 }
 
 bool QvNeutralFile::GoToFilePosition(const std::int32_t& pos) const {
   if (m_pFile == nullptr || pos < 0) return false;
+  HandOver();
   return std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
 }
 
 bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
   pos = -1;
   if (m_pFile == nullptr) return false;
+  HandOver();
   SyncStreamPos();
   if (m_StreamPos < 0) return false;
   pos = m_StreamPos;

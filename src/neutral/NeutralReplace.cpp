@@ -2,35 +2,41 @@
 // target, which Commit renames over it once everything is on storage.
 #include <QvBase/QvNeutralFile.h>
 
-#include <new>
+#include <string>
+#include <utility>
 
 #include "frame/SafeReplace.h"
-#include "neutral/Replacement.h"
+#include "neutral/OwnedStream.h"
 
 bool QvNeutralFile::OpenToReplace(const char* path) {
   if (m_OwnFile) CloseFile();
-  auto* replacement = new (std::nothrow) Replacement;
-  if (replacement == nullptr) return false;
+  std::string target;
+  std::string temp;
   std::FILE* stream = nullptr;
-  if (qv::platform::ReplaceTarget(path, &replacement->target))
-    stream =
-        qv::platform::CreateTempBeside(replacement->target, &replacement->temp);
-  if (stream == nullptr) {
-    delete replacement;
+  if (qv::platform::ReplaceTarget(path, &target))
+    stream = qv::platform::CreateTempBeside(target, &temp);
+  if (stream == nullptr) return false;
+  Replacement* record = Replacement::For(stream, true);
+  if (record == nullptr) {
+    qv::platform::DiscardTemp(stream, temp);
     return false;
   }
+  record->replacing = true;
+  record->target = std::move(target);
+  record->temp = std::move(temp);
   m_pFile = stream;
   m_OwnFile = true;
-  m_Replace = replacement;
+  m_Replace = record;
   m_StreamPos = 0;
   m_PosStream = stream;
   return true;
 }
 
 bool QvNeutralFile::Commit() {
-  if (m_Replace == nullptr) return false;
+  if (!m_OwnFile || m_Replace == nullptr || !m_Replace->replacing) return false;
   // The stream's error indicator covers the failures that the stream saw;
   // the flag those this object refused before they reached the stream.
+  HandOver();
   bool committed = false;
   if (!m_Replace->failed && std::ferror(m_pFile) == 0) {
     // Closes the stream, and removes the temporary file when it fails.

@@ -9,6 +9,7 @@
 
 #include "frame/Platform.h"
 #include "neutral/Encoding.h"
+#include "neutral/OwnedStream.h"
 #include "neutral/WordCodec.h"
 
 namespace {
@@ -124,6 +125,15 @@ std::size_t QvNeutralFile::BufRoom() const {
 }
 
 std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
+  // While a block's bytes are held the stream stands where they begin,
+  // and nothing else moves it: the held bytes tell the position.
+  if (m_Replace != nullptr && m_Replace->pending.Active()) {
+    const std::int64_t at = m_Replace->pending.Position();
+    const std::size_t room =
+        at > kMaxOffset ? 0 : static_cast<std::size_t>(kMaxOffset - at);
+    if (room < need) NoteWriteFailure();
+    return room;
+  }
   // A stream without positions (a pipe) has no offsets to keep in range;
   // once known as such it is not asked again at every write. Any other
   // stream is asked where it stands: it may be shared, and a copy, an
@@ -139,7 +149,10 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
 
 std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
-  if (m_pFile != nullptr) return qv::platform::ReadStream(buf, size, m_pFile);
+  if (m_pFile != nullptr) {
+    HandOver();
+    return qv::platform::ReadStream(buf, size, m_pFile);
+  }
   if (m_Buf == nullptr) return 0;
   const std::size_t n = std::min(size, BufRoom());
   std::memcpy(buf, m_Buf, n);
@@ -150,14 +163,9 @@ std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
 std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
-    // Some C libraries (glibc among them) report the full count for a
-    // write that the system refused, on unbuffered streams and when the
-    // request passes the buffer; the error indicator then tells the truth,
-    // provided it was clear before.
-    const bool wasClean = !qv::platform::StreamHasError(m_pFile);
-    std::size_t n = qv::platform::WriteStream(buf, size, m_pFile);
-    if (wasClean && qv::platform::StreamHasError(m_pFile))
-      n = std::min(n, size - 1);
+    const std::size_t n = m_Replace != nullptr && m_Replace->pending.Active()
+                              ? m_Replace->pending.Write(m_pFile, buf, size)
+                              : qv::WriteToStream(m_pFile, buf, size);
     if (n != size) NoteWriteFailure();
     return n;
   }
@@ -175,6 +183,9 @@ bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
 }
 
 bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
+  if (m_pFile != nullptr && m_Replace != nullptr &&
+      m_Replace->pending.TryHold(buf, size))
+    return true;
   if (m_pFile != nullptr ? size > StreamRoom(size)
                          : m_Buf == nullptr || size > BufRoom())
     return false;
@@ -213,6 +224,7 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     return fit == left;
   }
 
+  HandOver();
   if (left >= kDirectMinBytes / W) {
     const std::size_t direct = WordsInFile<W>(m_pFile, left);
     if (direct >= kDirectMinBytes / W) {

@@ -1,6 +1,9 @@
 #include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvWritableObj.h>
 
+#include <cstdint>
+#include <cstdio>
+
 namespace {
 // The maker name written into both texts of a header that WriteNF creates.
 constexpr const char* kMakerName = "Vorlanex";
@@ -9,6 +12,19 @@ constexpr const char* kMakerName = "Vorlanex";
 bool WriteWhole(const QvWritableObj& object, QvNeutralFile& file) {
   return file.WriteHeader(kMakerName, kMakerName) && object.WriteNF(file);
 }
+
+// A file of the call's own, which before it closes can tell whether every
+// byte written reached the system: a write refused there (a full disk)
+// would otherwise go unseen, as closing reports nothing.
+class CallFile : public QvNeutralFile {
+ public:
+  bool Finish() {
+    std::int32_t pos = 0;
+    GetFilePosition(pos);  // hands over what is held for a block
+    return m_pFile != nullptr && std::fflush(m_pFile) == 0 &&
+           std::ferror(m_pFile) == 0;
+  }
+};
 }  // namespace
 
 QvWritableObj::~QvWritableObj() = default;
@@ -37,8 +53,8 @@ bool QvWritableObj::ReadNF(QvNeutralFile& file) {
 }
 
 bool QvWritableObj::WriteNF(const char* path) const {
-  QvNeutralFile file;
-  return file.OpenToWrite(path) && WriteWhole(*this, file);
+  CallFile file;
+  return file.OpenToWrite(path) && WriteWhole(*this, file) && file.Finish();
 }
 
 bool QvWritableObj::SaveNF(const char* path) const {

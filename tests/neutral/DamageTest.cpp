@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -274,6 +275,67 @@ TEST(QvNeutralDamage, BadEndAddressesAndLoopsEndTheScanPromptly) {
     const std::int64_t before = mem.stream.Read();
     EXPECT_FALSE(nf.ScanIdBlock("Missing", block));
     EXPECT_LT(mem.stream.Read() - before, 17 * 4 * (blocks + 2));
+  }
+}
+
+// A scan gives what a walk by ReadIdBlock gives (the same result, block
+// record and position, however the chain is damaged), also where it takes
+// blocks straight from the stream's buffer: random chains whose end
+// addresses point on, back, into data, before the file or past its end,
+// in both byte orders, cut short, scanned for every name from the start
+// and from random places.
+TEST(QvNeutralDamage, ScanMatchesAWalkByReadIdBlock) {
+  using Block = QvNeutralFile::IdBlock;
+  const auto walk = [](QvNeutralFile& nf, const char* name, Block& b) {
+    b.m_EndAddress = -1;
+    if (!nf.ReadIdBlock(b)) return false;
+    std::int32_t remembered = b.m_Address;
+    for (std::uint64_t span = 1, steps = 0;;) {
+      if (std::strncmp(b.m_Name, name, 8) == 0) return true;
+      if (!nf.ReadIdBlock(b) || b.m_Address == remembered) return false;
+      if (++steps == span) remembered = b.m_Address, span *= 2, steps = 0;
+    }
+  };
+  const char* kNames[] = {"Blk", "Blk2", "LongName", "LongNameX", "Missing"};
+  std::mt19937 rng(11);
+  qvtest::TempDir dir;
+  const std::string path = dir.File("chain.nf");
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    const bool reversed = rng() % 4 == 0;
+    Bytes b = qvtest::MakeHeader(reversed ? 1 : 0);
+    std::vector<std::size_t> ends;  // where each block's end address lies
+    for (int i = 0, n = 1 + static_cast<int>(rng() % 3000); i < n; ++i) {
+      ends.push_back(b.size() + 8);
+      qvtest::PutIdBlock(b, kNames[rng() % 4], 0, rng(), reversed);
+      b.resize(b.size() + (rng() % 8 == 0 ? rng() % 300 : 0), 'x');
+    }
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+      const std::uint32_t pick = rng() % 40;
+      std::int64_t end = i + 1 < ends.size() ? ends[i + 1] - 8 : b.size();
+      if (pick == 0) end = static_cast<std::int64_t>(rng() % (b.size() + 50));
+      if (pick == 1) end = -static_cast<std::int64_t>(rng() % 3) - 1;
+      if (pick == 2) end = 0;
+      for (int k = 0; k < 4; ++k)
+        b[ends[i] + (reversed ? 3 - k : k)] = static_cast<unsigned char>(
+            static_cast<std::uint64_t>(end) >> (8 * k));
+    }
+    if (rng() % 4 == 0) b.resize(b.size() - rng() % 20);
+    ASSERT_TRUE(qvtest::WriteAll(path, b.data(), b.size()));
+    QvNeutralFile fast, slow;
+    ASSERT_TRUE(fast.OpenToRead(path.c_str()) && slow.OpenToRead(path.c_str()));
+    for (const char* name : kNames) {
+      SCOPED_TRACE(name);
+      const auto from = static_cast<std::int32_t>(
+          rng() % 2 ? 0 : ends[rng() % ends.size()] - 8);
+      ASSERT_TRUE(fast.GoToFilePosition(from) && slow.GoToFilePosition(from));
+      Block got, want;
+      std::memset(&got, 0, sizeof got);
+      std::memset(&want, 0, sizeof want);
+      ASSERT_EQ(walk(slow, name, want), fast.ScanIdBlock(name, got));
+      EXPECT_EQ(0, std::memcmp(&want, &got, sizeof got));
+      EXPECT_EQ(qvtest::Position(slow), qvtest::Position(fast));
+    }
   }
 }
 

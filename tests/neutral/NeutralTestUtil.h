@@ -25,6 +25,7 @@ class ProbeFile : public QvNeutralFile {
   using QvNeutralFile::FreadLR;
   using QvNeutralFile::QvNeutralFile;
   std::FILE* File() const { return m_pFile; }
+  void SetFile(std::FILE* f) { m_pFile = f; }
   bool L2R() const { return m_L2R; }
   bool OwnsFile() const { return m_OwnFile; }
   char* Buf() const { return m_Buf; }

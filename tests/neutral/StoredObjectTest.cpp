@@ -276,6 +276,30 @@ TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
          return !refused || !nf.GoToFileBegin() || !nf.WriteHeader("a", "b") ||
                 nf.Commit();
        }},
+      // A failure that stdio cannot see: a null array, a header whose
+      // positioning fails. Only the replacement's own record knows.
+      {"a null array",
+       [&] {
+         QvNeutralFile nf;
+         return nf.OpenToReplace(target.c_str()) &&
+                !nf.WriteInt(static_cast<const int*>(nullptr), 3) &&
+                nf.Commit();
+       }},
+      {"the header's seek fails",
+       [&] {
+         qvtest::ProbeFile nf;
+         if (!qvtest::FaultStream::Supported() ||
+             !nf.OpenToReplace(target.c_str()))
+           return false;
+         qvtest::FaultPlan noSeeks;
+         noSeeks.failSeeksAfter = 0;
+         qvtest::MemFile mem({}, noSeeks, "wb");
+         std::FILE* own = nf.File();
+         nf.SetFile(mem.f);
+         const bool header = nf.WriteHeader("a", "b");
+         nf.SetFile(own);
+         return header || nf.Commit();
+       }},
       {"commit without a replacement",
        [&] {
          QvNeutralFile nf;

@@ -1,5 +1,5 @@
 qv_add_gtest(QvStoredObjectTests
-  SOURCES StoredObjectTest.cpp
+  SOURCES StoredObjectTest.cpp HeldWritesTest.cpp
   LABELS neutral)
 
 # A reader written in another language decodes the example's file.
