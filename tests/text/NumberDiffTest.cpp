@@ -236,9 +236,10 @@ constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
 // The process locale and the floating-point rounding mode for a test; the
-// C library's results are computed in the same mode. Every system the
-// project builds on has a comma locale, so a missing one fails the test
-// with the way to get it.
+// C library's results are computed in the same mode (MinGW-w64's round to
+// nearest in every mode, glibc's follow it). Every system the project
+// builds on has a comma locale, so a missing one fails the test with the
+// way to get it.
 class QvNumberDiff
     : public testing::TestWithParam<std::tuple<const char*, int>> {
  protected:
@@ -257,11 +258,16 @@ class QvNumberDiff
   }
 };
 
+// The comma locale in the default mode only: a directed mode sends every
+// text to the C-library calls in the "C" locale that the comma run already
+// reaches with the forms the fast paths leave.
 INSTANTIATE_TEST_SUITE_P(
     LocalesAndRounding, QvNumberDiff,
-    testing::Combine(testing::Values("C", kCommaLocale),
-                     testing::Values(FE_TONEAREST, FE_UPWARD, FE_DOWNWARD,
-                                     FE_TOWARDZERO)),
+    testing::Values(std::make_tuple("C", FE_TONEAREST),
+                    std::make_tuple(kCommaLocale, FE_TONEAREST),
+                    std::make_tuple("C", FE_UPWARD),
+                    std::make_tuple("C", FE_DOWNWARD),
+                    std::make_tuple("C", FE_TOWARDZERO)),
     [](const testing::TestParamInfo<QvNumberDiff::ParamType>& info) {
       const int mode = std::get<1>(info.param);
       return std::string(std::strcmp(std::get<0>(info.param), "C") == 0
