@@ -261,6 +261,8 @@ class QvNumberDiff
 // The comma locale in the default mode only: a directed mode sends every
 // text to the C-library calls in the "C" locale that the comma run already
 // reaches with the forms the fast paths leave.
+const char* const kRunNames[] = {"CNearest", "CommaNearest", "CUpward",
+                                 "CDownward", "CTowardZero"};
 INSTANTIATE_TEST_SUITE_P(
     LocalesAndRounding, QvNumberDiff,
     testing::Values(std::make_tuple("C", FE_TONEAREST),
@@ -268,16 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
                     std::make_tuple("C", FE_UPWARD),
                     std::make_tuple("C", FE_DOWNWARD),
                     std::make_tuple("C", FE_TOWARDZERO)),
-    [](const testing::TestParamInfo<QvNumberDiff::ParamType>& info) {
-      const int mode = std::get<1>(info.param);
-      return std::string(std::strcmp(std::get<0>(info.param), "C") == 0
-                             ? "C"
-                             : "Comma") +
-             (mode == FE_TONEAREST  ? "Nearest"
-              : mode == FE_UPWARD   ? "Upward"
-              : mode == FE_DOWNWARD ? "Downward"
-                                    : "TowardZero");
-    });
+    [](const auto& info) { return std::string(kRunNames[info.index]); });
 
 // sscanf of one value; integers are words of digits and signs only.
 template <typename T>
