@@ -1,5 +1,6 @@
 // FixedFormat.h - a fast writer for the simple fixed-point formats
-// "%[-][width].Nf" with N from 0 to 3, giving what snprintf gives.
+// "%[-][width].Nf" with N from 0 to 3, giving what snprintf gives when the
+// rounding mode is to nearest.
 #ifndef QVBASE_SRC_TEXT_FIXEDFORMAT_H
 #define QVBASE_SRC_TEXT_FIXEDFORMAT_H
 

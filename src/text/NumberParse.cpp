@@ -2,9 +2,10 @@
 // sign, digits with an optional point, an optional complete exponent).
 // Short ones whose digits and power of ten are exact take one rounded
 // multiplication or division; the rest go to std::from_chars, which rounds
-// correctly as the C library does. Every other form - hexadecimal, inf and
-// nan, a dangling exponent, a value out of range - goes to sscanf in the
-// "C" locale.
+// correctly to nearest as the C library does in that mode. Every other
+// form - hexadecimal, inf and nan, a dangling exponent, a value out of
+// range - and every text read in a directed rounding mode goes to sscanf
+// in the "C" locale.
 #include "text/NumberParse.h"
 
 #include <cfloat>
@@ -15,6 +16,7 @@
 #include <system_error>
 
 #include "frame/Platform.h"
+#include "text/RoundingMode.h"
 
 namespace qv::text {
 namespace {
@@ -224,6 +226,7 @@ bool SlowRead(const char* s, std::size_t n, T* value, Scan scan) {
 
 template <typename T, typename Scan>
 bool Read(const char* s, std::size_t n, T* value, Scan scan) {
+  if (!RoundsToNearest()) return SlowRead(s, n, value, scan);
   switch (FastRead(s, n, value)) {
     case Fast::kValue:
       return true;

@@ -1,4 +1,6 @@
-// The number writers: format, then trim behind the decimal point. Each
+// The number writers: format, then trim behind the decimal point. The
+// simple fixed-point formats have a fast writer that rounds to nearest; in
+// a directed rounding mode the C library formats every value. Each
 // family owns one result area of 100 bytes; a longer text moves to a heap
 // area of the family that grows as needed and is kept for later calls.
 #include <QvBase/QvNumberText.h>
@@ -9,6 +11,7 @@
 
 #include "frame/Platform.h"
 #include "text/FixedFormat.h"
+#include "text/RoundingMode.h"
 
 namespace qv::text {
 namespace {
@@ -64,7 +67,8 @@ const char* Write(ResultText& area, const char* format, double value,
     return out;
   }
   int n = -1;
-  if (ParseFixedLayout(format, &layout)) n = FormatFixed(out, value, layout);
+  if (RoundsToNearest() && ParseFixedLayout(format, &layout))
+    n = FormatFixed(out, value, layout);
   if (n < 0) {
     n = FormatInCLocale(out, 100, format, value);
     if (n < 0) {

@@ -2,12 +2,16 @@
 // against the C library's sscanf and snprintf in the "C" locale, over
 // generated cases from fixed seeds. Each runs under the "C" locale and again
 // under one with a decimal comma: the number texts must not follow the
-// process's locale, while string formatting does.
+// process's locale, while string formatting does. Each runs in the four
+// rounding modes too, the C library's results computed in the same mode;
+// the file is built with -frounding-math so that no arithmetic here is
+// folded or moved as if rounding were always to nearest.
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cfenv>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +20,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 #include <locale.h>
@@ -56,6 +61,17 @@ struct NumberCases {
         "0x1p1024", ".",        "+",         "-",
         "+-1",      "e5",       ".e1",       "-.5e-3",
         "1e",       "1e+",      "1E-",       "1.e2"};
+    // 2^53 + 1 (halfway), half the smallest denormal, between the largest
+    // double and its half step up, just below the smallest normal; the same
+    // for floats; an inexact power of ten.
+    static const char* const kEdge[] = {"9007199254740993",
+                                        "2.4703282292062327e-324",
+                                        "1.7976931348623158e308",
+                                        "2.2250738585072011e-308",
+                                        "16777217",
+                                        "7.006492e-46",
+                                        "3.4028235e38",
+                                        "1E35"};
     static const char* const kTail[] = {"",   "",  "",   "x",  "kg",  "e",
                                         "E+", ".", ",5", "-1", "\t7", "e-x",
                                         "p3", "i", "0x", "."};
@@ -64,7 +80,9 @@ struct NumberCases {
     if (const int sign = Below(6); sign < 2) w += "-+"[sign];
     const int kind = Below(40);
     if (kind < 4) {
-      std::string s = kSpecial[Below(sizeof kSpecial / sizeof *kSpecial)];
+      std::string s = Below(4) != 0
+                          ? kSpecial[Below(sizeof kSpecial / sizeof *kSpecial)]
+                          : kEdge[Below(sizeof kEdge / sizeof *kEdge)];
       for (char& c : s)
         if (Below(2))
           c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -217,22 +235,42 @@ class CLocaleScope {
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
-// The process locale for a test. Every system the project builds on has a
-// comma locale, so a missing one fails the test with the way to get it.
-class QvNumberDiff : public testing::TestWithParam<const char*> {
+// The process locale and the floating-point rounding mode for a test; the
+// C library's results are computed in the same mode (MinGW-w64's round to
+// nearest in every mode, glibc's follow it). Every system the project
+// builds on has a comma locale, so a missing one fails the test with the
+// way to get it.
+class QvNumberDiff
+    : public testing::TestWithParam<std::tuple<const char*, int>> {
  protected:
+  static const char* Locale() { return std::get<0>(GetParam()); }
   void SetUp() override {
-    ASSERT_NE(nullptr, std::setlocale(LC_ALL, GetParam()))
-        << "locale " << GetParam()
+    ASSERT_NE(nullptr, std::setlocale(LC_ALL, Locale()))
+        << "locale " << Locale()
         << " is not installed (run scripts/install-deps.sh)";
-    const bool comma = std::strcmp(GetParam(), "C") != 0;
+    const bool comma = std::strcmp(Locale(), "C") != 0;
     ASSERT_STREQ(comma ? "," : ".", std::localeconv()->decimal_point);
+    ASSERT_EQ(0, std::fesetround(std::get<1>(GetParam())));
   }
-  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+  void TearDown() override {
+    std::fesetround(FE_TONEAREST);
+    std::setlocale(LC_ALL, "C");
+  }
 };
 
-INSTANTIATE_TEST_SUITE_P(Locales, QvNumberDiff,
-                         testing::Values("C", kCommaLocale));
+// The comma locale in the default mode only: a directed mode sends every
+// text to the C-library calls in the "C" locale that the comma run already
+// reaches with the forms the fast paths leave.
+const char* const kRunNames[] = {"CNearest", "CommaNearest", "CUpward",
+                                 "CDownward", "CTowardZero"};
+INSTANTIATE_TEST_SUITE_P(
+    LocalesAndRounding, QvNumberDiff,
+    testing::Values(std::make_tuple("C", FE_TONEAREST),
+                    std::make_tuple(kCommaLocale, FE_TONEAREST),
+                    std::make_tuple("C", FE_UPWARD),
+                    std::make_tuple("C", FE_DOWNWARD),
+                    std::make_tuple("C", FE_TOWARDZERO)),
+    [](const auto& info) { return std::string(kRunNames[info.index]); });
 
 // sscanf of one value; integers are words of digits and signs only.
 template <typename T>
@@ -376,7 +414,7 @@ TEST_P(QvNumberDiff, Writers) {
 // the "C" one (a comma ends the number); the calls leave the locale as it
 // was.
 TEST_P(QvNumberDiff, FormatFollowsTheLocale) {
-  const bool comma = std::strcmp(GetParam(), "C") != 0;
+  const bool comma = std::strcmp(Locale(), "C") != 0;
   QvStdString s("%.1f", 2.5);
   s.AppendFormat(" %.2f", 0.25);
   EXPECT_EQ(comma ? "2,5 0,25" : "2.5 0.25", s);
