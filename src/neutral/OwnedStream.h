@@ -10,12 +10,19 @@
 
 #include <QvBase/QvNeutralFile.h>
 
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 
+#include "frame/Platform.h"
 #include "neutral/PendingWrites.h"
 
 struct QvNeutralFile::Replacement {
+  // The stdio buffer of an owned stream: a walk through many small blocks
+  // and the hand-over of many small objects then cost few system calls.
+  static constexpr std::size_t kStreamBufferBytes = 128 * 1024;
+
   std::unique_ptr<char[]> streamBuffer;  // the stream's stdio buffer
   qv::PendingWrites pending;             // see PendingWrites.h
   bool replacing = false;                // OpenToReplace began a replacement
@@ -26,7 +33,18 @@ struct QvNeutralFile::Replacement {
   // A record for a newly opened stream, which gets the record's stdio
   // buffer; it holds writes when `writes`. Null when memory is short: the
   // stream then keeps its own buffer and writes go straight to it.
-  static Replacement* For(std::FILE* stream, bool writes);
+  // (Inline, so that the library does not export it with the class.)
+  static Replacement* For(std::FILE* stream, bool writes) {
+    auto* record = new (std::nothrow) Replacement;
+    if (record == nullptr) return nullptr;
+    record->streamBuffer.reset(new (std::nothrow) char[kStreamBufferBytes]);
+    if (record->streamBuffer != nullptr &&
+        !qv::platform::SetStreamBuffer(stream, record->streamBuffer.get(),
+                                       kStreamBufferBytes))
+      record->streamBuffer.reset();
+    if (writes) record->pending.Init();
+    return record;
+  }
   // Hands the held bytes to stream; a refusal counts as a failed write.
   bool HandOver(std::FILE* stream) {
     if (pending.HandOver(stream)) return true;
