@@ -45,8 +45,9 @@ zip=$out/qvbase-$version-win64.zip
 unzip -l "$zip"
 listing=$(unzip -Z1 "$zip")
 top=qvbase-$version-win64
-for want in bin/QvBase.dll lib/QvBase.dll.a bin/qvnf.exe include/QvBase/QvBase.h \
-            lib/cmake/QvBase/QvBaseConfig.cmake lib/pkgconfig/qvbase.pc; do
+for want in LICENSE bin/QvBase.dll lib/QvBase.dll.a bin/qvnf.exe \
+            include/QvBase/QvBase.h lib/cmake/QvBase/QvBaseConfig.cmake \
+            lib/pkgconfig/qvbase.pc; do
   grep -qx "$top/$want" <<<"$listing" || { echo "the ZIP lacks $want" >&2; exit 1; }
 done
 # Every DLL that a program or DLL of the ZIP imports is beside it, or one
