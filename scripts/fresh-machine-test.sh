@@ -74,6 +74,9 @@ command -v debootstrap >/dev/null 2>&1 || {
 
 root=${QV_FRESH_DIR:-$(mktemp -d /var/tmp/qvbase-fresh.XXXXXX)}
 mkdir -p "$root"
+# It becomes the bare system's /, which its own users (apt's _apt, man-db's
+# man) must be able to enter; mktemp makes it the owner's only.
+chmod 755 "$root"
 log=$(mktemp /var/tmp/qvbase-fresh-log.XXXXXX)
 
 # Undoes every mount under the tree, deepest first, then removes the tree;
