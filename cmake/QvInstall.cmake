@@ -1,5 +1,5 @@
-# Install rules: headers, the library, a CMake package, a pkg-config file
-# and the user documentation.
+# Install rules: headers, the library, a CMake package, a pkg-config file,
+# the user documentation and the licence.
 include(CMakePackageConfigHelpers)
 
 set(QV_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QvBase)
@@ -39,5 +39,12 @@ install(FILES ${PROJECT_BINARY_DIR}/qvbase.pc
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The licence goes with every copy: at the top of a Windows install, where
+# its users look for it, and with the documentation elsewhere.
+if(WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/
   DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING PATTERN "*.md")

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the two trees that the release checks share: the
-# library and qvnf only, no tests, benchmarks or examples.
+# Configures and builds the two trees of the release checks: the library
+# and qvnf only, no tests, benchmarks or examples.
 #   dist-build.sh native [TARGET...]  build/dist: RelWithDebInfo (-O2 -g),
 #                                     installed under /usr; the ABI check
-#                                     reads its debugging information and
-#                                     the .deb is made from it (stripped)
+#                                     reads its debugging information (the
+#                                     .debs are built from debian/)
 #   dist-build.sh mingw [TARGET...]   build/dist-mingw: the MinGW-w64
 #                                     release build of the Windows ZIP
 # With no target everything of the tree is built. Expects the packages of

@@ -2,9 +2,11 @@
 # Proves that a new machine runs everything: builds a bare Debian 12
 # (debootstrap --variant=minbase bookworm) from the Debian mirror that this
 # machine's apt sources name, copies a clean clone of the current commit
-# into it and runs the README's test command and main job there as root.
-# Fails when either fails, when any test is skipped or not run, or when the
-# main job does not print the qvnf listings.
+# into it and runs the README's test command and main job there as root,
+# then makes the .debs there (scripts/package.sh deb, lintian included) and
+# installs, uses and purges them (scripts/install-test.sh). Fails when any
+# of these fails, when any test is skipped or not run, or when the main job
+# does not print the qvnf listings.
 #
 #   --make-tarball    download the bare system's packages into the tarball
 #                     first (even when one is kept), then build from it
@@ -72,6 +74,9 @@ command -v debootstrap >/dev/null 2>&1 || {
 
 root=${QV_FRESH_DIR:-$(mktemp -d /var/tmp/qvbase-fresh.XXXXXX)}
 mkdir -p "$root"
+# It becomes the bare system's /, which its own users (apt's _apt, man-db's
+# man) must be able to enter; mktemp makes it the owner's only.
+chmod 755 "$root"
 log=$(mktemp /var/tmp/qvbase-fresh-log.XXXXXX)
 
 # Undoes every mount under the tree, deepest first, then removes the tree;
@@ -158,4 +163,11 @@ status=${PIPESTATUS[0]}
 for want in 'address +name +version' 'colour table at'; do
   grep -Eiq "$want" "$log" || { echo "the main job printed no qvnf listing ($want)" >&2; exit 1; }
 done
-say "a bare Debian 12 built and tested everything"
+say "the packages: bash scripts/package.sh deb"
+inside "bash scripts/package.sh deb" ||
+  { echo "making the packages failed" >&2; exit 1; }
+
+say "installing them: bash scripts/install-test.sh"
+inside "bash scripts/install-test.sh" ||
+  { echo "the install test failed" >&2; exit 1; }
+say "a bare Debian 12 built and tested everything, made and installed the packages"

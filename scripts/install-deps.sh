@@ -6,9 +6,10 @@
 # other checks: "mingw" (MinGW-w64 and Wine), "s390x" (the s390x cross
 # compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer),
 # "format" (clang-format), and the release checks: "abi" (libabigail's
-# abidw and abidiff), "docs" (Doxygen) and "package" (dpkg-shlibdeps and the
-# file utility for the .deb, the MinGW-w64 compiler and unzip for the
-# Windows ZIP).
+# abidw and abidiff), "docs" (Doxygen), "deb" (build-essential, which
+# dpkg-buildpackage takes for granted, and debhelper for the .debs, lintian
+# to judge them, man-db to find their manual page) and "zip" (the MinGW-w64
+# compiler and unzip for the Windows ZIP).
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
@@ -28,7 +29,8 @@ for leg in "$@"; do
     valgrind) packages+=(valgrind) ;;
     abi) packages+=(abigail-tools) ;;
     docs) packages+=(doxygen) ;;
-    package) packages+=(dpkg-dev file unzip g++-mingw-w64-x86-64) ;;
+    deb) packages+=(build-essential debhelper lintian man-db) ;;
+    zip) packages+=(g++-mingw-w64-x86-64 unzip) ;;
     *) echo "unknown package group: $leg" >&2; exit 2 ;;
   esac
 done

@@ -234,6 +234,8 @@ TEST_F(QvnfTest, SoundFileOutputs) {
       {"", 2, ""},
       {"frobnicate " + path, 2, ""},
       {"check --help", 0, "~--json"},
+      {"--version", 0, "qvnf " QV_VERSION "\nQvBase " QV_VERSION "\n"},
+      {"-V", 0, "qvnf " QV_VERSION "\nQvBase " QV_VERSION "\n"},
       {"salvage --help", 0, ""},
       {"info --json " + path, 0,
        R"({"/byte_order": "little", "/file_size": 311})"},

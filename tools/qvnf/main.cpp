@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
   // Options start with '-' on every system, so that a path such as
   // /data/model.qnf is a file on Windows too.
   app.allow_windows_style_options(false);
+  // qvnf is built with the library, so both carry the project's version.
+  app.set_version_flag("-V,--version",
+                       "qvnf " QVNF_VERSION "\nQvBase " QV_LIBRARY_VERSION,
+                       "print the versions of qvnf and of QvBase and exit");
   qvnf::Options o;
   int (*chosen)(const qvnf::Options&) = nullptr;
   auto command = [&](const char* name, const char* help,
