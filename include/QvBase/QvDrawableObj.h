@@ -9,9 +9,13 @@
 ///
 /// Each object has its own display-list name: a nonzero 32-bit name handed
 /// out by the library at construction, unique among the live drawable
-/// objects and kept for the object's life (a copy gets a new one). Every
-/// operation that calls OpenGL must run on the thread whose rendering
-/// context holds the object's lists; the library makes no context current.
+/// objects and kept for the object's life (a copy gets a new one). Names
+/// come from the top of the range downward (0xFFFFFFFE first), clear of the
+/// names glGenLists gives the application. Handing names out takes no lock,
+/// and an object may be destroyed at any time, during the exit handlers
+/// included. Every operation that calls OpenGL must run on the thread whose
+/// rendering context holds the object's lists; the library makes no
+/// context current.
 ///
 /// The destructor is not virtual: destroy an object through its own type,
 /// never through a QvDrawableObj pointer.

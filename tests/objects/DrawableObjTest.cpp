@@ -176,12 +176,12 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
 }
 
-// Names of live objects never collide; the smallest destroyed name is
-// reused first, without its list.
+// Names of live objects never collide and fill the top of the range, from
+// 0xFFFFFFFE down; a destroyed name is reused, without its list.
 TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   constexpr int kCount = 10000;
   std::vector<std::unique_ptr<Panel>> objs;
-  std::set<std::uint32_t> names;
+  std::set<std::uint32_t> names, destroyed;
   for (int i = 0; i < kCount; ++i) {
     objs.push_back(std::make_unique<Panel>());
     objs.back()->SetColor(0.0f, 0.0f, (i % 2) ? 1.0f : 0.0f, 1.0f);
@@ -189,13 +189,17 @@ TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
     names.insert(objs.back()->ListName());
   }
   EXPECT_EQ(std::size_t{kCount}, names.size());
-  EXPECT_EQ(0u, names.count(0));
-  for (int i = 0; i < kCount; i += 2) objs[i].reset();
+  EXPECT_EQ(0xFFFFFFFEu, *names.rbegin());
+  EXPECT_EQ(0xFFFFFFFFu - kCount, *names.begin());
+  for (int i = 0; i < kCount; i += 2) {
+    destroyed.insert(objs[i]->ListName());
+    objs[i].reset();
+  }
   for (int i : {1, 3, kCount - 1})
     EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(*objs[i])) << i;
   Panel fresh;
   EXPECT_EQ(0, fresh.IsDisplayList());
-  EXPECT_EQ(*names.begin(), fresh.ListName());
+  EXPECT_EQ(1u, destroyed.count(fresh.ListName()));
 }
 
 // Colour operations and copies need no OpenGL context; a copy takes colour
