@@ -2,7 +2,7 @@
 //
 // Names come from the top of the 32-bit range downward, far from the small
 // names that glGenLists gives the application: 0xFFFFFFFE first, while
-// 0xFFFFFFFF is kept out of them. A
+// 0xFFFFFFFF is kept for the context marker (see QvDrawableObj.cpp). A
 // released name is handed out again before a new one, so the names in use
 // stay near the top however many objects come and go.
 //
@@ -18,7 +18,8 @@
 
 namespace qv {
 
-/// Never an object's name.
+/// Compiled (empty) in every context where an object compiles a list;
+/// never an object's name.
 constexpr std::uint32_t kMarkerListName = 0xFFFFFFFFu;
 
 /// A nonzero name that no live holder has.

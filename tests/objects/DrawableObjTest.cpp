@@ -16,6 +16,7 @@
 #include <QvBase/QvDrawableObj.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -100,16 +101,21 @@ class QvDisplayList : public testing::Test {
 #endif
 };
 
-// Repaints obj on a cleared view; a pixel of the left (drawn) or right half.
-Rgba Shown(const Panel& obj, bool left = true) {
+// Draws on a cleared view; a pixel of the left (drawn) or right half.
+template <class F>
+Rgba Drawn(F draw, bool left = true) {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  obj.RePaint();
+  draw();
   Rgba rgba{};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(left ? 2 : kSize - 3, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                rgba.data());
   return rgba;
+}
+
+Rgba Shown(const Panel& obj, bool left = true) {
+  return Drawn([&] { obj.RePaint(); }, left);
 }
 
 // The names hit by DrawToSelect (a hit: name count, two depths, names).
@@ -176,8 +182,8 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
 }
 
-// Names of live objects never collide and fill the top of the range, from
-// 0xFFFFFFFE down; a destroyed name is reused, without its list.
+// Names of live objects never collide and fill the top of the range, below
+// the context marker; a destroyed name is reused, without its list.
 TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   constexpr int kCount = 10000;
   std::vector<std::unique_ptr<Panel>> objs;
@@ -200,6 +206,60 @@ TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
   Panel fresh;
   EXPECT_EQ(0, fresh.IsDisplayList());
   EXPECT_EQ(1u, destroyed.count(fresh.ListName()));
+}
+
+// The application's own lists and the objects' never meet, whichever are
+// made first: 64 application lists, then objects come and go (the 80
+// highest names without lists), then 64 more application lists, then more
+// objects.
+// Every application list keeps replaying its own colour.
+TEST_F(QvDisplayList, ApplicationListsStayTheApplications) {
+  std::vector<GLuint> appLists;
+  const auto reserve = [&] {
+    const GLuint base = glGenLists(64);
+    ASSERT_NE(0u, base);
+    for (GLuint i = base; i < base + 64; ++i) {
+      const auto k = static_cast<GLubyte>(appLists.size() * 2);
+      glNewList(i, GL_COMPILE);
+      glColor4ub(k, static_cast<GLubyte>(255 - k), 77, 255);
+      glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
+      glEndList();
+      appLists.push_back(i);
+    }
+  };
+  const auto checkApp = [&] {
+    for (std::size_t j = 0; j < appLists.size(); ++j) {
+      const auto k = static_cast<unsigned char>(j * 2);
+      ASSERT_EQ(GL_TRUE, glIsList(appLists[j])) << appLists[j];
+      ASSERT_EQ((Rgba{k, static_cast<unsigned char>(255 - k), 77, 255}),
+                Drawn([&] { glCallList(appLists[j]); }))
+          << appLists[j];
+    }
+  };
+  std::vector<std::unique_ptr<Panel>> objs;
+  const auto make = [&](int count, int firstWithList) {
+    for (int i = 0; i < count; ++i) {
+      objs.push_back(std::make_unique<Panel>());
+      EXPECT_EQ(0, objs.back()->IsDisplayList()) << objs.back()->ListName();
+      if (i >= firstWithList) objs.back()->MakeDisplayList();
+    }
+  };
+
+  reserve();
+  make(96, 80);
+  for (int i : {0, 1, 2, 85, 86, 87}) objs[i].reset();  // without, with lists
+  checkApp();
+  reserve();  // objects' lists first now
+  GLuint lowest = 0xFFFFFFFFu;
+  for (const auto& o : objs)
+    if (o) lowest = std::min<GLuint>(lowest, o->ListName());
+  EXPECT_LT(appLists.back(), lowest);
+  make(32, 0);
+  for (auto& o : objs)
+    if (o) o->MakeDisplayList();
+  checkApp();
+  objs.clear();
+  checkApp();
 }
 
 // Colour operations and copies need no OpenGL context; a copy takes colour
