@@ -16,7 +16,6 @@
 #include <QvBase/QvDrawableObj.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -182,81 +181,58 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
 }
 
-// Names of live objects never collide and fill the top of the range, below
-// the context marker; a destroyed name is reused, without its list.
-TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
-  constexpr int kCount = 10000;
-  std::vector<std::unique_ptr<Panel>> objs;
-  std::set<std::uint32_t> names, destroyed;
-  for (int i = 0; i < kCount; ++i) {
-    objs.push_back(std::make_unique<Panel>());
-    objs.back()->SetColor(0.0f, 0.0f, (i % 2) ? 1.0f : 0.0f, 1.0f);
-    objs.back()->MakeDisplayList();
-    names.insert(objs.back()->ListName());
-  }
-  EXPECT_EQ(std::size_t{kCount}, names.size());
-  EXPECT_EQ(0xFFFFFFFEu, *names.rbegin());
-  EXPECT_EQ(0xFFFFFFFFu - kCount, *names.begin());
-  for (int i = 0; i < kCount; i += 2) {
-    destroyed.insert(objs[i]->ListName());
-    objs[i].reset();
-  }
-  for (int i : {1, 3, kCount - 1})
-    EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(*objs[i])) << i;
-  Panel fresh;
-  EXPECT_EQ(0, fresh.IsDisplayList());
-  EXPECT_EQ(1u, destroyed.count(fresh.ListName()));
-}
-
-// The application's own lists and the objects' never meet, whichever are
-// made first: 64 application lists, then objects come and go (the 80
-// highest names without lists), then 64 more application lists, then more
-// objects.
-// Every application list keeps replaying its own colour.
-TEST_F(QvDisplayList, ApplicationListsStayTheApplications) {
-  std::vector<GLuint> appLists;
+// The application's lists and the objects' never meet, whichever are made
+// first: 64 application lists, then objects come and go (the 80 highest
+// names without lists), 64 more application lists, then more objects.
+// Every application list keeps replaying its own colour. The objects'
+// names are distinct, from 0xFFFFFFFE down, and destroyed ones are reused
+// first, without their lists.
+TEST_F(QvDisplayList, ObjectsNeverMeetTheApplicationsLists) {
+  std::vector<GLuint> app;  // list j draws colour(j)
+  const auto colour = [](std::size_t j) {
+    const auto k = static_cast<unsigned char>(2 * j);
+    return Rgba{k, static_cast<unsigned char>(255 - k), 77, 255};
+  };
   const auto reserve = [&] {
     const GLuint base = glGenLists(64);
-    ASSERT_NE(0u, base);
     for (GLuint i = base; i < base + 64; ++i) {
-      const auto k = static_cast<GLubyte>(appLists.size() * 2);
       glNewList(i, GL_COMPILE);
-      glColor4ub(k, static_cast<GLubyte>(255 - k), 77, 255);
+      glColor4ubv(colour(app.size()).data());
       glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
       glEndList();
-      appLists.push_back(i);
+      app.push_back(i);
     }
   };
   const auto checkApp = [&] {
-    for (std::size_t j = 0; j < appLists.size(); ++j) {
-      const auto k = static_cast<unsigned char>(j * 2);
-      ASSERT_EQ(GL_TRUE, glIsList(appLists[j])) << appLists[j];
-      ASSERT_EQ((Rgba{k, static_cast<unsigned char>(255 - k), 77, 255}),
-                Drawn([&] { glCallList(appLists[j]); }))
-          << appLists[j];
-    }
+    for (std::size_t j = 0; j < app.size(); ++j)
+      ASSERT_EQ(colour(j), Drawn([&] { glCallList(app[j]); })) << app[j];
   };
   std::vector<std::unique_ptr<Panel>> objs;
+  std::set<std::uint32_t> names;
   const auto make = [&](int count, int firstWithList) {
     for (int i = 0; i < count; ++i) {
       objs.push_back(std::make_unique<Panel>());
       EXPECT_EQ(0, objs.back()->IsDisplayList()) << objs.back()->ListName();
       if (i >= firstWithList) objs.back()->MakeDisplayList();
+      names.insert(objs.back()->ListName());
     }
   };
 
   reserve();
   make(96, 80);
+  EXPECT_EQ(96u, names.size());
+  EXPECT_EQ(0xFFFFFFFEu, *names.rbegin());
+  EXPECT_EQ(0xFFFFFFFEu - 95, *names.begin());
   for (int i : {0, 1, 2, 85, 86, 87}) objs[i].reset();  // without, with lists
   checkApp();
   reserve();  // objects' lists first now
-  GLuint lowest = 0xFFFFFFFFu;
   for (const auto& o : objs)
-    if (o) lowest = std::min<GLuint>(lowest, o->ListName());
-  EXPECT_LT(appLists.back(), lowest);
+    EXPECT_LT(app.back(), o ? o->ListName() : 0xFFFFFFFFu);
   make(32, 0);
+  EXPECT_EQ(96u + 26u, names.size());  // the six destroyed names came back
   for (auto& o : objs)
     if (o) o->MakeDisplayList();
+  EXPECT_EQ((Rgba{0, 255, 0, 255}), Shown(*objs[3]));
   checkApp();
   objs.clear();
   checkApp();
