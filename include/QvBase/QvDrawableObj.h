@@ -9,9 +9,17 @@
 ///
 /// Each object has its own display-list name: a nonzero 32-bit name handed
 /// out by the library at construction, unique among the live drawable
-/// objects and kept for the object's life (a copy gets a new one). Every
-/// operation that calls OpenGL must run on the thread whose rendering
-/// context holds the object's lists; the library makes no context current.
+/// objects and kept for the object's life (a copy gets a new one). Names
+/// come from the top of the range downward (0xFFFFFFFE first), clear of the
+/// names glGenLists gives the application; the first list compiled in a
+/// context also compiles an empty list under 0xFFFFFFFF, so that glGenLists
+/// never hands out names between the objects' (Mesa gives the names above
+/// the highest one in use; once that is 0xFFFFFFFF it searches from 1
+/// upward, a step per name in use below the block it finds). Handing names
+/// out takes no lock, and an object may be destroyed at any time, during
+/// the exit handlers included. Every operation that calls OpenGL must run
+/// on the thread whose rendering context holds the object's lists; the
+/// library makes no context current.
 ///
 /// The destructor is not virtual: destroy an object through its own type,
 /// never through a QvDrawableObj pointer.
@@ -61,7 +69,8 @@ class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
   /// Deletes the display list when it exists; otherwise calls nothing.
   void DelDisplayList();
   /// Deletes any old list and opens a new one in compile mode: the
-  /// commands that follow go into the list and are not executed.
+  /// commands that follow go into the list and are not executed. Compiles
+  /// the empty 0xFFFFFFFF list first when the context has none.
   void InitDisplayList();
   /// Closes the list opened by InitDisplayList.
   void EndDisplayList();

@@ -1,39 +1,33 @@
-// ListNames.cpp - one id manager for the whole process, behind a mutex
-// because drawable objects may be created on several threads at once
-// (each with its own rendering context).
+// ListNames.cpp - the process's display-list names: one pool in the
+// library's own static storage, never constructed at run time and never
+// destroyed.
 #include "objects/ListNames.h"
 
-#include <QvBase/QvIdManager.h>
-
-#include <mutex>
+#include <type_traits>
 
 namespace {
 
-struct NamePool {
-  std::mutex lock;
-  QvIdManager ids;
-};
+// About a million names reused one by one: 4 MiB of zero pages, of which
+// only as much is touched as names are in use at once.
+using Pool = qv::ListNamePool<1u << 20>;
+static_assert(std::is_trivially_default_constructible<Pool>::value &&
+                  std::is_trivially_destructible<Pool>::value,
+              "zero-initialised at load, nothing to run at exit");
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free,
+              "the pool relies on 64-bit compare-and-swap");
 
-NamePool& Pool() {
-  static NamePool pool;
-  return pool;
-}
+Pool g_names;
 
 }  // namespace
 
 namespace qv {
 
 std::uint32_t AcquireListName() {
-  NamePool& pool = Pool();
-  std::lock_guard<std::mutex> guard(pool.lock);
-  return pool.ids.GetNewId() + 1;  // ids start at 0, names at 1
+  return g_names.Acquire();
 }
 
 void ReleaseListName(std::uint32_t name) {
-  if (name == 0) return;
-  NamePool& pool = Pool();
-  std::lock_guard<std::mutex> guard(pool.lock);
-  pool.ids.DelId(name - 1);
+  g_names.Release(name);
 }
 
 }  // namespace qv

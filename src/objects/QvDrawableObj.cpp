@@ -86,6 +86,14 @@ void QvDrawableObj::DelDisplayList() {
 
 void QvDrawableObj::InitDisplayList() {
   DelDisplayList();
+  // An empty list under the top name marks the context. An implementation
+  // that gives glGenLists the names above the highest one in use (Mesa
+  // does) then searches from the bottom instead, clear of the objects'
+  // names, even when only lower ones of them have lists yet.
+  if (glIsList(qv::kMarkerListName) == GL_FALSE) {
+    glNewList(qv::kMarkerListName, GL_COMPILE);
+    glEndList();
+  }
   glNewList(m_ListName, GL_COMPILE);
 }
 

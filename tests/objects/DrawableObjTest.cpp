@@ -100,16 +100,21 @@ class QvDisplayList : public testing::Test {
 #endif
 };
 
-// Repaints obj on a cleared view; a pixel of the left (drawn) or right half.
-Rgba Shown(const Panel& obj, bool left = true) {
+// Draws on a cleared view; a pixel of the left (drawn) or right half.
+template <class F>
+Rgba Drawn(F draw, bool left = true) {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  obj.RePaint();
+  draw();
   Rgba rgba{};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(left ? 2 : kSize - 3, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                rgba.data());
   return rgba;
+}
+
+Rgba Shown(const Panel& obj, bool left = true) {
+  return Drawn([&] { obj.RePaint(); }, left);
 }
 
 // The names hit by DrawToSelect (a hit: name count, two depths, names).
@@ -176,26 +181,61 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   EXPECT_EQ(GL_FALSE, glIsList(name));  // the destructor removed it
 }
 
-// Names of live objects never collide; the smallest destroyed name is
-// reused first, without its list.
-TEST_F(QvDisplayList, ManyLiveObjectsHaveDistinctLists) {
-  constexpr int kCount = 10000;
+// The application's lists and the objects' never meet, whichever are made
+// first: 64 application lists, then objects come and go (the 80 highest
+// names without lists), 64 more application lists, then more objects.
+// Every application list keeps replaying its own colour. The objects'
+// names are distinct, from 0xFFFFFFFE down, and destroyed ones are reused
+// first, without their lists.
+TEST_F(QvDisplayList, ObjectsNeverMeetTheApplicationsLists) {
+  std::vector<GLuint> app;  // list j draws colour(j)
+  const auto colour = [](std::size_t j) {
+    const auto k = static_cast<unsigned char>(2 * j);
+    return Rgba{k, static_cast<unsigned char>(255 - k), 77, 255};
+  };
+  const auto reserve = [&] {
+    const GLuint base = glGenLists(64);
+    for (GLuint i = base; i < base + 64; ++i) {
+      glNewList(i, GL_COMPILE);
+      glColor4ubv(colour(app.size()).data());
+      glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
+      glEndList();
+      app.push_back(i);
+    }
+  };
+  const auto checkApp = [&] {
+    for (std::size_t j = 0; j < app.size(); ++j)
+      ASSERT_EQ(colour(j), Drawn([&] { glCallList(app[j]); })) << app[j];
+  };
   std::vector<std::unique_ptr<Panel>> objs;
   std::set<std::uint32_t> names;
-  for (int i = 0; i < kCount; ++i) {
-    objs.push_back(std::make_unique<Panel>());
-    objs.back()->SetColor(0.0f, 0.0f, (i % 2) ? 1.0f : 0.0f, 1.0f);
-    objs.back()->MakeDisplayList();
-    names.insert(objs.back()->ListName());
-  }
-  EXPECT_EQ(std::size_t{kCount}, names.size());
-  EXPECT_EQ(0u, names.count(0));
-  for (int i = 0; i < kCount; i += 2) objs[i].reset();
-  for (int i : {1, 3, kCount - 1})
-    EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(*objs[i])) << i;
-  Panel fresh;
-  EXPECT_EQ(0, fresh.IsDisplayList());
-  EXPECT_EQ(*names.begin(), fresh.ListName());
+  const auto make = [&](int count, int firstWithList) {
+    for (int i = 0; i < count; ++i) {
+      objs.push_back(std::make_unique<Panel>());
+      EXPECT_EQ(0, objs.back()->IsDisplayList()) << objs.back()->ListName();
+      if (i >= firstWithList) objs.back()->MakeDisplayList();
+      names.insert(objs.back()->ListName());
+    }
+  };
+
+  reserve();
+  make(96, 80);
+  EXPECT_EQ(96u, names.size());
+  EXPECT_EQ(0xFFFFFFFEu, *names.rbegin());
+  EXPECT_EQ(0xFFFFFFFEu - 95, *names.begin());
+  for (int i : {0, 1, 2, 85, 86, 87}) objs[i].reset();  // without, with lists
+  checkApp();
+  reserve();  // objects' lists first now
+  for (const auto& o : objs)
+    EXPECT_LT(app.back(), o ? o->ListName() : 0xFFFFFFFFu);
+  make(32, 0);
+  EXPECT_EQ(96u + 26u, names.size());  // the six destroyed names came back
+  for (auto& o : objs)
+    if (o) o->MakeDisplayList();
+  EXPECT_EQ((Rgba{0, 255, 0, 255}), Shown(*objs[3]));
+  checkApp();
+  objs.clear();
+  checkApp();
 }
 
 // Colour operations and copies need no OpenGL context; a copy takes colour
