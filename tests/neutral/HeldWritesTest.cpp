@@ -24,14 +24,16 @@ namespace {
 
 using qvtest::Bytes;
 
-// An object of a random scene: a few values, sometimes an array larger
-// than what is held (its block goes on to the stream as it grows), and
-// sometimes objects of its own in nested blocks closed by a null block.
+// An object of a random scene: a few values, sometimes an array or a run
+// of single values of up to 160 KB, which may or may not fit in what is
+// held (64 KiB) or beside what is held already, and sometimes objects of
+// its own in nested blocks closed by a null block.
 class Part : public QvWritableObj {
  public:
   Part(std::mt19937& rng, int depth) : m_Value(static_cast<int>(rng())) {
     const unsigned kind = rng() % 1000;
-    if (kind == 0) m_Array.assign(20000 + rng() % 20000, m_Value);
+    if (kind < 2) m_Array.assign(rng() % 40000, m_Value);
+    m_Singles = kind == 2;
     if (kind < 20 && depth < 3)
       for (unsigned i = rng() % 4; i > 0; --i)
         m_Children.emplace_back(rng, depth + 1);
@@ -41,6 +43,7 @@ class Part : public QvWritableObj {
   bool WriteDataBlock(QvNeutralFile& f) const override {
     bool ok = f.WriteInt(m_Value) && f.WriteFloat(0.5f) &&
               f.WriteInt(m_Array.data(), static_cast<int>(m_Array.size()));
+    for (int i = 0; m_Singles && i < 20000 && ok; ++i) ok = f.WriteDouble(i);
     for (const Part& child : m_Children) ok = ok && child.WriteNF(f);
     return ok && (m_Children.empty() || f.WriteNullIdBlock());
   }
@@ -51,6 +54,7 @@ class Part : public QvWritableObj {
 
  private:
   std::vector<int> m_Array;
+  bool m_Singles;
   std::vector<Part> m_Children;
 };
 
