@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "files/StringRead.h"
 #include "frame/Platform.h"
@@ -18,6 +19,15 @@ constexpr std::size_t kStreamBufferSize = 128 * 1024;
 bool IsStringSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
          c == '\r';
+}
+
+// Whether every character of separators is white space to GetString;
+// the usual set is recognised at once.
+bool AllStringSpace(const std::string& separators) {
+  if (qv::text::IsWhiteSet(separators)) return true;
+  for (const char c : separators)
+    if (!IsStringSpace(c)) return false;
+  return true;
 }
 
 bool IsLineEnd(unsigned char c) {
@@ -235,8 +245,7 @@ const char* QvFile::GetNextString() {
   }
   // A string holds no white space, so when every separator is white space
   // its first word is the whole string, up to a zero byte if it holds one.
-  bool spaceOnly = true;
-  for (const char c : m_Separator) spaceOnly = spaceOnly && IsStringSpace(c);
+  const bool spaceOnly = AllStringSpace(m_Separator);
   bool hasZero = false;
   while (ReadString(&hasZero) != nullptr) {
     if (spaceOnly && !hasZero) {
