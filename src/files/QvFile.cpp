@@ -240,7 +240,7 @@ const char* QvFile::ReadString(bool* hasZero) {
 
 const char* QvFile::GetNextString() {
   if (m_pFile == nullptr) return nullptr;
-  if (m_Data[0] != '\0') {
+  if (m_Data[0] != '\0' && m_ScanPos >= 0) {
     if (const char* word = GetNextWord()) return word;
   }
   // A string holds no white space, so when every separator is white space
