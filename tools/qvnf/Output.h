@@ -1,0 +1,185 @@
+// Output.h - how qvnf prints: a buffered writer with the few number forms
+// the listings need, and JSON written while it is produced, so that no
+// listing is ever held whole. The JSON is laid out as nlohmann-json's
+// dump(2) lays it out; callers give the keys of each object in sorted
+// order, as nlohmann-json keeps them.
+#ifndef QVBASE_TOOLS_QVNF_OUTPUT_H
+#define QVBASE_TOOLS_QVNF_OUTPUT_H
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvnf {
+
+/// A buffered writer on a stdio stream; flushed when full and when it
+/// goes away.
+class Out {
+ public:
+  static constexpr std::size_t kBuffer = std::size_t{1} << 16;
+
+  explicit Out(std::FILE* f = stdout);
+  ~Out();
+  Out(const Out&) = delete;
+  Out& operator=(const Out&) = delete;
+
+  void Put(std::string_view s) {
+    if (kBuffer - used_ >= s.size()) {
+      std::memcpy(buf_.data() + used_, s.data(), s.size());
+      used_ += s.size();
+    } else {
+      PutLong(s);
+    }
+  }
+  void Put(char c) {
+    if (used_ == kBuffer) Flush();
+    buf_[used_++] = c;
+  }
+  /// printf-style, for the few lines that are not listings.
+  void Printf(const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 2, 3)))
+#endif
+      ;
+  void Int(std::int64_t v) {
+    char buf[24];
+    Put(std::string_view(buf, Digits(buf, v)));
+  }
+  /// v right-aligned in width characters ("%*lld").
+  void Right(std::int64_t v, int width) {
+    char buf[24];
+    const std::size_t n = Digits(buf, v);
+    Spaces(width - static_cast<int>(n));
+    Put(std::string_view(buf, n));
+  }
+  /// s left-aligned in width characters ("%-*s").
+  void Left(std::string_view s, int width) {
+    Put(s);
+    Spaces(width - static_cast<int>(s.size()));
+  }
+  void Spaces(int n) {
+    if (n <= 0) return;
+    if (kBuffer - used_ < static_cast<std::size_t>(n)) Flush();
+    std::memset(buf_.data() + used_, ' ', static_cast<std::size_t>(n));
+    used_ += static_cast<std::size_t>(n);
+  }
+  /// v as lowercase hex, zero-padded to at least digits digits.
+  void Hex(std::uint64_t v, int digits);
+  /// Room for n bytes (n at most kBuffer) to write straight into; Commit
+  /// tells how many were written.
+  char* Reserve(std::size_t n) {
+    if (kBuffer - used_ < n) Flush();
+    return buf_.data() + used_;
+  }
+  void Commit(std::size_t n) {
+    used_ += n;
+  }
+  /// Writes out what is buffered; false when any write so far failed.
+  bool Flush();
+
+ private:
+  static std::size_t Digits(char* buf, std::int64_t v);
+  void PutLong(std::string_view s);
+
+  std::FILE* f_;
+  std::vector<char> buf_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+/// Writes v in decimal so that it ends just before end; returns its start.
+/// Two digits at a time, and in 32 bits when v fits, since a listing
+/// spends much of its time here.
+char* DecimalBefore(char* end, std::int64_t v);
+
+/// The fields of one listing line, written straight into the buffer of an
+/// Out: at most kMost bytes from its making to Done (a field that would
+/// pass that is cut). Longer parts of a line go through the Out after
+/// Done.
+class Fields {
+ public:
+  static constexpr std::size_t kMost = 256;
+  explicit Fields(Out& out)
+      : out_(out), start_(out.Reserve(kMost)), p_(start_) {}
+  Fields& Text(std::string_view s) {
+    const std::size_t n = std::min(s.size(), Room());
+    std::memcpy(p_, s.data(), n);
+    p_ += n;
+    return *this;
+  }
+  Fields& Spaces(int n) {
+    const std::size_t k =
+        std::min(static_cast<std::size_t>(n < 0 ? 0 : n), Room());
+    std::memset(p_, ' ', k);
+    p_ += k;
+    return *this;
+  }
+  Fields& Left(std::string_view s, int width) {
+    Text(s);
+    return Spaces(width - static_cast<int>(s.size()));
+  }
+  Fields& Right(std::int64_t v, int width) {
+    char buf[24];
+    char* const end = buf + sizeof buf;
+    char* const q = DecimalBefore(end, v);
+    Spaces(width - static_cast<int>(end - q));
+    return Text(std::string_view(q, static_cast<std::size_t>(end - q)));
+  }
+  Fields& Int(std::int64_t v) { return Right(v, 0); }
+  void Done() { out_.Commit(static_cast<std::size_t>(p_ - start_)); }
+
+ private:
+  std::size_t Room() const {
+    return kMost - static_cast<std::size_t>(p_ - start_);
+  }
+  Out& out_;
+  char* start_;
+  char* p_;
+};
+
+/// JSON written to an Out as it comes. Keys and values are given in
+/// order; Object and Array open a container that End closes.
+class JsonOut {
+ public:
+  explicit JsonOut(Out& out) : out_(out) {}
+  JsonOut& Object();
+  JsonOut& Array();
+  JsonOut& End();
+  /// The key of the next value, inside an object: printable ASCII
+  /// without quotes or backslashes, as every key of qvnf is.
+  JsonOut& Key(std::string_view key);
+  /// A string; bytes that are not UTF-8 (names from a damaged file)
+  /// become U+FFFD.
+  JsonOut& Str(std::string_view s);
+  JsonOut& Int(std::int64_t v);
+  /// A number as nlohmann-json writes it (NaN and infinities as null).
+  JsonOut& Real(double v);
+  JsonOut& Bool(bool v);
+  /// Text already in JSON form, written as it is.
+  JsonOut& Raw(std::string_view json);
+  /// Ends the document with a line feed.
+  void Finish() { out_.Put('\n'); }
+
+ private:
+  void BeforeValue();
+  void NextMember();
+
+  struct Open {
+    bool object;
+    std::size_t members;
+  };
+  Out& out_;
+  std::vector<Open> open_;
+};
+
+/// A JSON number as nlohmann-json writes a double: the shortest text that
+/// reads back as the same value, "null" for NaN and infinities.
+std::string JsonNumber(double v);
+
+}  // namespace qvnf
+
+#endif  // QVBASE_TOOLS_QVNF_OUTPUT_H
