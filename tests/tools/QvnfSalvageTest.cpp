@@ -60,15 +60,16 @@ class RandomFile {
 
   bool Block(QvNeutralFile& nf, int depth) {
     const std::string name = "B" + std::to_string(Next(1000));
-    const std::int32_t at = nf.WriteIdBlock(name.c_str(), Next(3));
+    // Versions are dates, as the library's are.
+    const std::int32_t at = nf.WriteIdBlock(name.c_str(), 20260101 + Next(3));
     const unsigned kind = depth >= 3 ? 0 : Next(3);
     bool ok = at >= 0;
     if (kind == 0) {
-      std::string bytes(1 + Next(40), '\0');
-      for (char& c : bytes) c = static_cast<char>(Next(256));
-      bytes[0] = static_cast<char>(0x80 | Next(128));
-      data.emplace_back(at + 16, static_cast<int>(bytes.size()));
-      ok = ok && nf.WriteString(bytes.c_str(), static_cast<int>(bytes.size()));
+      const int size = 1 + static_cast<int>(Next(40));
+      data.emplace_back(at + 16, size);
+      for (int i = 0; ok && i < size; ++i)
+        ok = nf.WriteUChar(
+            static_cast<unsigned char>(i == 0 ? 0x80 | Next(128) : Next(256)));
     } else if (kind == 1) {
       ok = ok && Block(nf, depth + 1);  // fills this block
     } else {

@@ -55,11 +55,20 @@ bool ChainWalk::Next(BlockInfo& b) {
     done_ = true;
     return true;
   }
-  b = BlockAt(c_, id);
-  if (b.mark == BlockMark::Ok)
-    next_ = b.endAddress;
-  else
-    done_ = true;
+  b.address = static_cast<std::int32_t>(id.address);
+  b.name = id.name;
+  b.version = id.version;
+  b.endAddress = id.endAddress;
+  const std::int64_t dataStart = id.address + kIdBlockSize;
+  if (id.endAddress >= dataStart && id.endAddress <= c_.Size()) {
+    b.mark = BlockMark::Ok;  // the usual case, told without EndMark
+    b.dataSize = id.endAddress - dataStart;
+    next_ = id.endAddress;
+    return true;
+  }
+  b.mark = EndMark(c_, id);
+  b.dataSize = 0;
+  done_ = true;
   return true;
 }
 

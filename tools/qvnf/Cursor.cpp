@@ -64,10 +64,21 @@ bool Cursor::Open(const std::string& path) {
   return neutral;
 }
 
-bool Cursor::Fill(std::int64_t at) {
+bool Cursor::Fill(std::int64_t at, std::size_t n) {
   const std::int64_t start = at / kPage * kPage;
-  const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
-      static_cast<std::int64_t>(windowSize_), size_ - start));
+  // Reads go on in order mostly, and then a whole window pays; a jump far
+  // from the window (a search following end addresses) reads only what it
+  // needs, as a jump is usually followed by another.
+  const auto window = static_cast<std::int64_t>(windowSize_);
+  const bool near =
+      windowLen_ > 0 && at >= windowAt_ - window && at < windowAt_ + 2 * window;
+  const std::int64_t most =
+      near || windowLen_ == 0
+          ? window
+          : std::max<std::int64_t>(kPage,
+                                   at - start + static_cast<std::int64_t>(n));
+  const std::size_t want =
+      static_cast<std::size_t>(std::min(most, size_ - start));
   windowLen_ = 0;
   if (filePos_ != start &&
       std::fseek(file_, static_cast<long>(start), SEEK_SET) != 0) {
@@ -85,7 +96,7 @@ bool Cursor::Fill(std::int64_t at) {
 // is inside the file; any other is checked against the file first.
 const unsigned char* Cursor::GetOutside(std::int64_t at, std::size_t n) {
   if (file_ == nullptr || at < 0 || n > kWindow ||
-      at > size_ - static_cast<std::int64_t>(n) || !Fill(at) ||
+      at > size_ - static_cast<std::int64_t>(n) || !Fill(at, n) ||
       at + static_cast<std::int64_t>(n) >
           windowAt_ + static_cast<std::int64_t>(windowLen_))
     return nullptr;

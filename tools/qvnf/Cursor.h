@@ -64,8 +64,11 @@ class Cursor {
       return window_.get() + (at - windowAt_);
     return GetOutside(at, n);
   }
-  /// Up to kWindow bytes from `at` (fewer at the end of the file) in one
-  /// piece; n tells how many. Null at or past the end.
+  /// The bytes from `at` to the end of the window, read anew when fewer
+  /// than a page are left there: at least 4096 bytes (fewer only at the
+  /// end of the file) and at most kWindow; n tells how many. Null at or
+  /// past the end. For reading a stretch in order without reading any
+  /// byte twice.
   const unsigned char* GetSome(std::int64_t at, std::size_t& n);
 
   /// 4- and 8-byte values in the file's byte order; false (value
@@ -79,7 +82,7 @@ class Cursor {
   std::string Text(std::int64_t at, int width);
 
  private:
-  bool Fill(std::int64_t at);
+  bool Fill(std::int64_t at, std::size_t n);
   const unsigned char* GetOutside(std::int64_t at, std::size_t n);
 
   std::string path_;
@@ -108,17 +111,70 @@ std::uint64_t Decode64(const unsigned char* p, bool l2r);
 /// Stores a 4-byte value at p in the given byte order.
 void Encode32(unsigned char* p, std::uint32_t value, bool l2r);
 
-/// True when the 8 bytes are 1-8 printable characters padded with zero
-/// bytes: the name of an id block as the library writes one.
-inline bool IsIdNameField(const unsigned char* field) {
-  int length = 0;
-  while (length < 8 && field[length] != 0) {
-    if (field[length] < 0x20 || field[length] > 0x7e) return false;
-    ++length;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kBigEndianHost = true;
+#else
+constexpr bool kBigEndianHost = false;
+#endif
+
+/// 8 bytes as one number, the first byte lowest, whatever the machine's
+/// byte order; and back.
+inline std::uint64_t NameWord(const unsigned char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  if (kBigEndianHost) {
+    std::uint64_t r = 0;
+    for (int i = 0; i < 8; ++i) r = r << 8 | (w >> (8 * i) & 0xff);
+    w = r;
   }
-  for (int i = length; i < 8; ++i)
-    if (field[i] != 0) return false;
-  return length > 0;
+  return w;
+}
+inline void StoreNameWord(std::uint64_t w, char* p) {
+  if (kBigEndianHost) {
+    std::uint64_t r = 0;
+    for (int i = 0; i < 8; ++i) r = r << 8 | (w >> (8 * i) & 0xff);
+    w = r;
+  }
+  std::memcpy(p, &w, 8);  // one store, which later reads of it can take
+}
+
+/// How many bytes of the name field w come before its first zero (8 for
+/// none), found without a branch per byte: names of changing lengths
+/// would make a byte loop guess wrong at every block.
+inline int NameLength(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = kOnes << 7;
+  const std::uint64_t zeros = (w - kOnes) & ~w & kHighs;  // exact to the first
+  if (zeros == 0) return 8;
+#if defined(__GNUC__)
+  return __builtin_ctzll(zeros) / 8;
+#else
+  int n = 0;
+  while ((zeros >> (8 * n + 7) & 1) == 0) ++n;
+  return n;
+#endif
+}
+
+/// True when the name field w is 1-8 printable characters padded with
+/// zero bytes: the name of an id block as the library writes one.
+inline bool IsIdNameWord(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = kOnes << 7;
+  const int n = NameLength(w);
+  if (n == 0) return false;
+  const std::uint64_t keep =
+      n == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+  const std::uint64_t text = w & keep, highs = kHighs & keep;
+  // No byte after the first zero; before it, bytes from 0x20 to 0x7e:
+  // below 0x80, at least 0x20 (adding 0x60 sets the high bit) and not
+  // 0x7f (adding 1 leaves it clear). No sum carries into the next byte.
+  return (w & ~keep) == 0 && (text & kHighs) == 0 &&
+         ((text + 0x60 * kOnes) & highs) == highs &&
+         ((text + kOnes) & highs) == 0;
+}
+
+/// True when the 8 bytes are 1-8 printable characters padded with zero
+/// bytes.
+inline bool IsIdNameField(const unsigned char* field) {
+  return IsIdNameWord(NameWord(field));
 }
 
 /// A block's name as stored: the 8-byte field up to its first zero.
@@ -153,12 +209,12 @@ inline bool ReadId(Cursor& c, std::int64_t address, IdView& id) {
   const unsigned char* p = c.Get(address, kIdBlockSize);
   if (p == nullptr) return false;
   id.address = address;
-  std::memcpy(id.name.text, p, 8);
-  std::uint8_t size = 0;
-  while (size < 8 && p[size] != 0) ++size;
-  id.name.size = size;
-  std::memset(id.name.text + size, 0, 8 - size);
-  id.idName = IsIdNameField(p);
+  const std::uint64_t w = NameWord(p);
+  const int size = NameLength(w);
+  StoreNameWord(size == 8 ? w : w & ((std::uint64_t{1} << (8 * size)) - 1),
+                id.name.text);
+  id.name.size = static_cast<std::uint8_t>(size);
+  id.idName = IsIdNameWord(w);
   id.endAddress = static_cast<std::int32_t>(Decode32(p + 8, c.L2R()));
   id.version = Decode32(p + 12, c.L2R());
   return true;

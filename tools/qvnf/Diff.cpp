@@ -46,14 +46,34 @@ std::int64_t Mismatch(Cursor& a, std::int64_t fromA, Cursor& b,
   return n;
 }
 
+// Counts of names: a short list searched in order while there are few
+// names, as in most files, and a hash table beyond.
+class NameCounts {
+ public:
+  int& operator[](const BlockName& name) {
+    const std::uint64_t key = name.Key();
+    if (many_.empty()) {
+      for (auto& f : few_)
+        if (f.first == key) return f.second;
+      if (few_.size() < 16) return few_.emplace_back(key, 0).second;
+      many_.insert(few_.begin(), few_.end());
+    }
+    return many_[key];
+  }
+
+ private:
+  std::vector<std::pair<std::uint64_t, int>> few_;
+  std::unordered_map<std::uint64_t, int> many_;
+};
+
 // The blocks of a chain after the header, each with its occurrence.
 template <typename Visit>
 void Numbered(Cursor& c, Visit&& visit) {
-  std::unordered_map<std::uint64_t, int> seen;
+  NameCounts seen;
   ChainWalk walk(c);
   BlockInfo b;
   if (!walk.Next(b)) return;
-  while (walk.Next(b)) visit(b, ++seen[b.name.Key()]);
+  while (walk.Next(b)) visit(b, ++seen[b.name]);
 }
 
 }  // namespace
@@ -110,7 +130,7 @@ bool Differ::SameShape() {
     shape_ = 1;
     while (shape_ == 1 && (moreA = wa.Next(ba)) == (moreB = wb.Next(bb)) &&
            moreA)
-      shape_ = ba.name == bb.name ? 1 : 0;
+      shape_ = ba.name.Key() == bb.name.Key() ? 1 : 0;
     if (moreA != moreB) shape_ = 0;
   }
   return shape_ == 1;

@@ -25,6 +25,7 @@ std::size_t BlockProblems(
       if (problem != nullptr) (*problem)(where() + p);
       ++n;
     }
+  if (b.dataSize < kIdBlockSize) return n;  // too small to hold a block
   NestWalk nest(c, std::int64_t{b.address} + kIdBlockSize, b.endAddress,
                 kNoDepthLimit);
   for (NestItem item; nest.Next(item);) {

@@ -114,7 +114,7 @@ int RunBlocks(const Options& o) {
         continue;
       }
       line.Text("  ")
-          .Left(b.name, 8)
+          .Name8(b.name)
           .Text("  ")
           .Left(versions.Of(b.version), 22)
           .Text("  ")

@@ -91,6 +91,13 @@ class Out {
   bool failed_ = false;
 };
 
+/// The number of decimal digits of u.
+inline int DecimalLength(std::uint64_t u) {
+  int n = 1;
+  for (std::uint64_t limit = 10; n < 20 && u >= limit; limit *= 10) ++n;
+  return n;
+}
+
 /// Writes v in decimal so that it ends just before end; returns its start.
 /// Two digits at a time, and in 32 bits when v fits, since a listing
 /// spends much of its time here.
@@ -123,16 +130,39 @@ class Fields {
     return Spaces(width - static_cast<int>(s.size()));
   }
   Fields& Right(std::int64_t v, int width) {
+    const std::uint64_t u = v < 0 ? 0 - static_cast<std::uint64_t>(v)
+                                  : static_cast<std::uint64_t>(v);
+    const int n = DecimalLength(u) + (v < 0 ? 1 : 0);
+    const int pad = width > n ? width - n : 0;
+    if (Room() < static_cast<std::size_t>(16 + n + pad))
+      return RightSlow(v, width);
+    std::memcpy(p_, "                ", 16);  // pads of up to 16 at once
+    if (pad > 16) std::memset(p_, ' ', static_cast<std::size_t>(pad));
+    p_ += pad + n;
+    DecimalBefore(p_, v);
+    return *this;
+  }
+  /// A block name in a field of 8 characters ("%-8s"), in one store.
+  Fields& Name8(std::string_view name) {
+    if (name.size() > 8 || Room() < 8) return Left(name, 8);
+    char field[8];
+    std::memcpy(field, "        ", 8);
+    std::memcpy(field, name.data(), name.size());
+    std::memcpy(p_, field, 8);
+    p_ += 8;
+    return *this;
+  }
+  Fields& Int(std::int64_t v) { return Right(v, 0); }
+  void Done() { out_.Commit(static_cast<std::size_t>(p_ - start_)); }
+
+ private:
+  Fields& RightSlow(std::int64_t v, int width) {
     char buf[24];
     char* const end = buf + sizeof buf;
     char* const q = DecimalBefore(end, v);
     Spaces(width - static_cast<int>(end - q));
     return Text(std::string_view(q, static_cast<std::size_t>(end - q)));
   }
-  Fields& Int(std::int64_t v) { return Right(v, 0); }
-  void Done() { out_.Commit(static_cast<std::size_t>(p_ - start_)); }
-
- private:
   std::size_t Room() const {
     return kMost - static_cast<std::size_t>(p_ - start_);
   }

@@ -67,8 +67,7 @@ void Verbatim(
   ChainWalk walk(in);
   for (BlockInfo b; walk.Next(b);)
     entry({SalvageAction::Kept, b.address,
-           b.endAddress - std::int64_t{b.address}, b.name.Str(), "",
-           b.address});
+           b.endAddress - std::int64_t{b.address}, b.name, "", b.address});
 }
 
 // Bytes of the pieces that the plan keeps or repairs.
@@ -107,7 +106,7 @@ SalvageResult Salvage(
   }
   const std::string trouble = HeaderTrouble(in);
   unsigned char header[kHeaderSize];
-  SalvageEntry e{SalvageAction::Kept, 0, kHeaderSize, "WyNF", "", 0};
+  SalvageEntry e{SalvageAction::Kept, 0, kHeaderSize, BlockName("WyNF"), "", 0};
   if (trouble.empty()) {
     std::memcpy(header, in.Get(0, kHeaderSize), kHeaderSize);
   } else {

@@ -3,18 +3,16 @@
 //
 // A file that passes check is copied as it is, byte for byte. Otherwise the
 // header is kept when it is sound and rebuilt (with the maker name in both
-// texts) when not, and the chain is followed from offset 121. Where it
-// breaks - an end address that is 0, points backwards or past the file,
-// one that leads to something that is no block, or one that lies past the
-// next block from which the chain reaches the end of the file - that end
-// address is wrong. Its block is repaired: a colour table by its count, if
-// its data agree; any other block keeps the blocks nested at the start of
-// its data, up to the null block that closes their list, and ends at the
-// next block whose chain reaches the end of the file, or failing that at
-// the next whose chain holds (ends at a null block, or at a block cut off
-// by the end of the file), or at the end of the file. What is no block is
-// dropped up to the next block whose chain holds. A chain that reaches
-// the end of the file exactly is always preferred.
+// texts) when not, and the chain is followed from offset 121 to where it
+// breaks. The end address shown wrong there is repaired: a colour table's
+// by its count, if its data agree; any other block keeps the blocks nested
+// at the start of its data, up to the null block that closes their list,
+// and ends at the next block whose chain reaches the end of the file, or
+// failing that at the next whose chain holds (ends at a null block, or at
+// a block cut off by the end of the file), or at the end of the file. What
+// is no block is dropped up to the next block whose chain holds. A chain
+// that reaches the end of the file exactly is always preferred; docs/
+// qvnf.md tells how a break shows which end address is wrong.
 //
 // Kept blocks keep their offsets, so that the absolute end addresses of
 // the blocks nested in their data stay right: a dropped stretch of 16
@@ -42,7 +40,7 @@ struct SalvageEntry {
   SalvageAction action = SalvageAction::Kept;
   std::int64_t address = 0;      // in the input
   std::int64_t size = 0;         // bytes of the input it covers
-  std::string name;              // "" for a stretch that is not a block
+  BlockName name;                // "" for a stretch that is not a block
   std::string note;              // why it was repaired or dropped
   std::int64_t outAddress = -1;  // where it lies in the output; -1 dropped
 };

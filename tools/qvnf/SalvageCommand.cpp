@@ -59,7 +59,7 @@ int RunSalvage(const Options& o) {
             .Text("  ")
             .Right(e.address, 10)
             .Text("  ")
-            .Left(e.name.empty() ? "-" : e.name, 8)
+            .Name8(e.name.size == 0 ? "-" : std::string_view(e.name))
             .Text("  ")
             .Int(e.size)
             .Text(" bytes")

@@ -3,9 +3,17 @@
 #include <vector>
 
 #include "ColorTable.h"
+#include "FileReport.h"
 
 namespace qvnf {
 namespace {
+
+// True for a version as blocks have them: a date, or a small number. A
+// search forward takes no block with another version, so that data that
+// happen to look like an id block (as floats do) rarely stop it.
+bool IsVersion(std::uint32_t v) {
+  return v < 0x10000 || !VersionDate(v).empty();
+}
 
 // How far the chain of plausible blocks from a place goes on.
 enum class Reach {
@@ -82,22 +90,27 @@ class Finder {
   Finder(Cursor& c, ChainReach& reach, Reach want)
       : c_(c), reach_(reach), want_(want) {}
 
+  // The first such block at or after from and before limit, or -1; a
+  // search of its own, not remembered.
+  std::int64_t FindBefore(std::int64_t from, std::int64_t limit) {
+    if (from_ >= 0 && from >= from_ && (found_ < 0 || from <= found_))
+      return found_ < limit ? found_ : -1;
+    for (std::int64_t q = from; q < limit; ++q)
+      if (IsAt(q)) return q;
+    return -1;
+  }
+
   // The first such block at or after from, or -1.
   std::int64_t Find(std::int64_t from) {
     if (from_ >= 0 && from >= from_ && (found_ < 0 || from <= found_))
       return found_;
     std::int64_t found = -1;
-    IdView id;
     for (std::int64_t q = from; q + kIdBlockSize <= c_.Size(); ++q) {
       if (q == from_) {
         found = found_;  // the rest was searched before
         break;
       }
-      const unsigned char* p = c_.Get(q, kIdBlockSize);
-      if (p == nullptr || !IsIdNameField(p) || !ReadId(c_, q, id) ||
-          !IsPlausible(id, c_.Size()))
-        continue;
-      if (reach_.From(q) >= want_) {
+      if (IsAt(q)) {
         found = q;
         break;
       }
@@ -108,6 +121,14 @@ class Finder {
   }
 
  private:
+  bool IsAt(std::int64_t q) {
+    const unsigned char* p = c_.Get(q, kIdBlockSize);
+    IdView id;
+    return p != nullptr && IsIdNameField(p) && ReadId(c_, q, id) &&
+           IsPlausible(id, c_.Size()) && IsVersion(id.version) &&
+           reach_.From(q) >= want_;
+  }
+
   Cursor& c_;
   ChainReach& reach_;
   Reach want_;
@@ -136,12 +157,17 @@ std::string EndTrouble(const IdView& id, std::int64_t fileSize) {
 
 class Planner {
  public:
+  // The searches read through cursors of their own, so that following
+  // an end address far away does not move the window that the byte by
+  // byte search or the plan's walk reads from.
   Planner(Cursor& c, const std::function<void(const Piece&)>& piece)
       : c_(c),
         piece_(piece),
-        reach_(c),
-        strong_(c, reach_, Reach::Strong),
-        holds_(c, reach_, Reach::Holds) {}
+        reachCursor_(c),
+        scanCursor_(c),
+        reach_(*reachCursor_),
+        strong_(*scanCursor_, reach_, Reach::Strong),
+        holds_(*scanCursor_, reach_, Reach::Holds) {}
 
   void Run() {
     for (std::int64_t pos = kHeaderSize; pos < c_.Size();) pos = Segment(pos);
@@ -149,8 +175,8 @@ class Planner {
 
  private:
   void Add(SalvageAction action, std::int64_t start, std::int64_t end,
-           std::string name, std::string note) {
-    piece_({action, start, end, std::move(name), std::move(note)});
+           const BlockName& name, std::string note) {
+    piece_({action, start, end, name, std::move(note)});
   }
 
   // A plausible block as it stands: kept, or dropped when it is a colour
@@ -160,7 +186,7 @@ class Planner {
                                     ? ColorTableProblem(c_, id, id.endAddress)
                                     : std::string();
     Add(problem.empty() ? SalvageAction::Kept : SalvageAction::Dropped,
-        id.address, id.endAddress, id.name.Str(), problem);
+        id.address, id.endAddress, id.name, problem);
   }
 
   // Where to go on after a dropped stretch that ends no earlier than
@@ -170,63 +196,112 @@ class Planner {
     return next < 0 ? c_.Size() : next;
   }
 
+  // True when the plausible block b holds what tells its end address
+  // wrong: a block of the list nested at the start of its data that
+  // begins before that end address and ends after it, or (looked for in
+  // blocks of up to kSpan bytes) a block from which the chain reaches the
+  // end of the file.
+  bool Overruns(const IdView& b) {
+    constexpr std::int64_t kSpan = std::int64_t{16} << 20;
+    IdView nested;
+    for (std::int64_t x = b.address + kIdBlockSize; x < b.endAddress;
+         x = nested.endAddress) {
+      if (!ReadId(c_, x, nested) || !IsPlausible(nested, c_.Size())) break;
+      if (nested.endAddress > b.endAddress) return true;
+    }
+    return b.endAddress - b.address <= kSpan &&
+           strong_.FindBefore(b.address + 1, b.endAddress) >= 0;
+  }
+
+  // True when the data of the plausible block b bear out its end address:
+  // a colour table whose count gives it, or a block whose data begin with
+  // a list of nested blocks that ends exactly there.
+  bool BornOut(const IdView& b) {
+    if (IsColorTable(b.name))
+      return ColorTableProblem(c_, b, b.endAddress).empty();
+    IdView nested;
+    std::int64_t x = b.address + kIdBlockSize;
+    while (x < b.endAddress && ReadId(c_, x, nested)) {
+      if (IsNullBlock(nested)) {
+        x += kIdBlockSize;
+        break;
+      }
+      if (!IsPlausible(nested, b.endAddress)) break;
+      x = nested.endAddress;
+    }
+    return x > b.address + kIdBlockSize && x == b.endAddress;
+  }
+
   // Plans from pos, the start of a block or of what should be one, up to
   // the start of the next piece after the first break of the chain (or
   // the end of the file); returns where the next piece begins.
   //
-  // The chain from pos is walked to where it breaks, f. The first block
-  // after pos whose chain reaches the end of the file, q, is where the
-  // file goes on for sure; a block before it whose end address lies past
-  // q has a wrong end address, and so does a block whose end address
-  // leads to something that is no block.
+  // The chain from pos is walked to where it breaks, f, keeping the last
+  // two blocks before it undecided. When one of them overruns (above),
+  // its end address is wrong; else, when what is at f is no block, the
+  // end address that led there is wrong, and when it is a block whose end
+  // address is broken, that one is.
   std::int64_t Segment(std::int64_t pos) {
-    IdView id;
+    IdView id, held[2];
+    int n = 0;
     std::int64_t f = pos;
-    while (f < c_.Size() && ReadId(c_, f, id) && IsPlausible(id, c_.Size()))
-      f = id.endAddress;
-    const std::int64_t q = f < c_.Size() ? strong_.Find(pos + 1) : -1;
-    IdView pending;  // the last block kept, kept only when the next follows
-    bool havePending = false;
-    for (std::int64_t b = pos; b < f; b = id.endAddress) {
-      ReadId(c_, b, id);
-      if (q >= 0 && id.endAddress > q) {
-        if (havePending) Keep(pending);
-        return Repair(id, "end address " + std::to_string(id.endAddress) +
-                              " lies past the next intact block");
+    for (; f < c_.Size() && ReadId(c_, f, id) && IsPlausible(id, c_.Size());
+         f = id.endAddress) {
+      if (n == 2) {
+        Keep(held[0]);
+        held[0] = held[1];
+        n = 1;
       }
-      if (havePending) Keep(pending);
-      pending = id;
-      havePending = true;
+      held[n++] = id;
     }
+    const auto keepHeld = [&](int upTo) {
+      for (int i = 0; i < upTo; ++i) Keep(held[i]);
+    };
     if (f == c_.Size()) {
-      if (havePending) Keep(pending);
+      keepHeld(n);
       return f;
     }
     const bool readable = ReadId(c_, f, id);
-    if (!readable || !id.idName) {
-      // The end address that led here leads to no block: it is wrong,
-      // unless it is a colour table's, whose count bears it out.
-      if (havePending &&
-          (!IsColorTable(pending.name) ||
-           !ColorTableProblem(c_, pending, pending.endAddress).empty()))
-        return Repair(pending, "end address " +
-                                   std::to_string(pending.endAddress) +
-                                   " leads to no block");
-      if (havePending) Keep(pending);
+    for (int i = 0; i < n; ++i)
+      if (Overruns(held[i])) {
+        keepHeld(i);
+        return Repair(held[i], "end address " +
+                                   std::to_string(held[i].endAddress) +
+                                   " lies inside the blocks after it");
+      }
+    // The block before f is taken at its word when its data bear out its
+    // end address: a colour table's count, or a list of nested blocks that
+    // ends there.
+    const IdView& last = held[n > 0 ? n - 1 : 0];
+    const bool lastSure = n > 0 && BornOut(last);
+    // Else name-like bytes are no block when their version is neither a
+    // date nor a small number, as every version is, or when a block from
+    // which the chain reaches the end of the file begins inside them (they
+    // are the tail of the data before it and its id block).
+    if (!readable || !id.idName ||
+        (n > 0 && !lastSure &&
+         (!IsVersion(id.version) ||
+          strong_.FindBefore(f + 1, f + kIdBlockSize) >= 0))) {
+      // The end address that led here leads to no block: it is wrong.
+      if (n > 0 && !lastSure) {
+        keepHeld(n - 1);
+        return Repair(last, "end address " + std::to_string(last.endAddress) +
+                                " leads to no block");
+      }
+      keepHeld(n);
       if (!readable) {
-        Add(SalvageAction::Dropped, f, c_.Size(), "",
+        Add(SalvageAction::Dropped, f, c_.Size(), BlockName(),
             "too few bytes at the end for an id block");
         return c_.Size();
       }
       const std::int64_t next = Resume(f + 1);
-      Add(SalvageAction::Dropped, f, next, "", "not an id block");
+      Add(SalvageAction::Dropped, f, next, BlockName(), "not an id block");
       return next;
     }
-    if (havePending) Keep(pending);
+    keepHeld(n);
     if (IsNullBlock(id)) {
       const std::int64_t next = Resume(f + kIdBlockSize);
-      Add(SalvageAction::Dropped, f, next, id.name.Str(),
-          "null block at top level");
+      Add(SalvageAction::Dropped, f, next, id.name, "null block at top level");
       return next;
     }
     return Repair(id, EndTrouble(id, c_.Size()));
@@ -251,7 +326,7 @@ class Planner {
            !(ReadId(c_, end, next) && IsPlausible(next, c_.Size()) &&
              reach_.From(end) >= Reach::Holds))) {
         const std::int64_t resume = Resume(dataStart);
-        Add(SalvageAction::Dropped, id.address, resume, id.name.Str(),
+        Add(SalvageAction::Dropped, id.address, resume, id.name,
             trouble + "; its count gives no sound extent");
         return resume;
       }
@@ -261,7 +336,7 @@ class Planner {
       if (end < 0) end = holds_.Find(nested);
       if (end < 0) end = c_.Size();
     }
-    Add(SalvageAction::Repaired, id.address, end, id.name.Str(),
+    Add(SalvageAction::Repaired, id.address, end, id.name,
         why + "; now " + std::to_string(end));
     return end;
   }
@@ -286,8 +361,26 @@ class Planner {
     }
   }
 
+  // Another cursor on the same file, read in the same byte order (or the
+  // same cursor when the file cannot be opened again).
+  class Second {
+   public:
+    explicit Second(Cursor& c) : c_(&c) {
+      if (own_.Open(c.Path()) || own_.Status() != OpenStatus::IoError) {
+        own_.SetL2R(c.L2R());
+        c_ = &own_;
+      }
+    }
+    Cursor& operator*() { return *c_; }
+
+   private:
+    Cursor own_;
+    Cursor* c_;
+  };
+
   Cursor& c_;
   const std::function<void(const Piece&)>& piece_;
+  Second reachCursor_, scanCursor_;
   ChainReach reach_;
   Finder strong_, holds_;
 };

@@ -19,7 +19,7 @@ namespace qvnf {
 struct Piece {
   SalvageAction action = SalvageAction::Kept;
   std::int64_t start = 0, end = 0;
-  std::string name;
+  BlockName name;
   std::string note;
 };
 
