@@ -170,11 +170,6 @@ std::uint64_t BlockName::Key() const {
   return key;
 }
 
-bool HasIdName(Cursor& c, std::int64_t address) {
-  const unsigned char* p = c.Get(address, 8);
-  return p != nullptr && IsIdNameField(p);
-}
-
 bool IsNullBlock(const IdView& id) {
   return id.name == "WyNULL" && id.endAddress == 0 && id.version == 0;
 }

@@ -219,8 +219,6 @@ inline bool ReadId(Cursor& c, std::int64_t address, IdView& id) {
   id.version = Decode32(p + 12, c.L2R());
   return true;
 }
-/// True when the 8 bytes at address are an id block's name.
-bool HasIdName(Cursor& c, std::int64_t address);
 
 /// "WyNULL", end address 0, version 0: the block that closes a list.
 bool IsNullBlock(const IdView& id);

@@ -3,31 +3,42 @@
 #include <algorithm>
 
 namespace qvnf {
-namespace {
+NestWalk::NestWalk(Cursor& c, std::int64_t dataStart, std::int64_t dataEnd,
+                   int maxDepth, bool mend, std::int64_t moved)
+    : c_(c),
+      maxDepth_(maxDepth),
+      mend_(mend),
+      moved_(moved),
+      pos_(dataStart),
+      end_(std::min(dataEnd, c.Size() + moved)) {}
+
+bool NestWalk::Read(std::int64_t at, std::int64_t limit, IdView& id) {
+  const std::int64_t from = at - moved_;
+  if (!ReadId(c_, from, id)) return false;
+  id.address = at;
+  stored_ = id.endAddress;
+  if (moved_ != 0 && stored_ >= from + kIdBlockSize &&
+      stored_ <= limit - moved_)
+    id.endAddress = static_cast<std::int32_t>(stored_ + moved_);
+  return true;
+}
 
 // An id block at a nested place whose end address lies past the end of
 // its parent's data, and whose own data begin with a null block or a
 // block that fits in the extent it claims.
-bool IsBrokenNest(Cursor& c, const IdView& id, std::int64_t limit) {
-  if (!id.idName || id.endAddress <= limit ||
-      id.address + 2 * kIdBlockSize > limit)
+bool NestWalk::IsBrokenNest(const IdView& id) {
+  if (!id.idName || id.endAddress <= end_ ||
+      id.address + 2 * kIdBlockSize > end_)
     return false;
   IdView child;
-  if (!ReadId(c, id.address + kIdBlockSize, child)) return false;
-  return IsNullBlock(child) ||
-         (child.idName && child.endAddress >= child.address + kIdBlockSize &&
-          child.endAddress <= id.endAddress);
+  const std::int32_t stored = stored_;
+  const bool read = Read(id.address + kIdBlockSize, end_, child);
+  stored_ = stored;
+  return read &&
+         (IsNullBlock(child) ||
+          (child.idName && child.endAddress >= child.address + kIdBlockSize &&
+           child.endAddress <= id.endAddress));
 }
-
-}  // namespace
-
-NestWalk::NestWalk(Cursor& c, std::int64_t dataStart, std::int64_t dataEnd,
-                   int maxDepth, bool mend)
-    : c_(c),
-      maxDepth_(maxDepth),
-      mend_(mend),
-      pos_(dataStart),
-      end_(std::min(dataEnd, c.Size())) {}
 
 void NestWalk::Enter(std::int64_t dataStart, std::int64_t end) {
   if (!path_.empty() && path_.back().end == end_)
@@ -36,13 +47,14 @@ void NestWalk::Enter(std::int64_t dataStart, std::int64_t end) {
     path_.push_back({end_, 1});
   ++depth_;
   pos_ = dataStart;
-  end_ = std::min(end, c_.Size());
+  end_ = std::min(end, c_.Size() + moved_);
 }
 
 bool NestWalk::Next(NestItem& item) {
   const int depth = depth_;
   IdView& id = item.id;
-  if (pos_ + kIdBlockSize <= end_ && ReadId(c_, pos_, id)) {
+  if (pos_ + kIdBlockSize <= end_ && Read(pos_, end_, id)) {
+    item.stored = stored_;
     item.depth = depth;
     item.limit = end_;
     item.tooDeep = false;
@@ -61,7 +73,7 @@ bool NestWalk::Next(NestItem& item) {
       if (depth >= maxDepth_) pos_ = id.endAddress;
       return true;
     }
-    if (IsBrokenNest(c_, id, end_)) {
+    if (IsBrokenNest(id)) {
       item.kind = NestItem::Broken;
       if (mend_ && depth < maxDepth_)
         Enter(dataStart, end_);

@@ -39,10 +39,11 @@ struct NestItem {
     Leave,   // the walk leaves the data of the block last entered
   };
   Kind kind = Block;
-  int depth = 1;         // 1 for the blocks directly in the data walked
-  IdView id;             // Block, Null, Broken
-  std::int64_t limit;    // the end of the data that hold it
-  bool tooDeep = false;  // a Block at the depth limit with nested blocks
+  int depth = 1;            // 1 for the blocks directly in the data walked
+  IdView id;                // Block, Null, Broken
+  std::int32_t stored = 0;  // the end address as the file holds it
+  std::int64_t limit = 0;   // the end of the data that hold it
+  bool tooDeep = false;     // a Block at the depth limit with nested blocks
 };
 
 class NestWalk {
@@ -50,15 +51,21 @@ class NestWalk {
   /// Walks the data [dataStart, dataEnd) of a block. Blocks at maxDepth
   /// are given but not entered. With mend, a broken nested block is
   /// entered as if it ended where its parent's data end; without, it ends
-  /// its level.
+  /// its level. With moved, the data are walked as they will lie when
+  /// moved by that many bytes: dataStart, dataEnd and every address given
+  /// are where they will lie, and the end address of a block that lies
+  /// inside its parent's data now moves with it (others stay as stored),
+  /// so that the walk finds what a walk of the moved data will find.
   NestWalk(Cursor& c, std::int64_t dataStart, std::int64_t dataEnd,
-           int maxDepth, bool mend = false);
+           int maxDepth, bool mend = false, std::int64_t moved = 0);
   /// The next item in file order, parents before their children; false
   /// when the walk is done.
   bool Next(NestItem& item);
 
  private:
   void Enter(std::int64_t dataStart, std::int64_t end);
+  bool Read(std::int64_t at, std::int64_t limit, IdView& id);
+  bool IsBrokenNest(const IdView& id);
 
   struct Ends {
     std::int64_t end;  // where these enclosing levels end
@@ -67,7 +74,9 @@ class NestWalk {
   Cursor& c_;
   int maxDepth_;
   bool mend_;
-  int depth_ = 1;  // of the level walked
+  std::int64_t moved_;
+  std::int32_t stored_ = 0;  // the end address of the id block last read
+  int depth_ = 1;            // of the level walked
   std::int64_t pos_, end_;
   std::vector<Ends> path_;
 };

@@ -72,28 +72,33 @@ void Assembler::Add(const Piece& p) {
   // depth), and those of broken nests, which end with their parent's data.
   std::int64_t at = p.start, mended = 0;
   std::string mend;
+  // Puts end, an address in the output, in the field at `field` of the
+  // input.
   const auto patch = [&](std::int64_t field, std::int64_t end) {
     Copy(at, field);
     unsigned char v[4];
-    Encode32(v, static_cast<std::uint32_t>(end + shift_), c_.L2R());
+    Encode32(v, static_cast<std::uint32_t>(end), c_.L2R());
     Put(v, sizeof v);
     at = field + 4;
   };
   if (p.action == SalvageAction::Repaired || shift_ != 0)
-    patch(p.start + 8, p.end);
+    patch(p.start + 8, p.end + shift_);
   if (!IsColorTable(p.name)) {
-    NestWalk nest(c_, p.start + kIdBlockSize, p.end, kNoDepthLimit, true);
+    // The nest is walked as it will lie in the output, which is what
+    // check will walk there.
+    NestWalk nest(c_, p.start + shift_ + kIdBlockSize, p.end + shift_,
+                  kNoDepthLimit, true, shift_);
     for (NestItem item; nest.Next(item);) {
-      if (item.kind == NestItem::Block && shift_ != 0)
-        patch(item.id.address + 8, item.id.endAddress);
+      const std::int64_t field = item.id.address - shift_ + 8;
+      if (item.kind == NestItem::Block && item.id.endAddress != item.stored)
+        patch(field, item.id.endAddress);
       if (item.kind != NestItem::Broken) continue;
-      patch(item.id.address + 8, item.limit);
+      patch(field, item.limit);
       if (mended++ == 0)
         mend = "nested block " + item.id.name.Str() + " at " +
-               std::to_string(item.id.address) + ": end address " +
-               std::to_string(item.id.endAddress) +
-               " lay past its parent's data; now " +
-               std::to_string(item.limit + shift_);
+               std::to_string(item.id.address - shift_) + ": end address " +
+               std::to_string(item.stored) +
+               " lay past its parent's data; now " + std::to_string(item.limit);
     }
   }
   Copy(at, p.end);

@@ -316,7 +316,6 @@ class Planner {
   std::int64_t Repair(const IdView& id, const std::string& trouble) {
     const std::int64_t dataStart = id.address + kIdBlockSize;
     std::int64_t end = -1;
-    std::string why = trouble;
     if (IsColorTable(id.name)) {
       end = ColorTableEnd(c_, id.address);
       IdView next;
@@ -337,7 +336,7 @@ class Planner {
       if (end < 0) end = c_.Size();
     }
     Add(SalvageAction::Repaired, id.address, end, id.name,
-        why + "; now " + std::to_string(end));
+        trouble + "; now " + std::to_string(end));
     return end;
   }
 
