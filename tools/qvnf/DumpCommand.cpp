@@ -71,14 +71,7 @@ void PrintJsonDump(const Options& o, Cursor& c, Out& out, const FoundBlock& f,
     out.Put('"');
   } else if (as != DumpAs::Text) {
     const std::int64_t width = as == DumpAs::F64 ? 8 : 4;
-    j.Key("left_over").Int(size % width).Key("values").Array();
-    TypedValues(c, from, size, as, [&](const DumpValue& d) {
-      if (as == DumpAs::I32 || as == DumpAs::U32)
-        j.Int(d.integer);
-      else
-        j.Real(d.real);
-    });
-    j.End();
+    j.Key("left_over").Int(size % width);
   }
   j.Key("name").Str(f.block.name);
   if (as == DumpAs::Text) {
@@ -86,6 +79,15 @@ void PrintJsonDump(const Options& o, Cursor& c, Out& out, const FoundBlock& f,
     EscapedText(c, from, size,
                 [&out](std::string_view piece) { JsonEscaped(out, piece); });
     out.Put('"');
+  } else if (as != DumpAs::Hex) {
+    j.Key("values").Array();
+    TypedValues(c, from, size, as, [&](const DumpValue& d) {
+      if (as == DumpAs::I32 || as == DumpAs::U32)
+        j.Int(d.integer);
+      else
+        j.Real(d.real);
+    });
+    j.End();
   }
   j.Key("version").Int(f.block.version).End().Finish();
 }

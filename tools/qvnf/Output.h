@@ -206,8 +206,10 @@ class JsonOut {
   std::vector<Open> open_;
 };
 
-/// A JSON number as nlohmann-json writes a double: the shortest text that
-/// reads back as the same value, "null" for NaN and infinities.
+/// A JSON number laid out as nlohmann-json writes a double, "null" for NaN
+/// and infinities. Its digits are the shortest that read back as the same
+/// value; nlohmann-json's own choice differs for a few values, which read
+/// back the same.
 std::string JsonNumber(double v);
 
 }  // namespace qvnf
