@@ -82,10 +82,11 @@ Differ::Differ(Cursor& a, Cursor& b) : a_(a), b_(b) {}
 Differ::~Differ() = default;
 
 bool Differ::Same() {
-  if (first_.offset >= 0) return false;
+  if (same_ >= 0) return same_ == 1;
   const std::int64_t common = std::min(a_.Size(), b_.Size());
   const std::int64_t at = Mismatch(a_, 0, b_, 0, common);
-  if (at == common && a_.Size() == b_.Size()) return true;
+  same_ = at == common && a_.Size() == b_.Size() ? 1 : 0;
+  if (same_ == 1) return true;
   first_.offset = at;
   first_.a = BytesAt(a_, at, a_.Size());
   first_.b = BytesAt(b_, at, b_.Size());

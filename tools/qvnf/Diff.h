@@ -86,6 +86,7 @@ class Differ {
 
   Cursor &a_, &b_;
   ByteDiff first_;
+  int same_ = -1;   // -1 not compared yet, 0 differ, 1 the same bytes
   int shape_ = -1;  // -1 not known yet, 0 differ, 1 the same names in order
   std::unique_ptr<Index> indexA_, indexB_;
   std::size_t reported_ = 0;
