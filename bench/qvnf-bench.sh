@@ -105,7 +105,7 @@ for f in $files; do
   [ -n "$last" ] || continue
   a=$dir/$f.qnf b=$dir/$f-b.qnf
   size=$(stat -c %s "$a")
-  runs=5
+  runs=9
   [ "$size" -gt 500000000 ] && runs=2
   cat "$a" "$b" >/dev/null
   measure "$runs" cat "$a"

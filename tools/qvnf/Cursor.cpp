@@ -64,6 +64,12 @@ bool Cursor::Open(const std::string& path) {
   return neutral;
 }
 
+bool Cursor::OpenLike(const Cursor& other) {
+  Open(other.path_);
+  l2r_ = other.l2r_;
+  return status_ != OpenStatus::IoError && status_ != OpenStatus::TooLarge;
+}
+
 bool Cursor::Fill(std::int64_t at, std::size_t n) {
   const std::int64_t start = at / kPage * kPage;
   // Reads go on in order mostly, and then a whole window pays; a jump far
@@ -158,9 +164,8 @@ void Encode32(unsigned char* p, std::uint32_t value, bool l2r) {
 }
 
 BlockName::BlockName(std::string_view s) {
-  size = static_cast<std::uint8_t>(std::min<std::size_t>(s.size(), 8));
+  size = static_cast<std::uint32_t>(std::min<std::size_t>(s.size(), 8));
   std::memcpy(text, s.data(), size);
-  text[size] = 0;
 }
 
 std::uint64_t BlockName::Key() const {

@@ -47,6 +47,10 @@ class Cursor {
   /// be read for every status but IoError and TooLarge.
   bool Open(const std::string& path);
 
+  /// Opens the file that other reads, to be read in the same byte order
+  /// through a window of its own; false when it cannot be read.
+  bool OpenLike(const Cursor& other);
+
   const std::string& Path() const { return path_; }
   OpenStatus Status() const { return status_; }
   const std::string& ErrorText() const { return errorText_; }
@@ -70,6 +74,12 @@ class Cursor {
   /// past the end. For reading a stretch in order without reading any
   /// byte twice.
   const unsigned char* GetSome(std::int64_t at, std::size_t& n);
+
+  /// Where the bytes in the window end: a read of bytes before it, from
+  /// no earlier than the window's start, reads nothing from the file.
+  std::int64_t WindowEnd() const {
+    return windowAt_ + static_cast<std::int64_t>(windowLen_);
+  }
 
   /// 4- and 8-byte values in the file's byte order; false (value
   /// untouched) when they do not lie wholly inside the file.
@@ -177,10 +187,12 @@ inline bool IsIdNameField(const unsigned char* field) {
   return IsIdNameWord(NameWord(field));
 }
 
-/// A block's name as stored: the 8-byte field up to its first zero.
+/// A block's name as stored: the 8-byte field up to its first zero. The
+/// text is kept whole, zero bytes after the name included, and its length
+/// apart, each written whole, since a listing copies names often.
 struct BlockName {
-  char text[9] = {};  // zero-terminated
-  std::uint8_t size = 0;
+  char text[8] = {};
+  std::uint32_t size = 0;
 
   BlockName() = default;
   /// The first 8 characters of s.
@@ -213,7 +225,7 @@ inline bool ReadId(Cursor& c, std::int64_t address, IdView& id) {
   const int size = NameLength(w);
   StoreNameWord(size == 8 ? w : w & ((std::uint64_t{1} << (8 * size)) - 1),
                 id.name.text);
-  id.name.size = static_cast<std::uint8_t>(size);
+  id.name.size = static_cast<std::uint32_t>(size);
   id.idName = IsIdNameWord(w);
   id.endAddress = static_cast<std::int32_t>(Decode32(p + 8, c.L2R()));
   id.version = Decode32(p + 12, c.L2R());

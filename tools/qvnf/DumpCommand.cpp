@@ -95,7 +95,7 @@ void PrintJsonDump(const Options& o, Cursor& c, Out& out, const FoundBlock& f,
 void PrintTextDump(Cursor& c, Out& out, const FoundBlock& f, std::int64_t from,
                    std::int64_t size, DumpAs as) {
   out.Printf("# %s at %d, version %s: %lld data bytes at %lld\n",
-             f.block.name.text, f.block.address,
+             f.block.name.Str().c_str(), f.block.address,
              VersionText(f.block.version).c_str(), static_cast<long long>(size),
              static_cast<long long>(from));
   if (as == DumpAs::Hex) {

@@ -78,12 +78,17 @@ std::size_t CheckFile(Cursor& c,
     add("header version is " + std::to_string(h.version) + ", not 20000701");
   // The mark that ends the chain comes before the problems of the blocks
   // on it, which a second walk gives only when there are any.
-  BlockInfo b, first, last;
+  BlockInfo b, first, last;  // last: the block that ends the walk, if any
   std::size_t count = 0, inner = 0;
+  // Only a colour table, or a block with room for a nested one, can have
+  // problems beyond its end address.
+  const auto mayHaveProblems = [](const BlockInfo& b) {
+    return b.dataSize >= kIdBlockSize || IsColorTable(b.name);
+  };
   for (ChainWalk walk(c); walk.Next(b);) {
     if (count++ == 0) first = b;
-    last = b;
-    inner += BlockProblems(c, b, nullptr);
+    if (b.mark != BlockMark::Ok) last = b;
+    if (mayHaveProblems(b)) inner += BlockProblems(c, b, nullptr);
   }
   if (blocks != nullptr) *blocks = count;
   if (last.mark != BlockMark::Ok && last.address != 0)
@@ -93,7 +98,8 @@ std::size_t CheckFile(Cursor& c,
   if (first.mark != BlockMark::Ok && h.endAddress == kHeaderSize)
     add("header: " + MarkText(first, c.Size()));
   if (inner > 0)
-    for (ChainWalk walk(c); walk.Next(b);) n += BlockProblems(c, b, &problem);
+    for (ChainWalk walk(c); walk.Next(b);)
+      if (mayHaveProblems(b)) n += BlockProblems(c, b, &problem);
   return n;
 }
 

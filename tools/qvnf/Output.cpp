@@ -22,41 +22,6 @@ bool Out::Flush() {
   return !failed_;
 }
 
-namespace {
-
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536"
-    "37383940414243444546474849505152535455565758596061626364656667686970717273"
-    "7475767778798081828384858687888990919293949596979899";
-
-template <typename U>
-char* Digits(char* q, U u) {
-  while (u >= 100) {
-    const U r = u % 100;
-    u /= 100;
-    q -= 2;
-    std::memcpy(q, kPairs + 2 * r, 2);
-  }
-  if (u >= 10) {
-    q -= 2;
-    std::memcpy(q, kPairs + 2 * u, 2);
-  } else {
-    *--q = static_cast<char>('0' + u);
-  }
-  return q;
-}
-
-}  // namespace
-
-char* DecimalBefore(char* end, std::int64_t v) {
-  const std::uint64_t u =
-      v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-  char* q = u <= 0xffffffffu ? Digits(end, static_cast<std::uint32_t>(u))
-                             : Digits(end, u);
-  if (v < 0) *--q = '-';
-  return q;
-}
-
 void Out::PutLong(std::string_view s) {
   while (!s.empty()) {
     if (used_ == kBuffer) Flush();
@@ -68,7 +33,10 @@ void Out::PutLong(std::string_view s) {
 }
 
 std::size_t Out::Digits(char* buf, std::int64_t v) {
-  return static_cast<std::size_t>(std::to_chars(buf, buf + 24, v).ptr - buf);
+  char* const end = buf + 24;
+  char* const q = DecimalBefore(end, v);
+  std::memmove(buf, q, static_cast<std::size_t>(end - q));
+  return static_cast<std::size_t>(end - q);
 }
 
 void Out::Printf(const char* format, ...) {

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Cursor.h"
+
 namespace qvnf {
 
 /// A buffered writer on a stdio stream; flushed when full and when it
@@ -93,15 +95,44 @@ class Out {
 
 /// The number of decimal digits of u.
 inline int DecimalLength(std::uint64_t u) {
-  int n = 1;
-  for (std::uint64_t limit = 10; n < 20 && u >= limit; limit *= 10) ++n;
+  if (u < 100000)
+    return u < 10 ? 1 : u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : 5;
+  int n = 6;
+  for (std::uint64_t limit = 1000000; n < 20 && u >= limit; limit *= 10) ++n;
   return n;
 }
 
 /// Writes v in decimal so that it ends just before end; returns its start.
 /// Two digits at a time, and in 32 bits when v fits, since a listing
 /// spends much of its time here.
-char* DecimalBefore(char* end, std::int64_t v);
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536"
+    "37383940414243444546474849505152535455565758596061626364656667686970717273"
+    "7475767778798081828384858687888990919293949596979899";
+template <typename U>
+char* DigitsBefore(char* q, U u) {
+  while (u >= 100) {
+    const U r = u % 100;
+    u /= 100;
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * r, 2);
+  }
+  if (u >= 10) {
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * u, 2);
+  } else {
+    *--q = static_cast<char>('0' + u);
+  }
+  return q;
+}
+inline char* DecimalBefore(char* end, std::int64_t v) {
+  const std::uint64_t u =
+      v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  char* q = u <= 0xffffffffu ? DigitsBefore(end, static_cast<std::uint32_t>(u))
+                             : DigitsBefore(end, u);
+  if (v < 0) *--q = '-';
+  return q;
+}
 
 /// The fields of one listing line, written straight into the buffer of an
 /// Out: at most kMost bytes from its making to Done (a field that would
@@ -114,7 +145,20 @@ class Fields {
       : out_(out), start_(out.Reserve(kMost)), p_(start_) {}
   Fields& Text(std::string_view s) {
     const std::size_t n = std::min(s.size(), Room());
-    std::memcpy(p_, s.data(), n);
+    const char* q = s.data();
+    // Short texts in two overlapping moves of fixed size: a copy of a
+    // size known only here would cost more than the bytes it moves.
+    if (n >= 8 && n <= 16) {
+      std::memcpy(p_, q, 8);
+      std::memcpy(p_ + n - 8, q + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(p_, q, 4);
+      std::memcpy(p_ + n - 4, q + n - 4, 4);
+    } else if (n < 4) {
+      for (std::size_t i = 0; i < n; ++i) p_[i] = q[i];
+    } else {
+      std::memcpy(p_, q, n);
+    }
     p_ += n;
     return *this;
   }
@@ -142,13 +186,17 @@ class Fields {
     DecimalBefore(p_, v);
     return *this;
   }
-  /// A block name in a field of 8 characters ("%-8s"), in one store.
-  Fields& Name8(std::string_view name) {
-    if (name.size() > 8 || Room() < 8) return Left(name, 8);
-    char field[8];
-    std::memcpy(field, "        ", 8);
-    std::memcpy(field, name.data(), name.size());
-    std::memcpy(p_, field, 8);
+  /// A block name in a field of 8 characters ("%-8s"), written as one
+  /// word: its text with spaces in place of the zero bytes after it.
+  Fields& Name8(const BlockName& name) {
+    if (Room() < 8) return Left(name, 8);
+    constexpr std::uint64_t kSpaces = 0x2020202020202020u;
+    const std::uint64_t keep = name.size >= 8
+                                   ? ~std::uint64_t{0}
+                                   : (std::uint64_t{1} << (8 * name.size)) - 1;
+    const std::uint64_t w =
+        NameWord(reinterpret_cast<const unsigned char*>(name.text));
+    StoreNameWord((w & keep) | (kSpaces & ~keep), p_);
     p_ += 8;
     return *this;
   }

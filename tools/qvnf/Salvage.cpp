@@ -53,21 +53,33 @@ void RebuiltHeader(Cursor& in, bool l2r, unsigned char* h) {
   std::memcpy(h + 41, kMakerName, n);
 }
 
-// The input as it is, with one kept entry per block of its chain.
-void Verbatim(
+// The input as it is, with one kept entry per block of its chain. The
+// bytes are written as the walk passes them, a window at a time: before
+// the walk reads past the window, what it holds is written. Returns false
+// when the input could not be read.
+bool Verbatim(
     Cursor& in,
     const std::function<bool(const unsigned char*, std::size_t)>& write,
     const std::function<void(const SalvageEntry&)>& entry) {
-  for (std::int64_t at = 0; at < in.Size();) {
-    std::size_t got = 0;
-    const unsigned char* data = in.GetSome(at, got);
-    if (data == nullptr || !write(data, got)) break;
-    at += static_cast<std::int64_t>(got);
-  }
+  std::int64_t copied = 0;
+  bool ok = true;
   ChainWalk walk(in);
-  for (BlockInfo b; walk.Next(b);)
+  for (BlockInfo b; walk.Next(b);) {
     entry({SalvageAction::Kept, b.address,
            b.endAddress - std::int64_t{b.address}, b.name, "", b.address});
+    const std::int64_t end = b.endAddress;
+    if (end + kIdBlockSize <= in.WindowEnd() && end < in.Size()) continue;
+    while (ok && copied < end) {
+      std::size_t got = 0;
+      const unsigned char* data = in.GetSome(copied, got);
+      if (data == nullptr) return false;
+      const std::size_t n = static_cast<std::size_t>(
+          std::min<std::int64_t>(static_cast<std::int64_t>(got), end - copied));
+      ok = write(data, n);
+      copied += static_cast<std::int64_t>(n);
+    }
+  }
+  return true;
 }
 
 // Bytes of the pieces that the plan keeps or repairs.
@@ -94,7 +106,7 @@ SalvageResult Salvage(
       CheckFile(in, [](const std::string&) {}) == 0) {
     r.sound = true;
     r.outSize = in.Size();
-    Verbatim(in, write, counted);
+    r.readFailed = !Verbatim(in, write, counted);
     return r;
   }
   if (in.Status() != OpenStatus::Ok) {
@@ -118,11 +130,12 @@ SalvageResult Salvage(
   Assembler out(in, write, counted);
   out.Header(header, e);
   PlanBlocks(in, [&out](const Piece& p) { out.Add(p); });
-  r.outSize = out.Size();
+  r.outSize = out.Finish();
+  r.readFailed = out.ReadFailed();
   return r;
 }
 
-const char* ActionName(SalvageAction action) {
+std::string_view ActionName(SalvageAction action) {
   switch (action) {
     case SalvageAction::Kept:
       return "kept";

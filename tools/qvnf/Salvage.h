@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "Cursor.h"
 
@@ -50,6 +51,7 @@ struct SalvageResult {
   bool sound = false;         // the input passed check: it was copied whole
   std::int64_t outSize = 0;   // bytes written
   int counts[3] = {0, 0, 0};  // entries kept, repaired, dropped
+  bool readFailed = false;    // the input could not be read to its end
 };
 
 /// Salvages a file opened with any status but IoError and TooLarge (a
@@ -61,7 +63,7 @@ SalvageResult Salvage(
     const std::function<bool(const unsigned char*, std::size_t)>& write,
     const std::function<void(const SalvageEntry&)>& entry);
 
-const char* ActionName(SalvageAction action);
+std::string_view ActionName(SalvageAction action);
 
 }  // namespace qvnf
 

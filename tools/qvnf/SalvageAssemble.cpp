@@ -13,21 +13,47 @@ constexpr unsigned char kFillerName[8] = {'Q', 'v', 'n', 'f',
 
 }  // namespace
 
+Assembler::Assembler(Cursor& c, Write write,
+                     std::function<void(const SalvageEntry&)> entry)
+    : c_(c), copy_(&c), write_(std::move(write)), entry_(std::move(entry)) {
+  if (own_.OpenLike(c)) copy_ = &own_;
+}
+
 void Assembler::Put(const unsigned char* data, std::size_t n) {
+  Flush();
   if (n > 0) write_(data, n);
   out_ += static_cast<std::int64_t>(n);
 }
 
+// Input bytes that go to the output unchanged wait, so that the bytes of
+// many small pieces go in one write.
 void Assembler::Copy(std::int64_t from, std::int64_t to) {
-  while (from < to) {
+  if (from >= to) return;
+  if (from != copyTo_) Flush();
+  if (copyFrom_ == copyTo_) copyFrom_ = from;
+  copyTo_ = to;
+  out_ += to - from;
+}
+
+void Assembler::Flush() {
+  while (copyFrom_ < copyTo_) {
     std::size_t got = 0;
-    const unsigned char* data = c_.GetSome(from, got);
-    if (data == nullptr) return;  // only a failing device gets here
-    const std::size_t n = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(got), to - from));
-    Put(data, n);
-    from += static_cast<std::int64_t>(n);
+    const unsigned char* data = copy_->GetSome(copyFrom_, got);
+    if (data == nullptr) {  // only a failing device gets here
+      readFailed_ = true;
+      break;
+    }
+    const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(got), copyTo_ - copyFrom_));
+    write_(data, n);
+    copyFrom_ += static_cast<std::int64_t>(n);
   }
+  copyFrom_ = copyTo_;
+}
+
+std::int64_t Assembler::Finish() {
+  Flush();
+  return out_;
 }
 
 // A block of size bytes (16 or more): id block and zeros.
@@ -83,7 +109,8 @@ void Assembler::Add(const Piece& p) {
   };
   if (p.action == SalvageAction::Repaired || shift_ != 0)
     patch(p.start + 8, p.end + shift_);
-  if (!IsColorTable(p.name)) {
+  // A block holds a nested one only when its data have room for one.
+  if (!IsColorTable(p.name) && p.end - p.start >= 2 * kIdBlockSize) {
     // The nest is walked as it will lie in the output, which is what
     // check will walk there.
     NestWalk nest(c_, p.start + shift_ + kIdBlockSize, p.end + shift_,

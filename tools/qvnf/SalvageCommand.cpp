@@ -54,12 +54,14 @@ int RunSalvage(const Options& o) {
               .End();
           return;
         }
+        // The action's word with the two spaces after its column.
+        static constexpr std::string_view kActions[] = {
+            "kept      ", "repaired  ", "dropped   "};
         Fields(out)
-            .Left(ActionName(e.action), 8)
-            .Text("  ")
+            .Text(kActions[static_cast<int>(e.action)])
             .Right(e.address, 10)
             .Text("  ")
-            .Name8(e.name.size == 0 ? "-" : std::string_view(e.name))
+            .Name8(e.name.size == 0 ? BlockName("-") : e.name)
             .Text("  ")
             .Int(e.size)
             .Text(" bytes")
@@ -70,7 +72,8 @@ int RunSalvage(const Options& o) {
         }
         out.Put('\n');
       });
-  const bool saved = file.Commit(error);
+  if (r.readFailed) error = "cannot read " + o.path + " to its end";
+  const bool saved = !r.readFailed && file.Commit(error);
   if (o.json) {
     j.End();
     if (!saved) j.Key("error").Str(o.second + ": " + error);

@@ -365,10 +365,7 @@ class Planner {
   class Second {
    public:
     explicit Second(Cursor& c) : c_(&c) {
-      if (own_.Open(c.Path()) || own_.Status() != OpenStatus::IoError) {
-        own_.SetL2R(c.L2R());
-        c_ = &own_;
-      }
+      if (own_.OpenLike(c)) c_ = &own_;
     }
     Cursor& operator*() { return *c_; }
 
