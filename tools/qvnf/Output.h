@@ -43,7 +43,9 @@ class Out {
   }
   /// printf-style, for the few lines that are not listings.
   void Printf(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)  // its C++ library formats as the C standard says
+      __attribute__((format(gnu_printf, 2, 3)))
+#elif defined(__GNUC__)
       __attribute__((format(printf, 2, 3)))
 #endif
       ;
