@@ -65,6 +65,9 @@ const std::string& ScratchPath(int slot) {
 
 const std::string& WriteScratch(int slot, const std::string& content) {
   const std::string& path = ScratchPath(slot);
+  // A new file each time: truncating one that holds data can make the
+  // file system force it to storage, which would cost more than the run.
+  std::remove(path.c_str());
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) Fail("open scratch file", __FILE__, __LINE__);
   if (!content.empty() &&

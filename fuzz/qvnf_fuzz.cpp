@@ -1,10 +1,10 @@
-// The qvnf inspector on arbitrary files: the walk and checks, the tree,
-// dumps of the blocks it finds, a diff of the file with itself and with
-// its salvage, and the salvage itself, whose output must always pass
-// check.
+// The qvnf inspector on arbitrary files: the chain walk and check, the
+// nests, dumps of the blocks found, diff against the file itself and
+// against a copy changed in one place, and the salvage, whose output must
+// pass check and be its own salvage.
 #include <algorithm>
 #include <cstdint>
-#include <set>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,75 +12,84 @@
 #include "Dump.h"
 #include "FileReport.h"
 #include "FuzzUtil.h"
+#include "Nest.h"
 #include "Salvage.h"
-#include "Tree.h"
 
 namespace {
 
-void CheckReport(const qvnf::Report& report, std::size_t size) {
-  QV_FUZZ_CHECK(report.fileSize == static_cast<std::int64_t>(size));
-  qvnf::Problems(report);
-  // Every walked block lies inside the file, each is walked once, and only
-  // the last one may carry a mark that ends the walk.
-  std::set<std::int32_t> seen;
-  for (std::size_t i = 0; i < report.blocks.size(); ++i) {
-    const qvnf::BlockInfo& b = report.blocks[i];
-    QV_FUZZ_CHECK(b.address >= 0 && b.address < report.fileSize);
-    QV_FUZZ_CHECK(seen.insert(b.address).second);
+using qvnf::BlockInfo;
+using qvnf::Cursor;
+using qvnf::NestItem;
+
+// Every walked block lies inside the file, after the one before it, and
+// only the last one may carry a mark that ends the walk. Returns the
+// chain.
+std::vector<BlockInfo> CheckChain(Cursor& c) {
+  std::vector<BlockInfo> chain;
+  qvnf::ChainWalk walk(c);
+  for (BlockInfo b; walk.Next(b);) {
+    QV_FUZZ_CHECK(b.address >= 0 && b.address < c.Size());
+    QV_FUZZ_CHECK(chain.empty() || (chain.back().mark == qvnf::BlockMark::Ok &&
+                                    b.address == chain.back().endAddress));
     QV_FUZZ_CHECK(b.dataSize >= 0);
-    if (b.mark == qvnf::BlockMark::Ok)
-      QV_FUZZ_CHECK(b.endAddress <= report.fileSize);
-    else
-      QV_FUZZ_CHECK(i + 1 == report.blocks.size() ||
-                    b.mark == qvnf::BlockMark::Uncompleted);
-    qvnf::MarkText(b, report.fileSize);
+    if (b.mark == qvnf::BlockMark::Ok) QV_FUZZ_CHECK(b.endAddress <= c.Size());
+    qvnf::MarkText(b, c.Size());
     qvnf::VersionDate(b.version);
+    chain.push_back(b);
   }
-  for (const qvnf::ColorTableInfo& t : report.colorTables) {
-    QV_FUZZ_CHECK(t.address >= 0 && t.address < report.fileSize);
-    QV_FUZZ_CHECK(t.colors.size() <= t.count);
-  }
+  QV_FUZZ_CHECK(walk.Whole() == (chain.back().mark == qvnf::BlockMark::Ok));
+  return chain;
 }
 
-// Nested blocks lie inside their parent's data, in order, one per
-// address, no deeper than the limit; returns the number of nodes.
-std::size_t CheckLevel(const std::vector<qvnf::TreeNode>& level,
-                       std::int64_t from, std::int64_t to, int depth,
-                       std::set<std::int64_t>& seen) {
-  QV_FUZZ_CHECK(depth <= qvnf::kMaxDepth + 1);
-  std::size_t count = 0;
-  for (const qvnf::TreeNode& n : level) {
-    const qvnf::BlockInfo& b = n.block;
-    QV_FUZZ_CHECK(seen.insert(b.address).second);
-    ++count;
-    if (depth == 0) continue;  // the chain was checked with the report
-    QV_FUZZ_CHECK(b.address == from && b.address + 16 <= to);
-    if (!n.isNull) QV_FUZZ_CHECK(b.endAddress <= to);
-    from = n.isNull ? b.address + 16 : b.endAddress;
+// Nested blocks lie inside their parent's data, each after the one
+// before it, the walk leaves every level it enters, and the depth limit
+// holds; returns the number of items.
+std::size_t CheckNest(Cursor& c, const BlockInfo& b, int maxDepth) {
+  std::vector<std::int64_t> ends{b.endAddress};
+  std::int64_t last = b.address;
+  std::size_t items = 0;
+  qvnf::NestWalk nest(c, std::int64_t{b.address} + 16, b.endAddress, maxDepth);
+  for (NestItem item; nest.Next(item); ++items) {
+    QV_FUZZ_CHECK(item.depth >= 1 && item.depth <= maxDepth);
+    if (item.kind == NestItem::Leave) {
+      QV_FUZZ_CHECK(static_cast<int>(ends.size()) == item.depth + 1);
+      ends.pop_back();
+      continue;
+    }
+    QV_FUZZ_CHECK(static_cast<int>(ends.size()) == item.depth);
+    QV_FUZZ_CHECK(item.id.address > last &&
+                  item.id.address + 16 <= ends.back() &&
+                  item.limit == std::min<std::int64_t>(ends.back(), c.Size()));
+    last = item.id.address;
+    if (item.kind == NestItem::Block) {
+      QV_FUZZ_CHECK(item.id.endAddress <= ends.back());
+      if (item.depth < maxDepth) ends.push_back(item.id.endAddress);
+    }
   }
-  for (const qvnf::TreeNode& n : level)
-    count += CheckLevel(n.children, n.block.address + 16, n.block.endAddress,
-                        depth + 1, seen);
-  return count;
+  QV_FUZZ_CHECK(ends.size() == 1);
+  return items;
 }
 
-void CheckDumps(const qvnf::View& v, const std::vector<qvnf::TreeNode>& tree) {
-  int dumped = 0;
-  qvnf::ForEachNode(tree, [&](const qvnf::TreeNode& n) {
+void CheckDumps(Cursor& c, const std::vector<BlockInfo>& chain,
+                std::FILE* sink) {
+  qvnf::Out out(sink);
+  for (std::size_t i = 0; i < chain.size() && i < 8; ++i) {
+    qvnf::FoundBlock f;
+    if (!qvnf::FindBlockAt(c, chain[i].address, f)) {
+      QV_FUZZ_CHECK(chain[i].mark == qvnf::BlockMark::Truncated);
+      continue;
+    }
+    qvnf::FoundBlock named;
+    QV_FUZZ_CHECK(qvnf::FindBlock(c, f.block.name.Str(), named));
     std::int64_t from = 0, size = 0;
     std::string why;
-    if (++dumped > 8 || !qvnf::DataExtent(n, from, size, why)) return;
-    QV_FUZZ_CHECK(from >= 0 && size >= 0 && from + size <= v.size);
-    QV_FUZZ_CHECK(qvnf::FindBlockAt(tree, n.block.address) != nullptr);
-    QV_FUZZ_CHECK(qvnf::FindBlock(tree, n.block.name) != nullptr);
-    std::int64_t lines = 0;
-    qvnf::HexListing(v, from, size, [&lines](const std::string&) { ++lines; });
-    QV_FUZZ_CHECK(lines == (size + 15) / 16);
-    for (qvnf::DumpAs as : {qvnf::DumpAs::I32, qvnf::DumpAs::U32,
-                            qvnf::DumpAs::F32, qvnf::DumpAs::F64}) {
+    if (!qvnf::DataExtent(f, from, size, why)) continue;
+    QV_FUZZ_CHECK(from >= 0 && size >= 0 && from + size <= c.Size());
+    QV_FUZZ_CHECK(qvnf::HexListing(c, from, size, out) == (size + 15) / 16);
+    for (qvnf::DumpAs as : {qvnf::DumpAs::I32, qvnf::DumpAs::F64}) {
       std::int64_t values = 0;
       const std::int64_t left =
-          qvnf::TypedValues(v, from, size, as, [&](const qvnf::DumpValue& d) {
+          qvnf::TypedValues(c, from, size, as, [&](const qvnf::DumpValue& d) {
             QV_FUZZ_CHECK(d.offset >= from && d.offset < from + size);
             qvnf::ValueText(d, as);
             ++values;
@@ -88,36 +97,75 @@ void CheckDumps(const qvnf::View& v, const std::vector<qvnf::TreeNode>& tree) {
       const std::int64_t width = as == qvnf::DumpAs::F64 ? 8 : 4;
       QV_FUZZ_CHECK(values * width + left == size && left < width);
     }
-    qvnf::EscapedText(v, from, size);
+    std::int64_t text = 0;
+    qvnf::EscapedText(c, from, size, [&text](std::string_view piece) {
+      text += static_cast<std::int64_t>(piece.size());
+    });
+    QV_FUZZ_CHECK(text >= size && text <= 4 * size);
+  }
+}
+
+// diff names a difference exactly when the bytes differ, and where they
+// first differ when nothing else shows it.
+void CheckDiff(const std::string& a, const std::string& bytesA,
+               const std::string& bytesB) {
+  const std::string& b = qvfuzz::WriteScratch(2, bytesB);
+  Cursor ca, cb;
+  if (!ca.Open(a) || !cb.Open(b)) return;
+  qvnf::Differ d(ca, cb);
+  QV_FUZZ_CHECK(d.Same() == (bytesA == bytesB));
+  if (d.Same()) return;
+  d.Header([](const qvnf::FieldDiff&) {});
+  d.OnlyIn(true, [](const qvnf::BlockRef&) {});
+  d.OnlyIn(false, [](const qvnf::BlockRef&) {});
+  d.Changed([&](const qvnf::BlockDiff& c) {
+    QV_FUZZ_CHECK(c.versionDiffers || !c.damageA.empty() || c.dataDiffer);
   });
+  const qvnf::ByteDiff& first = d.FirstDifference();
+  const auto at = static_cast<std::size_t>(first.offset);
+  QV_FUZZ_CHECK(at <= std::min(bytesA.size(), bytesB.size()));
+  QV_FUZZ_CHECK(bytesA.compare(0, at, bytesB, 0, at) == 0);
+  QV_FUZZ_CHECK(at == std::min(bytesA.size(), bytesB.size()) ||
+                bytesA[at] != bytesB[at]);
+}
+
+// Salvages path; the entries cover the input in order without gaps.
+std::string SalvageOf(const std::string& path, bool& sound) {
+  Cursor in;
+  in.Open(path);
+  std::string out;
+  std::int64_t covered = 0;
+  const qvnf::SalvageResult r = qvnf::Salvage(
+      in,
+      [&out](const unsigned char* p, std::size_t n) {
+        out.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      },
+      [&](const qvnf::SalvageEntry& e) {
+        QV_FUZZ_CHECK(e.address == covered && (e.size > 0 || covered == 0));
+        covered += e.size;
+      });
+  QV_FUZZ_CHECK(covered == in.Size());
+  QV_FUZZ_CHECK(r.outSize == static_cast<std::int64_t>(out.size()));
+  sound = r.sound;
+  return out;
 }
 
 // The salvage's output passes check, is its own salvage, and is the input
 // itself exactly when the input passed check.
-void CheckSalvage(const qvnf::Image& in, bool inSound) {
-  const qvnf::Salvaged s = qvnf::Salvage(in);
-  QV_FUZZ_CHECK(s.sound == inSound);
-  if (s.sound) QV_FUZZ_CHECK(s.bytes == in.bytes);
-  QV_FUZZ_CHECK(s.bytes.size() <= std::max<std::size_t>(in.bytes.size(), 121));
-  // The entries cover the input from its start, in order, without gaps.
-  std::int64_t covered = 0;
-  for (const qvnf::SalvageEntry& e : s.entries) {
-    QV_FUZZ_CHECK(e.address == covered && (e.size > 0 || covered == 0));
-    covered += e.size;
-  }
-  QV_FUZZ_CHECK(covered == in.Size());
-  const std::string& outPath =
-      qvfuzz::WriteScratch(1, std::string(s.bytes.begin(), s.bytes.end()));
-  const qvnf::Report out = qvnf::Inspect(outPath);
-  QV_FUZZ_CHECK(out.status == qvnf::OpenStatus::Ok);
-  QV_FUZZ_CHECK(qvnf::Problems(out).empty());
-  const qvnf::Image outImage = qvnf::LoadImage(outPath);
-  const qvnf::Salvaged again = qvnf::Salvage(outImage);
-  QV_FUZZ_CHECK(again.sound && again.bytes == s.bytes);
-  if (in.status == qvnf::OpenStatus::Ok) {
-    const qvnf::DiffResult d = qvnf::Diff(in, outImage);
-    if (s.bytes == in.bytes) QV_FUZZ_CHECK(d.Same());
-  }
+void CheckSalvage(const std::string& path, const std::string& bytes,
+                  bool inSound) {
+  bool sound = false;
+  const std::string out = SalvageOf(path, sound);
+  QV_FUZZ_CHECK(sound == inSound);
+  if (sound) QV_FUZZ_CHECK(out == bytes);
+  QV_FUZZ_CHECK(out.size() <= std::max<std::size_t>(bytes.size(), 121));
+  const std::string& outPath = qvfuzz::WriteScratch(1, out);
+  Cursor check;
+  QV_FUZZ_CHECK(check.Open(outPath));
+  QV_FUZZ_CHECK(qvnf::CheckFile(check, [](const std::string&) {}) == 0);
+  bool again = false;
+  QV_FUZZ_CHECK(SalvageOf(outPath, again) == out && again);
 }
 
 }  // namespace
@@ -125,24 +173,40 @@ void CheckSalvage(const qvnf::Image& in, bool inSound) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const std::string& path = qvfuzz::WriteScratch(0, bytes);
-  const qvnf::Report report = qvnf::Inspect(path);
-  const qvnf::Image image =
-      qvnf::ImageOf(path, std::vector<unsigned char>(data, data + size));
-  QV_FUZZ_CHECK(image.status == report.status);
-  if (report.status != qvnf::OpenStatus::Ok) {
-    QV_FUZZ_CHECK(!qvnf::StatusMessage(report).empty());
-    CheckSalvage(image, false);
+  const std::string path = qvfuzz::WriteScratch(0, bytes);
+  // The copy that diff compares: one byte changed, or the end cut off.
+  std::string changed = bytes;
+  if (size > 0 && data[0] % 2 == 0)
+    changed[(data[size - 1] * 131u + size / 2) % size] ^= 0x20;
+  else if (size > 0)
+    changed.resize(size - 1 - data[size - 1] % size);
+  CheckDiff(path, bytes, bytes);
+  CheckDiff(path, bytes, changed);
+  Cursor c;
+  if (!c.Open(path)) {
+    QV_FUZZ_CHECK(!qvnf::StatusMessage(c).empty());
+    CheckSalvage(path, bytes, false);
     return 0;
   }
-  CheckReport(report, size);
-  const qvnf::View v = qvnf::ViewOf(image);
-  const std::vector<qvnf::TreeNode> tree = qvnf::BuildTree(v);
-  QV_FUZZ_CHECK(tree.size() == report.blocks.size());
-  std::set<std::int64_t> seen;
-  QV_FUZZ_CHECK(CheckLevel(tree, 0, image.Size(), 0, seen) <= size / 16 + 1);
-  CheckDumps(v, tree);
-  QV_FUZZ_CHECK(qvnf::Diff(image, image).Same());
-  CheckSalvage(image, qvnf::Problems(report).empty());
+  const std::vector<BlockInfo> chain = CheckChain(c);
+  std::size_t blocks = 0;
+  const std::size_t problems = qvnf::CheckFile(
+      c, [](const std::string&) {}, &blocks);
+  QV_FUZZ_CHECK(blocks == chain.size());
+  QV_FUZZ_CHECK(problems > 0 || chain.back().mark == qvnf::BlockMark::Ok);
+  qvnf::ReadHeader(c);
+  std::size_t items = 0;
+  for (const BlockInfo& b : chain)
+    if (b.mark == qvnf::BlockMark::Ok && b.address != 0) {
+      items += CheckNest(c, b, qvnf::kMaxDepth);
+      CheckNest(c, b, qvnf::kNoDepthLimit);
+    }
+  QV_FUZZ_CHECK(items <= 2 * (size / 16 + 1));
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  if (sink != nullptr) {
+    CheckDumps(c, chain, sink);
+    std::fclose(sink);
+  }
+  CheckSalvage(path, bytes, problems == 0);
   return 0;
 }

@@ -5,11 +5,12 @@
 # run again: it installs only what is absent. Arguments add the packages of
 # other checks: "mingw" (MinGW-w64 and Wine), "s390x" (the s390x cross
 # compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer),
-# "format" (clang-format), and the release checks: "abi" (libabigail's
-# abidw and abidiff), "docs" (Doxygen), "deb" (build-essential, which
-# dpkg-buildpackage takes for granted, and debhelper for the .debs, lintian
-# to judge them, man-db to find their manual page) and "zip" (the MinGW-w64
-# compiler and unzip for the Windows ZIP).
+# "format" (clang-format), "bench" (GNU time, for bench/qvnf-bench.sh), and
+# the release checks: "abi" (libabigail's abidw and abidiff), "docs"
+# (Doxygen), "deb" (build-essential, which dpkg-buildpackage takes for
+# granted, and debhelper for the .debs, lintian to judge them, man-db to
+# find their manual page) and "zip" (the MinGW-w64 compiler and unzip for
+# the Windows ZIP).
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
@@ -27,6 +28,7 @@ for leg in "$@"; do
     mingw) packages+=(g++-mingw-w64-x86-64 wine wine64 googletest) ;;
     s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
     valgrind) packages+=(valgrind) ;;
+    bench) packages+=(time) ;;
     abi) packages+=(abigail-tools) ;;
     docs) packages+=(doxygen) ;;
     deb) packages+=(build-essential debhelper lintian man-db) ;;

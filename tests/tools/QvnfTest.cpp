@@ -65,6 +65,12 @@ QvnfRun Qvnf(const std::string& args) {
   return r;
 }
 
+std::int32_t Le32(const Bytes& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (unsigned i = 0; i < 4; ++i) v |= std::uint32_t{b.at(at + i)} << (8 * i);
+  return static_cast<std::int32_t>(v);
+}
+
 void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
   for (unsigned i = 0; i < 4; ++i)
     b.at(at + i) =
@@ -122,6 +128,20 @@ class QvnfTest : public testing::Test {
     bytes = qvtest::ReadAll(path);
     ASSERT_EQ(311u, bytes.size());
   }
+  // A header and depth blocks L0, L1, ... each nested in the one before,
+  // all ending where an empty colour table begins.
+  Bytes Nest(int depth) {
+    const std::string p = dir.File("nest.qnf");
+    QvNeutralFile nf;
+    std::vector<std::int32_t> open;
+    EXPECT_TRUE(nf.OpenToWrite(p.c_str()) && nf.WriteHeader("", ""));
+    for (int i = 0; i < depth; ++i)
+      open.push_back(nf.WriteIdBlock(("L" + std::to_string(i)).c_str(), 1));
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+      EXPECT_TRUE(nf.UpdateIdBlock(*it));
+    EXPECT_TRUE(QvColorTable().WriteNF(nf) && nf.CloseFile());
+    return qvtest::ReadAll(p);
+  }
   // Saves b, changed by damage, to a new file.
   std::string Save(Bytes b, const std::function<void(Bytes&)>& damage = {}) {
     if (damage) damage(b);
@@ -166,6 +186,8 @@ class QvnfTest : public testing::Test {
 TEST_F(QvnfTest, SoundFileOutputs) {
   const std::string text = Save(Bytes(300, 'x')), same = Save(bytes);
   const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
+  const std::string cut301 = Save(bytes, [](Bytes& b) { b.resize(301); });
+  const std::string cut285 = Save(bytes, [](Bytes& b) { b.resize(285); });
   auto diff = [this](std::function<void(Bytes&)> change) {
     return "diff " + path + " " + Save(bytes, change);
   };
@@ -225,6 +247,26 @@ TEST_F(QvnfTest, SoundFileOutputs) {
        "only in " + path +
            ": ColorTab #2 at 278\nOuter #1 (at 186 | 186): "
            "damage sound | never completed (end address 0)\n"},
+      // Damaged copies that differ only past the walk's end still differ.
+      {"diff " + cut301 + " " +
+           Save(bytes,
+                [](Bytes& b) {
+                  b.resize(301);
+                  b[296] = 'z';
+                }),
+       1,
+       "~ColorTab #2 (at 278 | 278): data to the end of the file first "
+       "difference at offset 2: 79 4e 55 4c 4c | 7a 4e 55 4c 4c\n"},
+      {"diff " + cut285 + " " +
+           Save(bytes,
+                [](Bytes& b) {
+                  b.resize(285);
+                  b[283] = 'U';
+                }),
+       1, "other bytes first differ at offset 283: 54 61 | 55 61\n"},
+      {"diff --json " + cut285 + " " +
+           Save(bytes, [](Bytes& b) { b.resize(284); }),
+       1, R"({"/other_difference/offset": 284, "/same": false})"},
       {"diff " + path + " " + text, 2, ""},
       {"diff " + path + " " + missing, 2, ""},
       {"diff " + path, 2, ""},
@@ -276,16 +318,7 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
                                  255, 255, 255, 254, 0x3f, 0xc0, 0, 0};
   std::copy_n(block, 24, b.begin() + 186);
   b.resize(210);
-  const std::string be = Save(b), deep = dir.File("deep.qnf");
-  // 40 blocks nested in each other.
-  QvNeutralFile nf;
-  ASSERT_TRUE(nf.OpenToWrite(deep.c_str()) && nf.WriteHeader("", ""));
-  std::vector<std::int32_t> open;
-  for (int i = 0; i < 40; ++i)
-    open.push_back(nf.WriteIdBlock(("L" + std::to_string(i)).c_str(), 1));
-  for (auto it = open.rbegin(); it != open.rend(); ++it)
-    ASSERT_TRUE(nf.UpdateIdBlock(*it));
-  ASSERT_TRUE(nf.CloseFile());
+  const std::string be = Save(b), deep = Save(Nest(40));
   ExpectOutputs({
       {check(End(121, 0)), 1, "~block at 121: never completed"},
       {check(End(121, 5000)), 1, "~block at 121: end address 5000 is outside"},
@@ -394,6 +427,71 @@ TEST_F(QvnfTest, SalvageNeverWritesOverItsInput) {
   // Nothing but the input and the output is left in the folder.
   EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.Path()),
                              std::filesystem::directory_iterator()));
+}
+
+// Salvage takes no block from data and drops none: three blocks of floats
+// whose middle one holds what looks like an id block ending on more
+// name-like bytes, its end address broken; a nest 40 deep moved up by 8
+// bytes that are no block; the same nest with an inner end address past
+// its parent's data, which check finds.
+TEST_F(QvnfTest, SalvageGivesBackEveryBlockWhole) {
+  const std::string floats = dir.File("floats.qnf");
+  {
+    std::vector<float> v(4000);
+    for (std::size_t i = 0; i < v.size(); ++i) v[i] = 0.25f * i;
+    QvNeutralFile nf;
+    ASSERT_TRUE(nf.OpenToWrite(floats.c_str()) && nf.WriteHeader("", ""));
+    for (const char* name : {"Vertices", "Vertices", "LastObj"}) {
+      const std::int32_t at = nf.WriteIdBlock(name, 1);
+      ASSERT_TRUE(nf.WriteFloat(v.data(), 4000) && nf.UpdateIdBlock(at));
+    }
+  }
+  Bytes data = qvtest::ReadAll(floats);
+  const std::size_t middle = 121 + 16 + 16000, fake = middle + 1016;
+  std::copy_n("CX^\\DX#e", 8, data.begin() + fake);
+  PatchLe32(data, fake + 8, static_cast<std::int32_t>(fake + 1000));
+  std::copy_n("ABCDEFGH", 8, data.begin() + fake + 1000);
+  const Bytes nest = Nest(40);  // L0..L39 from 121 to 761, ColorTab to 794
+  Bytes moved = nest;
+  for (std::size_t at = 121; at <= 761; at += 16)
+    PatchLe32(moved, at + 8, Le32(moved, at + 8) + 8);
+  moved.insert(moved.begin() + 121, 8, 0xee);
+  const struct {
+    Bytes sound, damaged;
+    std::string actions;
+  } cases[] = {
+      {data,
+       [&] {
+         Bytes b = data;
+         PatchLe32(b, middle + 8, 0x7fffffff);
+         return b;
+       }(),
+       "kept 0 WyNF|kept 121 Vertices|repaired 16137 Vertices|"
+       "kept 32153 LastObj"},
+      {nest, moved,
+       "kept 0 WyNF|dropped 121 -|repaired 129 L0|repaired 769 ColorTab"},
+      {nest,
+       [&] {
+         Bytes b = nest;
+         PatchLe32(b, 121 + 35 * 16 + 8, 769);
+         return b;
+       }(),
+       "kept 0 WyNF|repaired 121 L0|kept 761 ColorTab"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.actions);
+    const std::string in = Save(c.damaged), out = dir.File("out.qnf");
+    const QvnfRun run = Qvnf("salvage " + in + " " + out);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
+    EXPECT_EQ(c.sound, qvtest::ReadAll(out));
+  }
+  ExpectOutputs({
+      {"check " + Save(cases[2].damaged), 1,
+       "~block at 121: nested block L35 at 681: end address 769 lies past "
+       "its parent's data, which end at 761\n"},
+      {"check " + Save(cases[0].sound), 0, ""},
+  });
 }
 
 }  // namespace

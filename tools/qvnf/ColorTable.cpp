@@ -5,20 +5,20 @@ namespace {
 
 constexpr std::int64_t kColorSize = 16;  // four floats
 
-bool ReadCount(const View& v, std::int64_t address, unsigned& count) {
-  const std::int64_t at = address + kIdBlockSize;
-  if (at < 0 || at >= v.size) return false;
-  count = v.data[at];
+bool ReadCount(Cursor& c, std::int64_t address, unsigned& count) {
+  const unsigned char* p = c.Get(address + kIdBlockSize, 1);
+  if (p == nullptr) return false;
+  count = *p;
   return true;
 }
 
 }  // namespace
 
-bool IsColorTable(const std::string& name) {
+bool IsColorTable(std::string_view name) {
   return name == "ColorTab";
 }
 
-ColorTableInfo ReadColorTable(const View& v, const BlockInfo& b) {
+ColorTableInfo ReadColorTable(Cursor& c, const BlockInfo& b) {
   ColorTableInfo t;
   t.address = b.address;
   t.version = b.version;
@@ -27,7 +27,7 @@ ColorTableInfo ReadColorTable(const View& v, const BlockInfo& b) {
                          std::to_string(b.version));
     return t;
   }
-  if (!ReadCount(v, b.address, t.count)) {
+  if (!ReadCount(c, b.address, t.count)) {
     t.problems.push_back("colour table has no count");
     return t;
   }
@@ -35,12 +35,12 @@ ColorTableInfo ReadColorTable(const View& v, const BlockInfo& b) {
   const std::int64_t colorsEnd = first + kColorSize * t.count;
   for (unsigned i = 0;
        i < t.count && first + kColorSize * (i + 1) <= b.endAddress; ++i) {
-    float c[4];
+    float rgba[4];
     bool ok = true;
     for (int k = 0; k < 4; ++k)
-      ok = ok && ReadF32(v, first + kColorSize * i + 4 * k, c[k]);
+      ok = ok && c.F32(first + kColorSize * i + 4 * k, rgba[k]);
     if (!ok) break;
-    t.colors.push_back({c[0], c[1], c[2], c[3]});
+    t.colors.push_back({rgba[0], rgba[1], rgba[2], rgba[3]});
   }
   if (t.colors.size() != t.count || colorsEnd + kIdBlockSize != b.endAddress) {
     t.problems.push_back(
@@ -51,17 +51,17 @@ ColorTableInfo ReadColorTable(const View& v, const BlockInfo& b) {
   }
   IdView closing;
   const bool haveNull = colorsEnd + kIdBlockSize <= b.endAddress &&
-                        ReadId(v, colorsEnd, closing) && IsNullBlock(closing);
+                        ReadId(c, colorsEnd, closing) && IsNullBlock(closing);
   if (!haveNull)
     t.problems.push_back("colour table lacks its closing null block");
   return t;
 }
 
-std::int64_t ColorTableEnd(const View& v, std::int64_t address) {
+std::int64_t ColorTableEnd(Cursor& c, std::int64_t address) {
   IdView id;
   unsigned count = 0;
-  if (!ReadId(v, address, id) || id.version != kColorTableVersion ||
-      !ReadCount(v, address, count))
+  if (!ReadId(c, address, id) || id.version != kColorTableVersion ||
+      !ReadCount(c, address, count))
     return -1;
   return address + kIdBlockSize + 1 + kColorSize * count + kIdBlockSize;
 }

@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Chain.h"
-#include "Image.h"
+#include "Cursor.h"
 
 namespace qvnf {
 
@@ -23,15 +24,15 @@ struct ColorTableInfo {
 };
 
 /// True for the name a colour table is stored under.
-bool IsColorTable(const std::string& name);
+bool IsColorTable(std::string_view name);
 
 /// Decodes the colour table of a block whose extent is sound (mark Ok).
-ColorTableInfo ReadColorTable(const View& v, const BlockInfo& block);
+ColorTableInfo ReadColorTable(Cursor& c, const BlockInfo& block);
 
 /// The end address that the table's own count gives the colour table
 /// whose id block is at address (33 + 16 * count bytes further on), or -1
 /// when the count cannot be read or the version is not one known here.
-std::int64_t ColorTableEnd(const View& v, std::int64_t address);
+std::int64_t ColorTableEnd(Cursor& c, std::int64_t address);
 
 }  // namespace qvnf
 

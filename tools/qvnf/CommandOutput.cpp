@@ -1,14 +1,18 @@
-#include <cstdio>
 #include <iostream>
 
 #include "Commands.h"
 #include "FileReport.h"
+#include "Output.h"
 
 namespace qvnf {
 
-void PrintJson(const nlohmann::json& j) {
-  std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-            << "\n";
+const std::string& VersionTexts::Of(std::uint32_t v) {
+  if (!any_ || v != last_) {
+    text_ = VersionText(v);
+    last_ = v;
+    any_ = true;
+  }
+  return text_;
 }
 
 std::string VersionText(std::uint32_t v) {
@@ -17,22 +21,31 @@ std::string VersionText(std::uint32_t v) {
                       : std::to_string(v) + " (" + date + ")";
 }
 
-int OpenFailure(const Image& image, bool asJson) {
-  const std::string message =
-      StatusMessage(image.path, image.status, image.errorText, image.Size());
-  if (asJson) PrintJson({{"file", image.path}, {"error", message}});
-  std::cerr << "qvnf: " << message << "\n";
-  return image.status == OpenStatus::IoError ? kExitUsage : kExitDamaged;
+void PrintError(const std::string& path, const std::string& why, bool asJson,
+                const std::string& line) {
+  if (asJson) {
+    Out out;
+    JsonOut j(out);
+    j.Object().Key("error").Str(why).Key("file").Str(path).End().Finish();
+  }
+  std::cerr << "qvnf: " << line << "\n";
+}
+
+int OpenFailure(const Cursor& c, bool asJson) {
+  const std::string message = StatusMessage(c);
+  PrintError(c.Path(), message, asJson, message);
+  return c.Status() == OpenStatus::IoError ? kExitUsage : kExitDamaged;
 }
 
 std::string HexBytes(const unsigned char* data, std::size_t n,
                      const char* sep) {
+  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out;
+  out.reserve(n * 3);
   for (std::size_t i = 0; i < n; ++i) {
-    char buf[4];
-    std::snprintf(buf, sizeof buf, "%02x", data[i]);
     if (i > 0) out += sep;
-    out += buf;
+    out += kDigits[data[i] >> 4];
+    out += kDigits[data[i] & 15];
   }
   return out;
 }

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "Image.h"
+#include "Cursor.h"
 
 namespace qvnf {
 
@@ -32,14 +30,25 @@ int RunSalvage(const Options& o);
 
 // Shared by the commands.
 
-/// Prints JSON; bytes that are not UTF-8 (names from a damaged file)
-/// become U+FFFD instead of stopping the output.
-void PrintJson(const nlohmann::json& j);
-/// "20010104 (2001-01-04)", or the bare number when it is no date.
+/// "20010104 (2001-01-04)", or the bare number when it is no date. Keeps
+/// the last text made, since a listing repeats a few versions.
+class VersionTexts {
+ public:
+  const std::string& Of(std::uint32_t version);
+
+ private:
+  std::uint32_t last_ = 0;
+  std::string text_;
+  bool any_ = false;
+};
 std::string VersionText(std::uint32_t version);
-/// Reports a file that could not be walked (as JSON too when asked);
-/// returns 2 for an I/O error, 1 otherwise.
-int OpenFailure(const Image& image, bool asJson);
+/// Reports a file that could not be opened as a neutral file (as JSON too
+/// when asked); returns 2 for an I/O error, 1 otherwise.
+int OpenFailure(const Cursor& c, bool asJson);
+/// Prints {"error": why, "file": path} when asked, and "qvnf: " and line
+/// on stderr.
+void PrintError(const std::string& path, const std::string& why, bool asJson,
+                const std::string& line);
 /// Bytes as lowercase hex pairs, separated by sep.
 std::string HexBytes(const unsigned char* data, std::size_t n, const char* sep);
 

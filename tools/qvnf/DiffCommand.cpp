@@ -1,16 +1,21 @@
-// diff: what differs between two neutral files, block by block.
-#include <cstdio>
+// diff: what differs between two neutral files, block by block, printed
+// while the files are walked.
+#include <utility>
 
 #include "Commands.h"
 #include "Diff.h"
+#include "Output.h"
 
 namespace qvnf {
 namespace {
 
-using nlohmann::json;
-
 std::string Hex(const std::vector<unsigned char>& b) {
   return HexBytes(b.data(), b.size(), " ");
+}
+
+// Bytes as the text shows them: "(end)" for none, at the end of a file.
+std::string ShownHex(const std::vector<unsigned char>& b) {
+  return b.empty() ? "(end)" : Hex(b);
 }
 
 std::string RefText(const BlockRef& r) {
@@ -33,83 +38,126 @@ std::string ChangeText(const BlockDiff& c) {
     sep = "; ";
   }
   if (c.dataDiffer) {
-    if (c.a.dataSize != c.b.dataSize)
+    if (c.toEnd)
+      t += sep + "data to the end of the file";
+    else if (c.a.dataSize != c.b.dataSize)
       t += sep + "data size " + std::to_string(c.a.dataSize) + " | " +
            std::to_string(c.b.dataSize) + ",";
     else
       t += sep + "data";
     t += " first difference at offset " + std::to_string(c.offset) + ": " +
-         (c.bytesA.empty() ? "(end)" : Hex(c.bytesA)) + " | " +
-         (c.bytesB.empty() ? "(end)" : Hex(c.bytesB));
+         ShownHex(c.bytesA) + " | " + ShownHex(c.bytesB);
   }
   return t;
 }
 
-json RefJson(const BlockRef& r) {
-  return {{"name", r.name},
-          {"occurrence", r.occurrence},
-          {"address", r.block.address}};
+void RefJson(JsonOut& j, const BlockRef& r) {
+  j.Object()
+      .Key("address")
+      .Int(r.block.address)
+      .Key("name")
+      .Str(r.name)
+      .Key("occurrence")
+      .Int(r.occurrence)
+      .End();
 }
 
-json ChangeJson(const BlockDiff& c) {
-  json j = {{"name", c.name},
-            {"occurrence", c.occurrence},
-            {"address_a", c.a.address},
-            {"address_b", c.b.address},
-            {"version_a", c.a.version},
-            {"version_b", c.b.version},
-            {"data_size_a", c.a.dataSize},
-            {"data_size_b", c.b.dataSize}};
-  if (!c.damageA.empty()) {
-    j["damage_a"] = c.damageA;
-    j["damage_b"] = c.damageB;
+void ChangeJson(JsonOut& j, const BlockDiff& c) {
+  j.Object()
+      .Key("address_a")
+      .Int(c.a.address)
+      .Key("address_b")
+      .Int(c.b.address);
+  if (c.dataDiffer)
+    j.Key("bytes_a").Str(Hex(c.bytesA)).Key("bytes_b").Str(Hex(c.bytesB));
+  if (!c.damageA.empty())
+    j.Key("damage_a").Str(c.damageA).Key("damage_b").Str(c.damageB);
+  j.Key("data_size_a").Int(c.a.dataSize).Key("data_size_b").Int(c.b.dataSize);
+  if (c.dataDiffer) j.Key("first_difference").Int(c.offset);
+  j.Key("name").Str(c.name).Key("occurrence").Int(c.occurrence);
+  if (c.toEnd) j.Key("to_end").Bool(true);
+  j.Key("version_a").Int(c.a.version).Key("version_b").Int(c.b.version).End();
+}
+
+void PrintJson(Differ& d, const Cursor& a, const Cursor& b, Out& out) {
+  JsonOut j(out);
+  const bool same = d.Same();
+  j.Object().Key("a").Str(a.Path()).Key("b").Str(b.Path());
+  j.Key("changed").Array();
+  if (!same) d.Changed([&j](const BlockDiff& c) { ChangeJson(j, c); });
+  j.End().Key("header").Array();
+  if (!same)
+    d.Header([&j](const FieldDiff& f) {
+      j.Object()
+          .Key("a")
+          .Str(f.a)
+          .Key("b")
+          .Str(f.b)
+          .Key("field")
+          .Str(f.field)
+          .End();
+    });
+  j.End();
+  for (const bool inA : {true, false}) {
+    j.Key(inA ? "only_in_a" : "only_in_b").Array();
+    if (!same) d.OnlyIn(inA, [&j](const BlockRef& r) { RefJson(j, r); });
+    j.End();
   }
-  if (c.dataDiffer) {
-    j["first_difference"] = c.offset;
-    j["bytes_a"] = Hex(c.bytesA);
-    j["bytes_b"] = Hex(c.bytesB);
+  if (!same && d.Reported() == 0) {
+    const ByteDiff& f = d.FirstDifference();
+    j.Key("other_difference")
+        .Object()
+        .Key("bytes_a")
+        .Str(Hex(f.a))
+        .Key("bytes_b")
+        .Str(Hex(f.b))
+        .Key("offset")
+        .Int(f.offset)
+        .End();
   }
-  return j;
+  j.Key("same").Bool(same).End().Finish();
+}
+
+void PrintText(Differ& d, const Cursor& a, const Cursor& b, Out& out) {
+  if (d.Same()) {
+    out.Printf("%s and %s: the same\n", a.Path().c_str(), b.Path().c_str());
+    return;
+  }
+  d.Header([&out](const FieldDiff& f) {
+    out.Printf("header %s: %s | %s\n", f.field.c_str(), f.a.c_str(),
+               f.b.c_str());
+  });
+  for (const Cursor* c : {&a, &b})
+    d.OnlyIn(c == &a, [&out, c](const BlockRef& r) {
+      out.Printf("only in %s: %s\n", c->Path().c_str(), RefText(r).c_str());
+    });
+  d.Changed([&out](const BlockDiff& c) {
+    out.Put(ChangeText(c));
+    out.Put('\n');
+  });
+  if (d.Reported() == 0) {
+    const ByteDiff& f = d.FirstDifference();
+    out.Printf("other bytes first differ at offset %lld: %s | %s\n",
+               static_cast<long long>(f.offset), ShownHex(f.a).c_str(),
+               ShownHex(f.b).c_str());
+  }
 }
 
 }  // namespace
 
 int RunDiff(const Options& o) {
-  const Image a = LoadImage(o.path), b = LoadImage(o.second);
-  for (const Image* im : {&a, &b})
-    if (im->status != OpenStatus::Ok) {
-      OpenFailure(*im, o.json);
+  Cursor a, b;
+  for (auto [c, path] : {std::pair(&a, &o.path), std::pair(&b, &o.second)})
+    if (!c->Open(*path)) {
+      OpenFailure(*c, o.json);
       return kExitUsage;  // no comparison could be made
     }
-  const DiffResult d = Diff(a, b);
-  if (o.json) {
-    json header = json::array(), onlyA = json::array(), onlyB = json::array(),
-         changed = json::array();
-    for (const FieldDiff& f : d.header)
-      header.push_back({{"field", f.field}, {"a", f.a}, {"b", f.b}});
-    for (const BlockRef& r : d.onlyA) onlyA.push_back(RefJson(r));
-    for (const BlockRef& r : d.onlyB) onlyB.push_back(RefJson(r));
-    for (const BlockDiff& c : d.changed) changed.push_back(ChangeJson(c));
-    PrintJson({{"a", a.path},
-               {"b", b.path},
-               {"same", d.Same()},
-               {"header", header},
-               {"only_in_a", onlyA},
-               {"only_in_b", onlyB},
-               {"changed", changed}});
-  } else if (d.Same()) {
-    std::printf("%s and %s: the same\n", a.path.c_str(), b.path.c_str());
-  } else {
-    for (const FieldDiff& f : d.header)
-      std::printf("header %s: %s | %s\n", f.field.c_str(), f.a.c_str(),
-                  f.b.c_str());
-    for (const BlockRef& r : d.onlyA)
-      std::printf("only in %s: %s\n", a.path.c_str(), RefText(r).c_str());
-    for (const BlockRef& r : d.onlyB)
-      std::printf("only in %s: %s\n", b.path.c_str(), RefText(r).c_str());
-    for (const BlockDiff& c : d.changed)
-      std::printf("%s\n", ChangeText(c).c_str());
-  }
+  Differ d(a, b);
+  Out out;
+  if (o.json)
+    PrintJson(d, a, b, out);
+  else
+    PrintText(d, a, b, out);
   return d.Same() ? kExitOk : kExitDamaged;
 }
 

@@ -1,15 +1,17 @@
 // Dump.h - one block's data as `qvnf dump` shows them: a hex listing with
-// file offsets, typed values in the file's byte order, or text.
+// file offsets, typed values in the file's byte order, or text. Each is
+// written while the data are read, a window at a time.
 #ifndef QVBASE_TOOLS_QVNF_DUMP_H
 #define QVBASE_TOOLS_QVNF_DUMP_H
 
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "Image.h"
-#include "Tree.h"
+#include "Chain.h"
+#include "Cursor.h"
+#include "Output.h"
 
 namespace qvnf {
 
@@ -19,25 +21,31 @@ enum class DumpAs { Hex, I32, U32, F32, F64, Text };
 bool ParseDumpAs(const std::string& word, DumpAs& as);
 const char* DumpAsName(DumpAs as);
 
-/// The block a dump names: the first top-level block stored under name
-/// (its first 8 characters, as the library finds it), else the first such
-/// nested block in file order; or the block, top-level or nested, whose
-/// id block begins at address. Null when there is none.
-const TreeNode* FindBlock(const std::vector<TreeNode>& tree,
-                          const std::string& name);
-const TreeNode* FindBlockAt(const std::vector<TreeNode>& tree,
-                            std::int64_t address);
+/// A block that a dump names, top-level or nested.
+struct FoundBlock {
+  BlockInfo block;      // a nested block is Ok; a null block has no data
+  bool isNull = false;  // "WyNULL", end address 0, version 0
+};
+
+/// The first top-level block stored under name (its first 8 characters,
+/// as the library finds it), else the first such nested block in file
+/// order, as tree shows them; false when there is none.
+bool FindBlock(Cursor& c, const std::string& name, FoundBlock& found);
+/// The block, top-level or nested as tree shows them, whose id block
+/// begins at address. Only the chain up to it and the nest that holds it
+/// are walked.
+bool FindBlockAt(Cursor& c, std::int64_t address, FoundBlock& found);
 
 /// Where a found block's data lie; false (with why) when its end address
 /// gives it no extent. A null block has empty data.
-bool DataExtent(const TreeNode& node, std::int64_t& from, std::int64_t& size,
+bool DataExtent(const FoundBlock& found, std::int64_t& from, std::int64_t& size,
                 std::string& why);
 
-/// Hands each line of the hex listing of the size bytes at from to line:
-/// "0000008a: 00 00 80 3f ...  ...?" with 16 bytes a line and the file
-/// offset of the first one.
-void HexListing(const View& v, std::int64_t from, std::int64_t size,
-                const std::function<void(const std::string&)>& line);
+/// The hex listing of the size bytes at from, 16 a line with the file
+/// offset of the first and the bytes as text: "0000008a: 00 00 80 3f ...
+/// ...?". Returns the number of lines.
+std::int64_t HexListing(Cursor& c, std::int64_t from, std::int64_t size,
+                        Out& out);
 
 struct DumpValue {
   std::int64_t offset = 0;   // in the file
@@ -47,15 +55,16 @@ struct DumpValue {
 
 /// Hands each whole value of the data to value; returns the number of
 /// bytes left over at the end, too few for one more value.
-std::int64_t TypedValues(const View& v, std::int64_t from, std::int64_t size,
+std::int64_t TypedValues(Cursor& c, std::int64_t from, std::int64_t size,
                          DumpAs as,
                          const std::function<void(const DumpValue&)>& value);
 /// A value as the text listing prints it ("%d", "%u", "%.9g", "%.17g").
 std::string ValueText(const DumpValue& value, DumpAs as);
 
-/// The bytes as text: printable characters, tab and line feed as they
-/// are, a backslash doubled, every other byte as \xNN.
-std::string EscapedText(const View& v, std::int64_t from, std::int64_t size);
+/// The bytes as text, in pieces: printable characters, tab and line feed
+/// as they are, a backslash doubled, every other byte as \xNN.
+void EscapedText(Cursor& c, std::int64_t from, std::int64_t size,
+                 const std::function<void(std::string_view)>& piece);
 
 }  // namespace qvnf
 

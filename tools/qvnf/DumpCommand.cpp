@@ -1,4 +1,6 @@
-// dump: one block's data as a hex listing, typed values or text.
+// dump: one block's data as a hex listing, typed values or text, written
+// while the data are read.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -6,12 +8,10 @@
 
 #include "Commands.h"
 #include "Dump.h"
-#include "Tree.h"
+#include "Output.h"
 
 namespace qvnf {
 namespace {
-
-using nlohmann::json;
 
 // A decimal or 0x-prefixed hexadecimal address of at most 2^31 - 1.
 bool ParseAddress(const std::string& text, std::int64_t& address) {
@@ -29,53 +29,92 @@ bool ParseAddress(const std::string& text, std::int64_t& address) {
   return true;
 }
 
-void PrintJsonDump(const Options& o, const View& v, const TreeNode& n,
-                   std::int64_t from, std::int64_t size, DumpAs as) {
-  json j = {{"file", o.path},
-            {"name", n.block.name},
-            {"address", n.block.address},
-            {"version", n.block.version},
-            {"data_address", from},
-            {"data_size", size},
-            {"as", DumpAsName(as)}};
-  if (as == DumpAs::Hex) {
-    j["hex"] = HexBytes(v.data + from, static_cast<std::size_t>(size), "");
-  } else if (as == DumpAs::Text) {
-    j["text"] = EscapedText(v, from, size);
-  } else {
-    json values = json::array();
-    j["left_over"] = TypedValues(v, from, size, as, [&](const DumpValue& d) {
-      if (as == DumpAs::I32 || as == DumpAs::U32)
-        values.push_back(d.integer);
-      else
-        values.push_back(d.real);
-    });
-    j["values"] = values;
+// The escaped text as the content of a JSON string.
+void JsonEscaped(Out& out, std::string_view text) {
+  for (const char ch : text) {
+    if (ch == '\\' || ch == '"') out.Put('\\');
+    if (ch == '\n') {
+      out.Put("\\n");
+    } else if (ch == '\t') {
+      out.Put("\\t");
+    } else {
+      out.Put(ch);
+    }
   }
-  PrintJson(j);
 }
 
-void PrintTextDump(const View& v, const TreeNode& n, std::int64_t from,
-                   std::int64_t size, DumpAs as) {
-  std::printf("# %s at %d, version %s: %lld data bytes at %lld\n",
-              n.block.name.c_str(), n.block.address,
-              VersionText(n.block.version).c_str(),
-              static_cast<long long>(size), static_cast<long long>(from));
+void PrintJsonDump(const Options& o, Cursor& c, Out& out, const FoundBlock& f,
+                   std::int64_t from, std::int64_t size, DumpAs as) {
+  JsonOut j(out);
+  j.Object()
+      .Key("address")
+      .Int(f.block.address)
+      .Key("as")
+      .Str(DumpAsName(as))
+      .Key("data_address")
+      .Int(from)
+      .Key("data_size")
+      .Int(size)
+      .Key("file")
+      .Str(o.path);
   if (as == DumpAs::Hex) {
-    HexListing(v, from, size, [](const std::string& line) {
-      std::printf("%s\n", line.c_str());
+    j.Key("hex").Raw("\"");
+    for (std::int64_t at = from; at < from + size;) {
+      std::size_t got = 0;
+      const unsigned char* data = c.GetSome(at, got);
+      if (data == nullptr) break;
+      const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(
+          static_cast<std::int64_t>(got), from + size - at));
+      out.Put(HexBytes(data, n, ""));
+      at += static_cast<std::int64_t>(n);
+    }
+    out.Put('"');
+  } else if (as != DumpAs::Text) {
+    const std::int64_t width = as == DumpAs::F64 ? 8 : 4;
+    j.Key("left_over").Int(size % width);
+  }
+  j.Key("name").Str(f.block.name);
+  if (as == DumpAs::Text) {
+    j.Key("text").Raw("\"");
+    EscapedText(c, from, size,
+                [&out](std::string_view piece) { JsonEscaped(out, piece); });
+    out.Put('"');
+  } else if (as != DumpAs::Hex) {
+    j.Key("values").Array();
+    TypedValues(c, from, size, as, [&](const DumpValue& d) {
+      if (as == DumpAs::I32 || as == DumpAs::U32)
+        j.Int(d.integer);
+      else
+        j.Real(d.real);
     });
+    j.End();
+  }
+  j.Key("version").Int(f.block.version).End().Finish();
+}
+
+void PrintTextDump(Cursor& c, Out& out, const FoundBlock& f, std::int64_t from,
+                   std::int64_t size, DumpAs as) {
+  out.Printf("# %s at %d, version %s: %lld data bytes at %lld\n",
+             f.block.name.Str().c_str(), f.block.address,
+             VersionText(f.block.version).c_str(), static_cast<long long>(size),
+             static_cast<long long>(from));
+  if (as == DumpAs::Hex) {
+    HexListing(c, from, size, out);
   } else if (as == DumpAs::Text) {
-    std::printf("%s\n", EscapedText(v, from, size).c_str());
+    EscapedText(c, from, size,
+                [&out](std::string_view piece) { out.Put(piece); });
+    out.Put('\n');
   } else {
     const std::int64_t left =
-        TypedValues(v, from, size, as, [as](const DumpValue& d) {
-          std::printf("%08llx: %s\n", static_cast<unsigned long long>(d.offset),
-                      ValueText(d, as).c_str());
+        TypedValues(c, from, size, as, [&](const DumpValue& d) {
+          out.Hex(static_cast<std::uint64_t>(d.offset), 8);
+          out.Put(": ");
+          out.Put(ValueText(d, as));
+          out.Put('\n');
         });
     if (left > 0)
-      std::printf("# %lld byte%s left over\n", static_cast<long long>(left),
-                  left == 1 ? "" : "s");
+      out.Printf("# %lld byte%s left over\n", static_cast<long long>(left),
+                 left == 1 ? "" : "s");
   }
 }
 
@@ -92,27 +131,26 @@ int RunDump(const Options& o) {
     std::cerr << "qvnf: --at: not an address: " << o.at << "\n";
     return kExitUsage;
   }
-  const Image image = LoadImage(o.path);
-  if (image.status != OpenStatus::Ok) return OpenFailure(image, o.json);
-  const View v = ViewOf(image);
-  const std::vector<TreeNode> tree = BuildTree(v);
-  const TreeNode* n =
-      o.at.empty() ? FindBlock(tree, o.block) : FindBlockAt(tree, address);
+  Cursor c;
+  if (!c.Open(o.path)) return OpenFailure(c, o.json);
+  FoundBlock f;
+  const bool found =
+      o.at.empty() ? FindBlock(c, o.block, f) : FindBlockAt(c, address, f);
   std::int64_t from = 0, size = 0;
   std::string why =
       o.at.empty() ? "no block named " + o.block : "no block at " + o.at;
-  if (n == nullptr || !DataExtent(*n, from, size, why)) {
-    if (n != nullptr)
-      why = n->block.name + " at " + std::to_string(n->block.address) + ": " +
-            why;
-    if (o.json) PrintJson({{"file", o.path}, {"error", why}});
-    std::cerr << "qvnf: " << o.path << ": " << why << "\n";
+  if (!found || !DataExtent(f, from, size, why)) {
+    if (found)
+      why = f.block.name.Str() + " at " + std::to_string(f.block.address) +
+            ": " + why;
+    PrintError(o.path, why, o.json, o.path + ": " + why);
     return kExitDamaged;
   }
+  Out out;
   if (o.json)
-    PrintJsonDump(o, v, *n, from, size, as);
+    PrintJsonDump(o, c, out, f, from, size, as);
   else
-    PrintTextDump(v, *n, from, size, as);
+    PrintTextDump(c, out, f, from, size, as);
   return kExitOk;
 }
 

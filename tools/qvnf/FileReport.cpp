@@ -2,61 +2,105 @@
 
 #include <cstdio>
 
+#include "ColorTable.h"
+#include "Nest.h"
+
 namespace qvnf {
 
-Report Inspect(const std::string& path) {
-  return InspectImage(LoadImage(path));
+namespace {
+
+// The problems of one block of the chain beyond its end address: a colour
+// table's data, and nested blocks whose end addresses are wrong. Each
+// goes to problem when there is one; returns how many.
+std::size_t BlockProblems(
+    Cursor& c, const BlockInfo& b,
+    const std::function<void(const std::string&)>* problem) {
+  if (b.mark != BlockMark::Ok || b.address == 0) return 0;
+  std::size_t n = 0;
+  const auto where = [&b] {
+    return "block at " + std::to_string(b.address) + ": ";
+  };
+  if (IsColorTable(b.name))
+    for (const std::string& p : ReadColorTable(c, b).problems) {
+      if (problem != nullptr) (*problem)(where() + p);
+      ++n;
+    }
+  if (b.dataSize < kIdBlockSize) return n;  // too small to hold a block
+  NestWalk nest(c, std::int64_t{b.address} + kIdBlockSize, b.endAddress,
+                kNoDepthLimit);
+  for (NestItem item; nest.Next(item);) {
+    if (item.kind != NestItem::Broken) continue;
+    if (problem != nullptr)
+      (*problem)(where() + "nested block " + item.id.name.Str() + " at " +
+                 std::to_string(item.id.address) + ": end address " +
+                 std::to_string(item.id.endAddress) +
+                 " lies past its parent's data, which end at " +
+                 std::to_string(item.limit));
+    ++n;
+  }
+  return n;
 }
 
-Report InspectImage(const Image& image) {
-  Report r;
-  r.path = image.path;
-  r.status = image.status;
-  r.errorText = image.errorText;
-  r.fileSize = image.Size();
-  if (r.status != OpenStatus::Ok) return r;
-  const View v = ViewOf(image);
-  HeaderInfo& h = r.header;
-  h.complete = r.fileSize >= kHeaderSize;
-  h.orderByte = image.bytes[16];
-  h.date = ReadText(v, 17, 8);
-  h.shortText = ReadText(v, 25, 16);
-  h.longText = ReadText(v, 41, 80);
-  r.blocks = WalkChain(v);
-  const BlockInfo& first = r.blocks.front();  // readable: status Ok
-  h.name = first.name;
-  h.endAddress = first.endAddress;
-  h.version = first.version;
-  for (const BlockInfo& b : r.blocks)
-    if (b.mark == BlockMark::Ok && b.address != 0 && IsColorTable(b.name))
-      r.colorTables.push_back(ReadColorTable(v, b));
-  return r;
+}  // namespace
+
+HeaderInfo ReadHeader(Cursor& c) {
+  HeaderInfo h;
+  h.complete = c.Size() >= kHeaderSize;
+  const unsigned char* order = c.Get(16, 1);
+  h.orderByte = order != nullptr ? *order : 0;
+  h.date = c.Text(17, 8);
+  h.shortText = c.Text(25, 16);
+  h.longText = c.Text(41, 80);
+  IdView id;
+  if (ReadId(c, 0, id)) {
+    h.name = id.name.Str();
+    h.endAddress = id.endAddress;
+    h.version = id.version;
+  }
+  return h;
 }
 
-std::vector<std::string> Problems(const Report& r) {
-  std::vector<std::string> out;
-  const HeaderInfo& h = r.header;
+std::size_t CheckFile(Cursor& c,
+                      const std::function<void(const std::string&)>& problem,
+                      std::size_t* blocks) {
+  std::size_t n = 0;
+  const auto add = [&](const std::string& p) {
+    problem(p);
+    ++n;
+  };
+  const HeaderInfo h = ReadHeader(c);
   if (!h.complete)
-    out.push_back("header cut off: file is " + std::to_string(r.fileSize) +
-                  " bytes, a header needs 121");
+    add("header cut off: file is " + std::to_string(c.Size()) +
+        " bytes, a header needs 121");
   if (h.endAddress != kHeaderSize)
-    out.push_back("header end address is " + std::to_string(h.endAddress) +
-                  ", not 121");
+    add("header end address is " + std::to_string(h.endAddress) + ", not 121");
   if (h.version != kHeaderVersion)
-    out.push_back("header version is " + std::to_string(h.version) +
-                  ", not 20000701");
-  for (const BlockInfo& b : r.blocks)
-    if (b.mark != BlockMark::Ok && b.address != 0)
-      out.push_back("block at " + std::to_string(b.address) + ": " +
-                    MarkText(b, r.fileSize));
+    add("header version is " + std::to_string(h.version) + ", not 20000701");
+  // The mark that ends the chain comes before the problems of the blocks
+  // on it, which a second walk gives only when there are any.
+  BlockInfo b, first, last;  // last: the block that ends the walk, if any
+  std::size_t count = 0, inner = 0;
+  // Only a colour table, or a block with room for a nested one, can have
+  // problems beyond its end address.
+  const auto mayHaveProblems = [](const BlockInfo& b) {
+    return b.dataSize >= kIdBlockSize || IsColorTable(b.name);
+  };
+  for (ChainWalk walk(c); walk.Next(b);) {
+    if (count++ == 0) first = b;
+    if (b.mark != BlockMark::Ok) last = b;
+    if (mayHaveProblems(b)) inner += BlockProblems(c, b, nullptr);
+  }
+  if (blocks != nullptr) *blocks = count;
+  if (last.mark != BlockMark::Ok && last.address != 0)
+    add("block at " + std::to_string(last.address) + ": " +
+        MarkText(last, c.Size()));
   // A header whose end address cannot lead on was already reported above.
-  if (!r.blocks.empty() && r.blocks.front().mark != BlockMark::Ok &&
-      h.endAddress == kHeaderSize)
-    out.push_back("header: " + MarkText(r.blocks.front(), r.fileSize));
-  for (const ColorTableInfo& t : r.colorTables)
-    for (const std::string& p : t.problems)
-      out.push_back("block at " + std::to_string(t.address) + ": " + p);
-  return out;
+  if (first.mark != BlockMark::Ok && h.endAddress == kHeaderSize)
+    add("header: " + MarkText(first, c.Size()));
+  if (inner > 0)
+    for (ChainWalk walk(c); walk.Next(b);)
+      if (mayHaveProblems(b)) n += BlockProblems(c, b, &problem);
+  return n;
 }
 
 std::string StatusMessage(const std::string& path, OpenStatus status,
@@ -77,8 +121,8 @@ std::string StatusMessage(const std::string& path, OpenStatus status,
   return {};
 }
 
-std::string StatusMessage(const Report& r) {
-  return StatusMessage(r.path, r.status, r.errorText, r.fileSize);
+std::string StatusMessage(const Cursor& c) {
+  return StatusMessage(c.Path(), c.Status(), c.ErrorText(), c.Size());
 }
 
 const char* MarkName(BlockMark mark) {

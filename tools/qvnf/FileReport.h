@@ -1,21 +1,19 @@
-// FileReport.h - what info, blocks, check and colors report: the header,
-// the top-level chain and the colour tables of one file, and the list of
+// FileReport.h - what info and check report: the header of one file, and
 // its problems. Kept apart from argument parsing and printing so that
 // tests and the fuzz target can call it directly.
 //
-// A damaged file never makes the walk crash or loop: every block address
-// is checked against the file size before it is read, and the walk stops
-// at the first block whose end address cannot lead on.
+// A damaged file never makes a walk crash or loop: every address is
+// checked against the file size before it is read, and the chain walk
+// stops at the first block whose end address cannot lead on.
 #ifndef QVBASE_TOOLS_QVNF_FILEREPORT_H
 #define QVBASE_TOOLS_QVNF_FILEREPORT_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "Chain.h"
-#include "ColorTable.h"
-#include "Image.h"
+#include "Cursor.h"
 
 namespace qvnf {
 
@@ -28,29 +26,22 @@ struct HeaderInfo {
   std::string date, shortText, longText;
 };
 
-struct Report {
-  std::string path;
-  OpenStatus status = OpenStatus::IoError;
-  std::string errorText;  // for IoError
-  std::int64_t fileSize = 0;
-  HeaderInfo header;
-  std::vector<BlockInfo> blocks;  // top-level chain, header first
-  std::vector<ColorTableInfo> colorTables;
-};
+/// The header of a file opened with status Ok: its first 121 bytes only.
+HeaderInfo ReadHeader(Cursor& c);
 
-/// Opens path and walks its header, top-level chain and colour tables.
-Report Inspect(const std::string& path);
-/// The same for a file already loaded.
-Report InspectImage(const Image& image);
-
-/// One line per problem of a file opened with status Ok: header fields,
-/// chain marks and the data of the blocks this tool knows. Empty: sound.
-std::vector<std::string> Problems(const Report& report);
+/// Hands each problem of a file opened with status Ok to problem, one line
+/// each: header fields, the mark that ends the chain, the colour tables'
+/// data and the nests whose inner end addresses are wrong. Returns the
+/// number of problems (0: sound); blocks gets the number of blocks in the
+/// chain, header included.
+std::size_t CheckFile(Cursor& c,
+                      const std::function<void(const std::string&)>& problem,
+                      std::size_t* blocks = nullptr);
 
 /// The line that explains a status other than Ok, with the path.
 std::string StatusMessage(const std::string& path, OpenStatus status,
                           const std::string& errorText, std::int64_t fileSize);
-std::string StatusMessage(const Report& report);
+std::string StatusMessage(const Cursor& c);
 
 /// Short word for a mark ("ok", "uncompleted", ...) and its explanation.
 const char* MarkName(BlockMark mark);

@@ -1,14 +1,12 @@
 // info, blocks, check and colors: the header, the chain, the problems and
-// the colour tables of one file.
-#include <cstdio>
-
+// the colour tables of one file, each printed while the file is walked.
+#include "ColorTable.h"
 #include "Commands.h"
 #include "FileReport.h"
+#include "Output.h"
 
 namespace qvnf {
 namespace {
-
-using nlohmann::json;
 
 std::string OrderText(unsigned orderByte) {
   return orderByte == 0
@@ -16,130 +14,195 @@ std::string OrderText(unsigned orderByte) {
              : "big-endian (order byte " + std::to_string(orderByte) + ")";
 }
 
-json BlockJson(const BlockInfo& b, std::int64_t fileSize) {
-  json j = {{"address", b.address},    {"name", b.name},
-            {"version", b.version},    {"end_address", b.endAddress},
-            {"data_size", b.dataSize}, {"mark", MarkName(b.mark)}};
+void BlockJson(JsonOut& j, const BlockInfo& b, std::int64_t fileSize) {
+  j.Object()
+      .Key("address")
+      .Int(b.address)
+      .Key("data_size")
+      .Int(b.dataSize)
+      .Key("end_address")
+      .Int(b.endAddress)
+      .Key("mark")
+      .Str(MarkName(b.mark))
+      .Key("name")
+      .Str(b.name);
+  if (b.mark != BlockMark::Ok) j.Key("problem").Str(MarkText(b, fileSize));
+  j.Key("version").Int(b.version);
   const std::string date = VersionDate(b.version);
-  if (!date.empty()) j["version_date"] = date;
-  if (b.mark != BlockMark::Ok) j["problem"] = MarkText(b, fileSize);
-  return j;
+  if (!date.empty()) j.Key("version_date").Str(date);
+  j.End();
 }
 
-// Runs show on the report of a neutral file, or reports why there is none.
+// Runs show on a neutral file, or reports why it is none.
 template <typename Show>
-int WithReport(const Options& o, Show show) {
-  const Image image = LoadImage(o.path);
-  if (image.status != OpenStatus::Ok) return OpenFailure(image, o.json);
-  return show(InspectImage(image));
+int WithFile(const Options& o, Show show) {
+  Cursor c;
+  if (!c.Open(o.path)) return OpenFailure(c, o.json);
+  Out out;
+  return show(c, out);
 }
 
 }  // namespace
 
 int RunInfo(const Options& o) {
-  return WithReport(o, [&o](const Report& r) {
-    const HeaderInfo& h = r.header;
+  return WithFile(o, [&o](Cursor& c, Out& out) {
+    const HeaderInfo h = ReadHeader(c);
     if (o.json) {
-      PrintJson({{"file", r.path},
-                 {"file_size", r.fileSize},
-                 {"byte_order", h.orderByte == 0 ? "little" : "big"},
-                 {"order_byte", h.orderByte},
-                 {"header",
-                  {{"name", h.name},
-                   {"end_address", h.endAddress},
-                   {"version", h.version},
-                   {"date", h.date},
-                   {"short_text", h.shortText},
-                   {"long_text", h.longText}}}});
+      JsonOut j(out);
+      j.Object()
+          .Key("byte_order")
+          .Str(h.orderByte == 0 ? "little" : "big")
+          .Key("file")
+          .Str(c.Path())
+          .Key("file_size")
+          .Int(c.Size())
+          .Key("header")
+          .Object()
+          .Key("date")
+          .Str(h.date)
+          .Key("end_address")
+          .Int(h.endAddress)
+          .Key("long_text")
+          .Str(h.longText)
+          .Key("name")
+          .Str(h.name)
+          .Key("short_text")
+          .Str(h.shortText)
+          .Key("version")
+          .Int(h.version)
+          .End()
+          .Key("order_byte")
+          .Int(h.orderByte)
+          .End()
+          .Finish();
       return kExitOk;
     }
-    std::printf("file:        %s\n", r.path.c_str());
-    std::printf("size:        %lld bytes\n",
-                static_cast<long long>(r.fileSize));
-    std::printf("byte order:  %s\n", OrderText(h.orderByte).c_str());
-    std::printf("header:      %s, version %s, end %d\n", h.name.c_str(),
-                VersionText(h.version).c_str(), h.endAddress);
-    std::printf("date:        %s\n", h.date.c_str());
-    std::printf("short text:  %s\n", h.shortText.c_str());
-    std::printf("long text:   %s\n", h.longText.c_str());
+    out.Printf("file:        %s\n", c.Path().c_str());
+    out.Printf("size:        %lld bytes\n", static_cast<long long>(c.Size()));
+    out.Printf("byte order:  %s\n", OrderText(h.orderByte).c_str());
+    out.Printf("header:      %s, version %s, end %d\n", h.name.c_str(),
+               VersionText(h.version).c_str(), h.endAddress);
+    out.Printf("date:        %s\n", h.date.c_str());
+    out.Printf("short text:  %s\n", h.shortText.c_str());
+    out.Printf("long text:   %s\n", h.longText.c_str());
     return kExitOk;
   });
 }
 
 int RunBlocks(const Options& o) {
-  return WithReport(o, [&o](const Report& r) {
-    json list = json::array();
-    if (!o.json)
-      std::printf("%10s  %-8s  %-22s  %10s  %10s\n", "address", "name",
-                  "version", "end", "data size");
-    for (const BlockInfo& b : r.blocks) {
+  return WithFile(o, [&o](Cursor& c, Out& out) {
+    JsonOut j(out);
+    VersionTexts versions;
+    if (o.json)
+      j.Object().Key("blocks").Array();
+    else
+      out.Printf("%10s  %-8s  %-22s  %10s  %10s\n", "address", "name",
+                 "version", "end", "data size");
+    ChainWalk walk(c);
+    for (BlockInfo b; walk.Next(b);) {
       if (o.json) {
-        list.push_back(BlockJson(b, r.fileSize));
+        BlockJson(j, b, c.Size());
         continue;
       }
+      Fields line(out);
+      line.Right(b.address, 10);
       if (b.mark == BlockMark::Truncated) {
-        std::printf("%10d  ! %s\n", b.address, MarkText(b, r.fileSize).c_str());
+        line.Done();
+        out.Put("  ! ");
+        out.Put(MarkText(b, c.Size()));
+        out.Put('\n');
         continue;
       }
-      std::printf("%10d  %-8s  %-22s  %10d  %10lld", b.address, b.name.c_str(),
-                  VersionText(b.version).c_str(), b.endAddress,
-                  static_cast<long long>(b.dataSize));
-      if (b.mark != BlockMark::Ok)
-        std::printf("  ! %s", MarkText(b, r.fileSize).c_str());
-      std::printf("\n");
+      line.Text("  ")
+          .Name8(b.name)
+          .Text("  ")
+          .Left(versions.Of(b.version), 22)
+          .Text("  ")
+          .Right(b.endAddress, 10)
+          .Text("  ")
+          .Right(b.dataSize, 10)
+          .Done();
+      if (b.mark != BlockMark::Ok) {
+        out.Put("  ! ");
+        out.Put(MarkText(b, c.Size()));
+      }
+      out.Put('\n');
     }
     if (o.json)
-      PrintJson(
-          {{"file", r.path}, {"file_size", r.fileSize}, {"blocks", list}});
-    return IsWholeChain(r.blocks) ? kExitOk : kExitDamaged;
+      j.End()
+          .Key("file")
+          .Str(c.Path())
+          .Key("file_size")
+          .Int(c.Size())
+          .End()
+          .Finish();
+    return walk.Whole() ? kExitOk : kExitDamaged;
   });
 }
 
 int RunCheck(const Options& o) {
-  return WithReport(o, [&o](const Report& r) {
-    const std::vector<std::string> problems = Problems(r);
-    if (o.json) {
-      PrintJson({{"file", r.path},
-                 {"sound", problems.empty()},
-                 {"problems", problems}});
-    } else if (problems.empty()) {
-      std::printf("%s: sound (%zu blocks)\n", r.path.c_str(), r.blocks.size());
-    } else {
-      for (const std::string& p : problems)
-        std::printf("%s: %s\n", r.path.c_str(), p.c_str());
-    }
-    return problems.empty() ? kExitOk : kExitDamaged;
+  return WithFile(o, [&o](Cursor& c, Out& out) {
+    JsonOut j(out);
+    if (o.json) j.Object().Key("file").Str(c.Path()).Key("problems").Array();
+    std::size_t blocks = 0;
+    const std::size_t problems = CheckFile(
+        c,
+        [&](const std::string& p) {
+          if (o.json) {
+            j.Str(p);
+          } else {
+            out.Put(c.Path());
+            out.Put(": ");
+            out.Put(p);
+            out.Put('\n');
+          }
+        },
+        &blocks);
+    if (o.json)
+      j.End().Key("sound").Bool(problems == 0).End().Finish();
+    else if (problems == 0)
+      out.Printf("%s: sound (%zu blocks)\n", c.Path().c_str(), blocks);
+    return problems == 0 ? kExitOk : kExitDamaged;
   });
 }
 
 int RunColors(const Options& o) {
-  return WithReport(o, [&o](const Report& r) {
-    bool damaged = false;
-    json list = json::array();
-    for (const ColorTableInfo& t : r.colorTables) {
+  return WithFile(o, [&o](Cursor& c, Out& out) {
+    bool damaged = false, any = false;
+    JsonOut j(out);
+    if (o.json) j.Object().Key("color_tables").Array();
+    ChainWalk walk(c);
+    for (BlockInfo b; walk.Next(b);) {
+      if (b.mark != BlockMark::Ok || b.address == 0 || !IsColorTable(b.name))
+        continue;
+      const ColorTableInfo t = ReadColorTable(c, b);
+      any = true;
       damaged |= !t.problems.empty();
       if (o.json) {
-        list.push_back({{"address", t.address},
-                        {"version", t.version},
-                        {"count", t.count},
-                        {"colors", t.colors},
-                        {"problems", t.problems}});
+        j.Object().Key("address").Int(t.address).Key("colors").Array();
+        for (const auto& rgba : t.colors) {
+          j.Array();
+          for (float v : rgba) j.Real(v);
+          j.End();
+        }
+        j.End().Key("count").Int(t.count).Key("problems").Array();
+        for (const std::string& p : t.problems) j.Str(p);
+        j.End().Key("version").Int(t.version).End();
         continue;
       }
-      std::printf("colour table at %d, version %s: %u colours\n", t.address,
-                  VersionText(t.version).c_str(), t.count);
+      out.Printf("colour table at %d, version %s: %u colours\n", t.address,
+                 VersionText(t.version).c_str(), t.count);
       for (std::size_t i = 0; i < t.colors.size(); ++i) {
-        const auto& c = t.colors[i];
-        std::printf("  %3zu: r %g  g %g  b %g  a %g\n", i, c[0], c[1], c[2],
-                    c[3]);
+        const auto& rgba = t.colors[i];
+        out.Printf("  %3zu: r %g  g %g  b %g  a %g\n", i, rgba[0], rgba[1],
+                   rgba[2], rgba[3]);
       }
-      for (const std::string& p : t.problems)
-        std::printf("  ! %s\n", p.c_str());
+      for (const std::string& p : t.problems) out.Printf("  ! %s\n", p.c_str());
     }
     if (o.json)
-      PrintJson({{"file", r.path}, {"color_tables", list}});
-    else if (r.colorTables.empty())
-      std::printf("no colour table in %s\n", r.path.c_str());
+      j.End().Key("file").Str(c.Path()).End().Finish();
+    else if (!any)
+      out.Printf("no colour table in %s\n", c.Path().c_str());
     return damaged ? kExitDamaged : kExitOk;
   });
 }

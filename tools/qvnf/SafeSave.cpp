@@ -1,41 +1,36 @@
 #include "SafeSave.h"
 
-#include <QvBase/QvNeutralFile.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 namespace qvnf {
-namespace {
 
-// The neutral file's raw byte writes, for output that is already encoded.
-class RawFile : public QvNeutralFile {
- public:
-  bool WriteBytes(const std::vector<unsigned char>& bytes) {
-    constexpr std::size_t kPiece = std::size_t{1} << 30;
-    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
-      const std::size_t n = std::min(kPiece, bytes.size() - at);
-      if (!WriteData(bytes.data() + at, static_cast<unsigned int>(n)))
-        return false;
-    }
-    return true;
-  }
-};
+bool SafeWriter::RawFile::WriteBytes(const unsigned char* data, std::size_t n) {
+  constexpr std::size_t kPiece = std::size_t{1} << 30;
+  for (std::size_t at = 0; at < n; at += kPiece)
+    if (!WriteData(data + at,
+                   static_cast<unsigned int>(std::min(kPiece, n - at))))
+      return false;
+  return true;
+}
 
-}  // namespace
-
-bool SaveReplacing(const std::vector<unsigned char>& bytes,
-                   const std::string& path, std::string& error) {
-  RawFile file;  // an uncommitted replacement is discarded with it
+bool SafeWriter::Open(const std::string& path, std::string& error) {
   errno = 0;
-  if (!file.OpenToReplace(path.c_str())) {
-    error =
-        std::string("cannot create a file beside it: ") + std::strerror(errno);
-    return false;
-  }
-  if (file.WriteBytes(bytes) && file.Commit()) return true;
+  if (file_.OpenToReplace(path.c_str())) return true;
+  error =
+      std::string("cannot create a file beside it: ") + std::strerror(errno);
+  return false;
+}
+
+bool SafeWriter::Write(const unsigned char* data, std::size_t n) {
+  ok_ = ok_ && file_.WriteBytes(data, n);
+  return ok_;
+}
+
+bool SafeWriter::Commit(std::string& error) {
+  if (ok_ && file_.Commit()) return true;
   error = std::string("cannot write it: ") + std::strerror(errno);
   return false;
 }

@@ -1,8 +1,9 @@
-// salvage: a sound copy of a damaged file, with one line per block.
-#include <cstdio>
+// salvage: a sound copy of a damaged file, with one line per block,
+// printed while the copy is written.
 #include <iostream>
 
 #include "Commands.h"
+#include "Output.h"
 #include "SafeSave.h"
 #include "Salvage.h"
 
@@ -14,47 +15,82 @@ int RunSalvage(const Options& o) {
               << "; salvage never writes over its input\n";
     return kExitUsage;
   }
-  const Image in = LoadImage(o.path);
-  if (in.status == OpenStatus::IoError || in.status == OpenStatus::TooLarge) {
+  Cursor in;
+  in.Open(o.path);
+  if (in.Status() == OpenStatus::IoError ||
+      in.Status() == OpenStatus::TooLarge) {
     OpenFailure(in, o.json);
     return kExitUsage;
   }
-  const Salvaged s = Salvage(in);
+  SafeWriter file;
   std::string error;
-  if (!SaveReplacing(s.bytes, o.second, error)) {
+  if (!file.Open(o.second, error)) {
     std::cerr << "qvnf: " << o.second << ": " << error << "\n";
     return kExitUsage;
   }
-  int counts[3] = {0, 0, 0};
-  nlohmann::json entries = nlohmann::json::array();
-  for (const SalvageEntry& e : s.entries) {
-    ++counts[static_cast<int>(e.action)];
-    if (o.json) {
-      entries.push_back({{"action", ActionName(e.action)},
-                         {"address", e.address},
-                         {"size", e.size},
-                         {"name", e.name},
-                         {"note", e.note},
-                         {"out_address", e.outAddress}});
-      continue;
-    }
-    std::printf("%-8s  %10lld  %-8s  %lld bytes%s%s\n", ActionName(e.action),
-                static_cast<long long>(e.address),
-                e.name.empty() ? "-" : e.name.c_str(),
-                static_cast<long long>(e.size), e.note.empty() ? "" : ": ",
-                e.note.c_str());
+  Out out;
+  JsonOut j(out);
+  if (o.json) j.Object().Key("entries").Array();
+  const SalvageResult r = Salvage(
+      in,
+      [&file](const unsigned char* data, std::size_t n) {
+        return file.Write(data, n);
+      },
+      [&](const SalvageEntry& e) {
+        if (o.json) {
+          j.Object()
+              .Key("action")
+              .Str(ActionName(e.action))
+              .Key("address")
+              .Int(e.address)
+              .Key("name")
+              .Str(e.name)
+              .Key("note")
+              .Str(e.note)
+              .Key("out_address")
+              .Int(e.outAddress)
+              .Key("size")
+              .Int(e.size)
+              .End();
+          return;
+        }
+        // The action's word with the two spaces after its column.
+        static constexpr std::string_view kActions[] = {
+            "kept      ", "repaired  ", "dropped   "};
+        Fields(out)
+            .Text(kActions[static_cast<int>(e.action)])
+            .Right(e.address, 10)
+            .Text("  ")
+            .Name8(e.name.size == 0 ? BlockName("-") : e.name)
+            .Text("  ")
+            .Int(e.size)
+            .Text(" bytes")
+            .Done();
+        if (!e.note.empty()) {
+          out.Put(": ");
+          out.Put(e.note);
+        }
+        out.Put('\n');
+      });
+  if (r.readFailed) error = "cannot read " + o.path + " to its end";
+  const bool saved = !r.readFailed && file.Commit(error);
+  if (o.json) {
+    j.End();
+    if (!saved) j.Key("error").Str(o.second + ": " + error);
+    j.Key("in").Str(o.path).Key("out").Str(o.second);
+    if (saved) j.Key("out_size").Int(r.outSize);
+    j.Key("sound").Bool(r.sound).End().Finish();
+  } else if (saved) {
+    out.Printf("%s: %lld bytes; %d kept, %d repaired, %d dropped\n",
+               o.second.c_str(), static_cast<long long>(r.outSize), r.counts[0],
+               r.counts[1], r.counts[2]);
   }
-  if (o.json)
-    PrintJson({{"in", o.path},
-               {"out", o.second},
-               {"sound", s.sound},
-               {"out_size", s.bytes.size()},
-               {"entries", entries}});
-  else
-    std::printf("%s: %zu bytes; %d kept, %d repaired, %d dropped\n",
-                o.second.c_str(), s.bytes.size(), counts[0], counts[1],
-                counts[2]);
-  return s.sound ? kExitOk : kExitDamaged;
+  if (!saved) {
+    out.Flush();
+    std::cerr << "qvnf: " << o.second << ": " << error << "\n";
+    return kExitUsage;
+  }
+  return r.sound ? kExitOk : kExitDamaged;
 }
 
 }  // namespace qvnf

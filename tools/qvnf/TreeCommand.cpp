@@ -1,83 +1,161 @@
-// tree: the top-level chain with the blocks nested in each block's data.
+// tree: the top-level chain with the blocks nested in each block's data,
+// printed while the file is walked. The text form first walks the file
+// once for the depth of its deepest nest, which sets the name column.
 #include <algorithm>
-#include <cstdio>
+#include <vector>
 
 #include "Commands.h"
 #include "FileReport.h"
-#include "Tree.h"
+#include "Nest.h"
+#include "Output.h"
 
 namespace qvnf {
 namespace {
 
-using nlohmann::json;
-
-json NodeJson(const TreeNode& n, std::int64_t fileSize) {
-  const BlockInfo& b = n.block;
-  json children = json::array();
-  for (const TreeNode& c : n.children)
-    children.push_back(NodeJson(c, fileSize));
-  json j = {{"name", b.name},          {"address", b.address},
-            {"version", b.version},    {"end_address", b.endAddress},
-            {"data_size", b.dataSize}, {"children", children}};
-  if (n.isNull) j["null"] = true;
-  if (n.tooDeep) j["too_deep"] = true;
-  if (b.mark != BlockMark::Ok && !n.isNull)
-    j["problem"] = MarkText(b, fileSize);
-  return j;
+bool IsNull(const BlockInfo& b) {
+  return b.name == "WyNULL" && b.endAddress == 0 && b.version == 0;
 }
 
-int Depth(const std::vector<TreeNode>& nodes) {
-  int depth = 0;
-  for (const TreeNode& n : nodes)
-    depth = std::max(depth, 1 + Depth(n.children));
-  return depth;
+// Walks the nest of a top-level block whose data can hold one.
+template <typename Visit>
+void ForNested(Cursor& c, const BlockInfo& b, Visit&& visit) {
+  if (b.mark != BlockMark::Ok || b.address == 0) return;
+  NestWalk nest(c, std::int64_t{b.address} + kIdBlockSize, b.endAddress,
+                kMaxDepth);
+  for (NestItem item; nest.Next(item);)
+    if (item.kind != NestItem::Broken && !visit(item)) return;
 }
 
-// One line per node, the name indented by its depth within a column wide
-// enough for the deepest one.
-void PrintNode(const TreeNode& n, int depth, int nameWidth,
-               std::int64_t fileSize) {
-  const BlockInfo& b = n.block;
-  const std::string name = std::string(2 * depth, ' ') + b.name;
-  if (b.mark == BlockMark::Truncated) {
-    std::printf("%10d  ! %s\n", b.address, MarkText(b, fileSize).c_str());
-    return;
+BlockInfo NestedInfo(const NestItem& item) {
+  BlockInfo b;
+  b.address = static_cast<std::int32_t>(item.id.address);
+  b.name = item.id.name;
+  b.version = item.id.version;
+  b.endAddress = item.id.endAddress;
+  if (item.kind == NestItem::Block)
+    b.dataSize = item.id.endAddress - (item.id.address + kIdBlockSize);
+  return b;
+}
+
+class TextTree {
+ public:
+  TextTree(Cursor& c, Out& out, int nameWidth)
+      : c_(c), out_(out), width_(nameWidth) {}
+
+  void Line(const BlockInfo& b, int depth, bool isNull, bool tooDeep) {
+    Fields line(out_);
+    line.Right(b.address, 10);
+    if (b.mark == BlockMark::Truncated) {
+      line.Done();
+      out_.Put("  ! ");
+      out_.Put(MarkText(b, c_.Size()));
+      out_.Put('\n');
+      return;
+    }
+    // The name indented by its depth, in a column as wide as the deepest.
+    line.Text("  ").Spaces(2 * depth).Left(b.name, width_ - 2 * depth);
+    if (isNull) {
+      line.Text("  null block\n").Done();
+      return;
+    }
+    line.Text("  ")
+        .Left(versions_.Of(b.version), 22)
+        .Text("  ")
+        .Right(b.endAddress, 10)
+        .Text("  ")
+        .Right(b.dataSize, 10)
+        .Done();
+    if (b.mark != BlockMark::Ok) {
+      out_.Put("  ! ");
+      out_.Put(MarkText(b, c_.Size()));
+    }
+    if (tooDeep) out_.Printf("  (nested past depth %d, not shown)", kMaxDepth);
+    out_.Put('\n');
   }
-  if (n.isNull) {
-    std::printf("%10d  %-*s  null block\n", b.address, nameWidth, name.c_str());
-  } else {
-    std::printf("%10d  %-*s  %-22s  %10d  %10lld", b.address, nameWidth,
-                name.c_str(), VersionText(b.version).c_str(), b.endAddress,
-                static_cast<long long>(b.dataSize));
-    if (b.mark != BlockMark::Ok)
-      std::printf("  ! %s", MarkText(b, fileSize).c_str());
-    if (n.tooDeep)
-      std::printf("  (nested past depth %d, not shown)", kMaxDepth);
-    std::printf("\n");
+
+ private:
+  Cursor& c_;
+  Out& out_;
+  int width_;
+  VersionTexts versions_;
+};
+
+// A node's fields after its children, in the sorted order of its keys.
+void NodeTail(JsonOut& j, const BlockInfo& b, bool isNull, bool tooDeep,
+              std::int64_t fileSize) {
+  j.End()
+      .Key("data_size")
+      .Int(b.dataSize)
+      .Key("end_address")
+      .Int(b.endAddress)
+      .Key("name")
+      .Str(b.name);
+  if (isNull) j.Key("null").Bool(true);
+  if (b.mark != BlockMark::Ok && !isNull)
+    j.Key("problem").Str(MarkText(b, fileSize));
+  if (tooDeep) j.Key("too_deep").Bool(true);
+  j.Key("version").Int(b.version).End();
+}
+
+void NodeHead(JsonOut& j, const BlockInfo& b) {
+  j.Object().Key("address").Int(b.address).Key("children").Array();
+}
+
+int JsonTree(Cursor& c, Out& out) {
+  JsonOut j(out);
+  j.Object().Key("blocks").Array();
+  ChainWalk walk(c);
+  std::vector<BlockInfo> open;  // the nested blocks entered, at most 32
+  for (BlockInfo b; walk.Next(b);) {
+    NodeHead(j, b);
+    ForNested(c, b, [&](const NestItem& item) {
+      if (item.kind == NestItem::Leave) {
+        NodeTail(j, open.back(), false, false, c.Size());
+        open.pop_back();
+        return true;
+      }
+      const BlockInfo n = NestedInfo(item);
+      NodeHead(j, n);
+      if (item.kind == NestItem::Block && item.depth < kMaxDepth)
+        open.push_back(n);
+      else
+        NodeTail(j, n, item.kind == NestItem::Null, item.tooDeep, c.Size());
+      return true;
+    });
+    NodeTail(j, b, IsNull(b), false, c.Size());
   }
-  for (const TreeNode& c : n.children)
-    PrintNode(c, depth + 1, nameWidth, fileSize);
+  j.End().Key("file").Str(c.Path()).End().Finish();
+  return walk.Whole() ? kExitOk : kExitDamaged;
 }
 
 }  // namespace
 
 int RunTree(const Options& o) {
-  const Image image = LoadImage(o.path);
-  if (image.status != OpenStatus::Ok) return OpenFailure(image, o.json);
-  const std::vector<TreeNode> tree = BuildTree(ViewOf(image));
-  bool whole = true;
-  for (const TreeNode& n : tree) whole &= n.block.mark == BlockMark::Ok;
-  if (o.json) {
-    json list = json::array();
-    for (const TreeNode& n : tree) list.push_back(NodeJson(n, image.Size()));
-    PrintJson({{"file", image.path}, {"blocks", list}});
-  } else {
-    const int nameWidth = 8 + 2 * (Depth(tree) - 1);
-    std::printf("%10s  %-*s  %-22s  %10s  %10s\n", "address", nameWidth, "name",
-                "version", "end", "data size");
-    for (const TreeNode& n : tree) PrintNode(n, 0, nameWidth, image.Size());
+  Cursor c;
+  if (!c.Open(o.path)) return OpenFailure(c, o.json);
+  Out out;
+  if (o.json) return JsonTree(c, out);
+  int depth = 0;  // of the deepest nested block shown
+  ChainWalk first(c);
+  for (BlockInfo b; depth < kMaxDepth && first.Next(b);)
+    ForNested(c, b, [&depth](const NestItem& item) {
+      depth = std::max(depth, item.depth);
+      return depth < kMaxDepth;
+    });
+  TextTree text(c, out, 8 + 2 * depth);
+  out.Printf("%10s  %-*s  %-22s  %10s  %10s\n", "address", 8 + 2 * depth,
+             "name", "version", "end", "data size");
+  ChainWalk walk(c);
+  for (BlockInfo b; walk.Next(b);) {
+    text.Line(b, 0, IsNull(b), false);
+    ForNested(c, b, [&](const NestItem& item) {
+      if (item.kind != NestItem::Leave)
+        text.Line(NestedInfo(item), item.depth, item.kind == NestItem::Null,
+                  item.tooDeep);
+      return true;
+    });
   }
-  return whole ? kExitOk : kExitDamaged;
+  return walk.Whole() ? kExitOk : kExitDamaged;
 }
 
 }  // namespace qvnf
