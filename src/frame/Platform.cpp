@@ -141,18 +141,6 @@ bool StatStream(std::FILE* stream, StreamStatus* out) {
   return true;
 }
 
-bool TellStream(std::FILE* stream, std::int64_t* pos) {
-  if (stream == nullptr) return false;
-#if defined(_WIN32)
-  const __int64 at = _ftelli64(stream);
-#else
-  const off_t at = ftello(stream);
-#endif
-  if (at < 0) return false;
-  *pos = static_cast<std::int64_t>(at);
-  return true;
-}
-
 std::FILE* OpenStream(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   FileStatus st;

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include <sys/types.h>
+
 namespace qv::platform {
 
 /// Reads the wall clock into a millisecond record, as Windows' _ftime does.
@@ -47,8 +49,19 @@ struct StreamStatus {
 bool StatStream(std::FILE* stream, StreamStatus* out);
 
 /// The stream's position as a 64-bit offset (ftell beyond 2 GiB); false
-/// when it can't be had (pipes, for instance).
-bool TellStream(std::FILE* stream, std::int64_t* pos);
+/// when it can't be had (pipes, for instance). Inline: every write to a
+/// neutral file's stream asks it.
+inline bool TellStream(std::FILE* stream, std::int64_t* pos) {
+  if (stream == nullptr) return false;
+#if defined(_WIN32)
+  const __int64 at = _ftelli64(stream);
+#else
+  const off_t at = ftello(stream);
+#endif
+  if (at < 0) return false;
+  *pos = static_cast<std::int64_t>(at);
+  return true;
+}
 
 /// fwrite, fread and ferror without taking the stream's lock, where the C
 /// library has such calls (plain calls elsewhere). Only for a stream that

@@ -10,16 +10,6 @@
 
 namespace qv {
 
-std::size_t WriteToStream(std::FILE* stream, const void* buf,
-                          std::size_t size) {
-  if (size == 0) return 0;
-  const bool wasClean = !platform::StreamHasError(stream);
-  const std::size_t n = platform::WriteStream(buf, size, stream);
-  if (wasClean && platform::StreamHasError(stream))
-    return std::min(n, size - 1);
-  return n;
-}
-
 bool PendingWrites::Init() {
   m_Bytes.reset(new (std::nothrow) char[kCapacity]);
   return m_Bytes != nullptr;

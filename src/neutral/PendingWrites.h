@@ -15,13 +15,23 @@
 #include <cstring>
 #include <memory>
 
+#include "frame/Platform.h"
+
 namespace qv {
 
 /// fwrite of size bytes; how many the stream took. Some C libraries (glibc
 /// among them) report the full count for a write that the system refused,
 /// on unbuffered streams and when the request passes the buffer; the error
 /// indicator then tells the truth, provided it was clear before.
-std::size_t WriteToStream(std::FILE* stream, const void* buf, std::size_t size);
+inline std::size_t WriteToStream(std::FILE* stream, const void* buf,
+                                 std::size_t size) {
+  if (size == 0) return 0;
+  const bool wasClean = !platform::StreamHasError(stream);
+  const std::size_t n = platform::WriteStream(buf, size, stream);
+  if (wasClean && platform::StreamHasError(stream))
+    return n < size - 1 ? n : size - 1;
+  return n;
+}
 
 class PendingWrites {
  public:
