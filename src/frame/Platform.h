@@ -133,6 +133,52 @@ inline void ConsumeBuffered(std::FILE* stream, std::size_t n) {
 #endif
 }
 
+/// The state of a stream that decides where it stands, where the C
+/// library lets it be seen (glibc: its buffer pointers, flags and cached
+/// file offset). ftell is a function of that state, so a stream whose mark
+/// equals one taken earlier stands where it stood then, whoever used it in
+/// between. Where the state can't be seen, or the stream does not know its
+/// offset, a mark is never valid and the stream must be asked.
+struct StreamMark {
+  bool valid = false;
+#if defined(__GLIBC__)
+  int flags = 0;
+  int mode = 0;
+  const void* pointers[9] = {};
+  std::int64_t offset = 0;
+#endif
+  bool Matches(const StreamMark& other) const {
+#if defined(__GLIBC__)
+    if (!valid || !other.valid || flags != other.flags || mode != other.mode ||
+        offset != other.offset)
+      return false;
+    for (int i = 0; i < 9; ++i)
+      if (pointers[i] != other.pointers[i]) return false;
+    return true;
+#else
+    static_cast<void>(other);
+    return false;
+#endif
+  }
+};
+inline StreamMark MarkStream(std::FILE* stream) {
+  StreamMark mark;
+#if defined(__GLIBC__)
+  mark.flags = stream->_flags;
+  mark.mode = stream->_mode;
+  const char* const pointers[9] = {
+      stream->_IO_read_ptr,   stream->_IO_read_end,  stream->_IO_read_base,
+      stream->_IO_write_base, stream->_IO_write_ptr, stream->_IO_write_end,
+      stream->_IO_buf_base,   stream->_IO_buf_end,   stream->_IO_save_base};
+  for (int i = 0; i < 9; ++i) mark.pointers[i] = pointers[i];
+  mark.offset = stream->_offset;
+  mark.valid = stream->_offset >= 0;  // -1: the offset is not known
+#else
+  static_cast<void>(stream);
+#endif
+  return mark;
+}
+
 /// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
 /// is passed on where the runtime knows it and dropped elsewhere, where
 /// text and binary streams are the same. A path that names a directory is

@@ -119,6 +119,10 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
         return -1;
       }
       address = static_cast<std::int32_t>(held->Position());
+    } else if (std::int64_t at = 0; held != nullptr &&
+                                    held->Knows(m_pFile, &at) &&
+                                    at <= INT32_MAX) {
+      address = static_cast<std::int32_t>(at);  // where the last block ended
     } else if (!GetFilePosition(address)) {
       NoteWriteFailure();
       return -1;

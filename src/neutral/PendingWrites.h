@@ -55,8 +55,29 @@ class PendingWrites {
     if (!m_Active || size > kCapacity - m_Size ||
         Position() + static_cast<std::int64_t>(size) > INT32_MAX)
       return false;
-    std::memcpy(m_Bytes.get() + m_Size, buf, size);
+    char* to = m_Bytes.get() + m_Size;
+    // Single values are 1, 4 or 8 bytes: copies of a known size are moves.
+    if (size == 4)
+      std::memcpy(to, buf, 4);
+    else if (size == 8)
+      std::memcpy(to, buf, 8);
+    else
+      std::memcpy(to, buf, size);
     m_Size += size;
+    return true;
+  }
+  /// Holds a text field of width bytes as WriteString writes it (the
+  /// text's characters up to its end, zeros after them) under the same
+  /// conditions as TryHold.
+  bool TryHoldText(const char* text, std::size_t width) {
+    if (!m_Active || width > kCapacity - m_Size ||
+        Position() + static_cast<std::int64_t>(width) > INT32_MAX)
+      return false;
+    char* to = m_Bytes.get() + m_Size;
+    std::size_t i = 0;
+    for (; i < width && text[i] != '\0'; ++i) to[i] = text[i];
+    std::memset(to + i, 0, width - i);
+    m_Size += width;
     return true;
   }
   /// Takes size bytes: held when they fit, else everything held and then
@@ -73,6 +94,13 @@ class PendingWrites {
   /// Hands the held bytes to the stream and ends the holding; false when
   /// the stream took fewer.
   bool HandOver(std::FILE* stream);
+  /// Where stream stands, without asking it, when nothing has used it
+  /// since a hand-over left it there: true with *at set then.
+  bool Knows(std::FILE* stream, std::int64_t* at) const {
+    if (!m_Mark.Matches(platform::MarkStream(stream))) return false;
+    *at = m_Base;
+    return true;
+  }
 
  private:
   // Hands the held bytes on and goes on holding after them.
@@ -83,6 +111,7 @@ class PendingWrites {
   std::int64_t m_Base = 0;    // the file offset of the first held byte
   std::int64_t m_Outer = -1;  // the block whose id block began the holding
   bool m_Active = false;
+  platform::StreamMark m_Mark;  // the stream after the last hand-over
 };
 
 }  // namespace qv
