@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/SafeReplace.h"
@@ -46,6 +48,55 @@ TEST(QvPlatform, StatOfPathsAndStreams) {
   EXPECT_FALSE(qv::platform::StatStream(f, &st));
   EXPECT_FALSE(st.isRegular);
   std::fclose(f);
+}
+
+// A stream whose mark matches an earlier one stands where it stood then:
+// random stdio calls on a file (writes, reads, seeks, flushes, a put-back
+// character) and after each the mark and ftell; equal marks never come
+// with different positions. Where marks can't be taken none is valid.
+TEST(QvPlatform, EqualStreamMarksMeanEqualPositions) {
+  qvtest::TempDir dir;
+  std::FILE* f = std::fopen(dir.File("marks").c_str(), "w+b");
+  ASSERT_NE(nullptr, f);
+  std::mt19937 rng(5);
+  std::vector<std::pair<qv::platform::StreamMark, std::int64_t>> seen;
+  int matches = 0;
+  char buf[300] = {};
+  for (int step = 0; step < 3000; ++step) {
+    switch (rng() % 7) {
+      case 0:
+        std::fwrite(buf, 1, rng() % sizeof buf, f);
+        break;
+      case 1:
+        std::fread(buf, 1, rng() % sizeof buf, f);
+        break;
+      case 2:
+        std::fseek(f, static_cast<long>(rng() % 5000), SEEK_SET);
+        break;
+      case 3:
+        std::fflush(f);
+        break;
+      case 4:
+        std::ungetc('x', f);
+        break;
+      case 5:
+        std::fseek(f, 0, SEEK_CUR);
+        break;
+      default:
+        std::fputc('y', f);
+    }
+    const qv::platform::StreamMark mark = qv::platform::MarkStream(f);
+    const std::int64_t at = std::ftell(f);
+    for (const auto& [earlier, pos] : seen) {
+      if (!mark.Matches(earlier)) continue;
+      ++matches;
+      ASSERT_EQ(pos, at) << step;
+    }
+    seen.emplace_back(mark, at);
+    if (seen.size() > 64) seen.erase(seen.begin());
+  }
+  std::fclose(f);
+  EXPECT_TRUE(matches > 0 || !qv::platform::kCanPeekBuffered);
 }
 
 // A replacement's temporary file takes a name nobody has: a taken one is
