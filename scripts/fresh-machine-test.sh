@@ -160,7 +160,7 @@ say "the main job: bash scripts/demo.sh"
 inside "bash scripts/demo.sh" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 [ "$status" -eq 0 ] || { echo "the main job failed ($status)" >&2; exit 1; }
-for want in 'address +name +version' 'colour table at'; do
+for want in 'address +name +version' 'colour table at' 'the same mesh'; do
   grep -Eiq "$want" "$log" || { echo "the main job printed no qvnf listing ($want)" >&2; exit 1; }
 done
 say "the packages: bash scripts/package.sh deb"
