@@ -1,11 +1,13 @@
-// Number reading: a scanner recognises the plain decimal forms (optional
-// sign, digits with an optional point, an optional complete exponent).
-// Short ones whose digits and power of ten are exact take one rounded
-// multiplication or division; the rest go to std::from_chars, which rounds
-// correctly to nearest as the C library does in that mode. Every other
-// form - hexadecimal, inf and nan, a dangling exponent, a value out of
-// range - and every text read in a directed rounding mode goes to sscanf
-// in the "C" locale.
+// Number reading. A front end does what sscanf does before the digits -
+// skips the C locale's white space and a '+' - and hands the decimal
+// forms to std::from_chars, which reads exactly the decimal forms that
+// sscanf reads and rounds them correctly to nearest, as the C library
+// does in that mode; a short text whose digits and power of ten are exact
+// in a double is read on the spot by one rounded operation. Whatever the
+// two could treat differently goes to sscanf in the "C" locale: inf and
+// nan (a nan's payload), hexadecimal forms, a value out of range (overflow,
+// underflow to zero), an exponent letter that no complete exponent
+// follows; and every text read in a directed rounding mode.
 #include "text/NumberParse.h"
 
 #include <cfloat>
@@ -32,172 +34,114 @@ bool IsCSpace(char c) {
   return c == ' ' || static_cast<unsigned>(c - '\t') < 5u;
 }
 
-class Cursor {
- public:
-  Cursor(const char* s, std::size_t n) : s_(s), n_(n) {}
-  char Peek(std::size_t ahead = 0) const {
-    const std::size_t i = i_ + ahead;
-    return i < n_ ? s_[i] : '\0';
-  }
-  void Skip(std::size_t k = 1) { i_ += k; }
-  std::size_t Index() const { return i_; }
-  std::size_t SkipDigits() {
-    const std::size_t from = i_;
-    while (IsDigit(Peek())) ++i_;
-    return i_ - from;
-  }
-
- private:
-  const char* s_;
-  std::size_t n_;
-  std::size_t i_ = 0;
-};
-
-// A decimal number found at the start of a text: [begin, end) without a
-// leading '+', and its value as digits * 10^exponent when the digits fit.
-struct Decimal {
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  std::uint64_t digits = 0;  // the first 19 significant digits
-  int significant = 0;       // count of significant digits (may pass 19)
-  int exponent = 0;          // meaningful when significant <= 19
-  bool negative = false;
-  bool wideExponent = false;  // the written exponent has over 5 digits
-};
-
-// Finds the decimal number at the start of the text. Past the leading
-// white space the scan reads up to the first character that cannot
-// continue a number, which comes at s[n] at the latest (see the header).
-Fast ScanDecimal(const char* s, std::size_t n, Decimal* d) {
-  const char* p = s;
-  if (n == kUntilNul) {
-    while (IsCSpace(*p)) ++p;
-  } else {
-    const char* const end = s + n;
-    while (p < end && IsCSpace(*p)) ++p;
-    if (p == end) return Fast::kNoNumber;
-  }
-  const char first = *p;
-  if (first == '+') ++p;
-  d->begin = static_cast<std::size_t>(p - s);
-  d->negative = first == '-';
-  if (d->negative) ++p;
-  const char lead = *p;
-  if (!IsDigit(lead) && lead != '.') {
-    const bool special =
-        lead == 'i' || lead == 'I' || lead == 'n' || lead == 'N';
-    return special ? Fast::kUnsure : Fast::kNoNumber;
-  }
-  if (lead == '0' && (p[1] == 'x' || p[1] == 'X')) return Fast::kUnsure;
-
-  const char* const mantissa = p;
-  while (*p == '0') ++p;
-  std::uint64_t digits = 0;
-  const char* const firstSignificant = p;
-  while (IsDigit(*p)) {
-    digits = digits * 10 + static_cast<unsigned>(*p - '0');
-    ++p;
-  }
-  int significant = static_cast<int>(p - firstSignificant);
-  int exponent = 0;
-  bool anyDigit = p != mantissa;
-  if (*p == '.') {
-    ++p;
-    if (significant == 0) {
-      const char* const zeros = p;
-      while (*p == '0') ++p;
-      exponent -= static_cast<int>(p - zeros);
-      anyDigit = anyDigit || p != zeros;
-    }
-    const char* const fraction = p;
-    while (IsDigit(*p)) {
-      digits = digits * 10 + static_cast<unsigned>(*p - '0');
-      ++p;
-    }
-    const int taken = static_cast<int>(p - fraction);
-    significant += taken;
-    exponent -= taken;
-    anyDigit = anyDigit || taken > 0;
-  }
-  if (!anyDigit) return Fast::kUnsure;
-  if (*p == 'e' || *p == 'E') {
-    const char sign = p[1];
-    const int skip = (sign == '+' || sign == '-') ? 2 : 1;
-    if (!IsDigit(p[skip])) return Fast::kUnsure;
-    p += skip;
-    const char* const from = p;
-    int e = 0;
-    while (IsDigit(*p)) {
-      if (p - from < 6) e = e * 10 + (*p - '0');
-      ++p;
-    }
-    d->wideExponent = p - from > 5;
-    exponent += sign == '-' ? -e : e;
-  }
-  // Past 19 significant digits `digits` has wrapped; the exact path is
-  // then not taken.
-  d->digits = digits;
-  d->significant = significant;
-  d->exponent = exponent;
-  d->end = static_cast<std::size_t>(p - s);
-  return Fast::kValue;
+// Lower case of a letter (other characters change, but never into one of
+// the letters asked about here).
+char Lower(char c) {
+  return static_cast<char>(c | 0x20);
 }
 
-// Exact powers of ten as doubles and floats.
-constexpr double kPow10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr float kPow10F[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                             1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+// The powers of ten that a double holds exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Limits within which a type holds the digits and the power of ten
-// exactly: the mantissa's reach and the largest exact power of ten.
-template <typename T>
-struct ExactLimits;
-template <>
-struct ExactLimits<double> {
-  static constexpr std::uint64_t kMaxDigits = std::uint64_t{1} << 53;
-  static constexpr int kMaxExponent = 22;
-  static constexpr const double* kPow10 = kPow10D;
-};
-template <>
-struct ExactLimits<float> {
-  static constexpr std::uint64_t kMaxDigits = std::uint64_t{1} << 24;
-  static constexpr int kMaxExponent = 10;
-  static constexpr const float* kPow10 = kPow10F;
-};
+// The value of a decimal whose digits (below 2^53) and power of ten (at most
+// 22 either way) are exact in a double: one rounded multiplication or
+// division gives the correctly rounded double.
+double ExactDecimal(std::uint64_t digits, int exponent) {
+  const double v = static_cast<double>(digits);
+  return exponent < 0 ? v / kPow10[-exponent] : v * kPow10[exponent];
+}
 
-// A value whose digits and power of ten are both exact in the type is
-// correctly rounded by one multiplication or division (the floating-point
-// operation rounds once). Needs arithmetic in the type's own precision.
+// The float nearest to the decimal x whose correctly rounded double is d,
+// when d tells it: rounding d to float gives the float nearest to x unless
+// d lies exactly half-way between two floats while x may not. All such d
+// here are normal floats' neighbours (between 1e-22 and 2^53 * 1e22).
+bool NarrowExact(double d, float* out) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  constexpr std::uint64_t kBelowFloat = (std::uint64_t{1} << 29) - 1;
+  if ((bits & kBelowFloat) == std::uint64_t{1} << 28) return false;
+  *out = static_cast<float>(d);
+  return true;
+}
+bool NarrowExact(double d, double* out) {
+  *out = d;
+  return true;
+}
+
+// A short plain decimal at p (past its sign): digits with an optional
+// point, and an optional exponent of up to three digits, whose digits
+// (below 2^53) and power of ten (at most 22 either way) are exact in a
+// double. False for anything else, with nothing written. The text from p
+// is at most kShortText characters long; the scan stops at the first
+// character that cannot continue a number.
+constexpr long kShortText = 16;
 template <typename T>
-bool ExactValue(const Decimal& d, T* out) {
+bool ShortDecimal(const char* p, bool negative, T* out) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  using L = ExactLimits<T>;
-  if (d.significant > 19 || d.wideExponent) return false;
-  if (d.digits > L::kMaxDigits) return false;
-  if (d.exponent < -L::kMaxExponent || d.exponent > L::kMaxExponent)
+  std::uint64_t digits = 0;  // at most 16 of them
+  const char* const first = p;
+  while (IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+  bool any = p != first;
+  int exponent = 0;
+  if (*p == '.') {
+    const char* const fraction = ++p;
+    while (IsDigit(*p))
+      digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    exponent = static_cast<int>(fraction - p);
+    any = any || exponent != 0;
+  }
+  if (!any) return false;
+  if (Lower(*p) == 'e') {
+    const char sign = *++p;
+    if (sign == '+' || sign == '-') ++p;
+    int written = 0, k = 0;
+    for (; k < 4 && IsDigit(p[k]); ++k) written = written * 10 + (p[k] - '0');
+    if (k == 0 || k == 4) return false;  // none, or perhaps out of range
+    exponent += sign == '-' ? -written : written;
+  }
+  T v;
+  if (digits > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22 ||
+      !NarrowExact(ExactDecimal(digits, exponent), &v))
     return false;
-  T v = static_cast<T>(d.digits);
-  v = d.exponent < 0 ? v / L::kPow10[-d.exponent] : v * L::kPow10[d.exponent];
-  *out = d.negative ? -v : v;
+  *out = negative ? -v : v;
   return true;
 #else
-  (void)d;
+  (void)p;
+  (void)negative;
   (void)out;
   return false;
 #endif
 }
 
+// Reads the number at the start of s[0, n) (up to its first zero byte for
+// kUntilNul); a bounded text's s[n] is readable and white space or zero.
 template <typename T>
 Fast FastRead(const char* s, std::size_t n, T* value) {
-  Decimal d;
-  const Fast kind = ScanDecimal(s, n, &d);
-  if (kind != Fast::kValue) return kind;
-  if (ExactValue(d, value)) return Fast::kValue;
-  T v{};
-  const auto r = std::from_chars(s + d.begin, s + d.end, v);
-  if (r.ec != std::errc() || r.ptr != s + d.end) return Fast::kUnsure;
+  const char* const limit = n == kUntilNul ? nullptr : s + n;
+  const char* p = s;
+  while (p != limit && IsCSpace(*p)) ++p;
+  if (p == limit) return Fast::kNoNumber;
+  if (*p == '+') {
+    ++p;
+    // std::from_chars takes no '+', and sscanf no sign after it.
+    if (*p == '-') return Fast::kNoNumber;
+  }
+  const bool negative = *p == '-';
+  const char* const lead = p + negative;
+  const char c = Lower(*lead);
+  if (c == 'i' || c == 'n') return Fast::kUnsure;
+  if (c == '0' && Lower(lead[1]) == 'x') return Fast::kUnsure;
+  const char* const end = limit != nullptr ? limit : p + std::strlen(p);
+  if (end - lead <= kShortText && ShortDecimal(lead, negative, value))
+    return Fast::kValue;
+  T v;
+  const auto r = std::from_chars(p, end, v);
+  // Neither reads a text without digits (the forms above aside).
+  if (r.ec == std::errc::invalid_argument) return Fast::kNoNumber;
+  if (r.ec != std::errc()) return Fast::kUnsure;
+  if (r.ptr < end && Lower(*r.ptr) == 'e') return Fast::kUnsure;
   *value = v;
   return Fast::kValue;
 }
@@ -238,6 +182,38 @@ bool Read(const char* s, std::size_t n, T* value, Scan scan) {
   return SlowRead(s, n, value, scan);
 }
 
+bool IsIntegerChar(char c) {
+  return IsDigit(c) || c == '+' || c == '-';
+}
+
+// One pass over the text: the leading sign and digits that "%d" reads, and
+// the character check over all of it. `AtEnd` tells where the text ends.
+template <typename AtEnd>
+bool ReadIntBy(const char* s, AtEnd atEnd, std::size_t n, int* value) {
+  const char* p = s;
+  const bool negative = !atEnd(p) && *p == '-';
+  if (!atEnd(p) && (negative || *p == '+')) ++p;
+  const char* const digits = p;
+  while (!atEnd(p) && *p == '0') ++p;
+  const char* const significant = p;
+  std::uint64_t v = 0;
+  while (!atEnd(p) && IsDigit(*p)) {
+    v = v * 10 + static_cast<unsigned>(*p - '0');
+    ++p;
+  }
+  const char* const stop = p;
+  for (; !atEnd(p); ++p)
+    if (!IsIntegerChar(*p)) return false;
+  if (stop == digits) return false;  // no digit after the sign
+  if (stop - significant > 9) {
+    // Past nine digits an int may overflow: the C library's own result.
+    return SlowRead(s, n, value, qv::platform::ScanIntInCLocale);
+  }
+  const int i = static_cast<int>(v);
+  *value = negative ? -i : i;
+  return true;
+}
+
 }  // namespace
 
 bool ReadDouble(const char* s, std::size_t n, double* value) {
@@ -248,32 +224,13 @@ bool ReadFloat(const char* s, std::size_t n, float* value) {
   return Read(s, n, value, qv::platform::ScanFloatInCLocale);
 }
 
-bool ReadInt(const char* s, std::size_t n, int* value) {
-  Cursor c(s, n);
-  while (IsCSpace(c.Peek())) c.Skip();
-  const bool negative = c.Peek() == '-';
-  if (negative || c.Peek() == '+') c.Skip();
-  if (!IsDigit(c.Peek())) return false;
-  while (c.Peek() == '0') c.Skip();
-  const std::size_t from = c.Index();
-  if (c.SkipDigits() <= 9) {
-    // Nine digits always fit an int; longer runs take the C library's
-    // own overflow behaviour.
-    int v = 0;
-    for (std::size_t i = from; i < c.Index(); ++i) v = v * 10 + (s[i] - '0');
-    *value = negative ? -v : v;
-    return true;
-  }
-  return SlowRead(s, n, value, qv::platform::ScanIntInCLocale);
-}
-
-bool IsIntegerChars(const char* s, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = s[i];
-    if (c == '\0' && n == kUntilNul) return true;
-    if (!IsDigit(c) && c != '+' && c != '-') return false;
-  }
-  return true;
+bool ReadIntWord(const char* s, std::size_t n, int* value) {
+  if (n == kUntilNul)
+    return ReadIntBy(
+        s, [](const char* p) { return *p == '\0'; }, n, value);
+  const char* const end = s + n;
+  return ReadIntBy(
+      s, [end](const char* p) { return p == end; }, n, value);
 }
 
 }  // namespace qv::text

@@ -18,7 +18,6 @@ float QvGetFloat(const char* text) {
 
 int QvGetInt(const char* text) {
   int v = QV_NO_INT;
-  if (text != nullptr && qv::text::IsIntegerChars(text, qv::text::kUntilNul))
-    qv::text::ReadInt(text, qv::text::kUntilNul, &v);
+  if (text != nullptr) qv::text::ReadIntWord(text, qv::text::kUntilNul, &v);
   return v;
 }

@@ -35,9 +35,7 @@ bool QvStdString::GetValue(int& pos, double& value) const {
 bool QvStdString::GetValue(int& pos, int& value) const {
   WordSpan w;
   if (!NextWord(*this, pos, &w)) return false;
-  const char* s = data() + w.begin;
-  const std::size_t n = w.end - w.begin;
-  return qv::text::IsIntegerChars(s, n) && qv::text::ReadInt(s, n, &value);
+  return qv::text::ReadIntWord(data() + w.begin, w.end - w.begin, &value);
 }
 
 bool QvStdString::GetValue(int& pos, char& value) const {
