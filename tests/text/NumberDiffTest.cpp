@@ -63,7 +63,8 @@ struct NumberCases {
         "1e",       "1e+",      "1E-",       "1.e2"};
     // 2^53 + 1 (halfway), half the smallest denormal, between the largest
     // double and its half step up, just below the smallest normal; the same
-    // for floats; an inexact power of ten.
+    // for floats; an inexact power of ten; two short texts whose nearest
+    // double lies half-way between two floats while they do not.
     static const char* const kEdge[] = {"9007199254740993",
                                         "2.4703282292062327e-324",
                                         "1.7976931348623158e308",
@@ -71,7 +72,9 @@ struct NumberCases {
                                         "16777217",
                                         "7.006492e-46",
                                         "3.4028235e38",
-                                        "1E35"};
+                                        "1E35",
+                                        "1.00000661611557",
+                                        "1.00001460313797"};
     static const char* const kTail[] = {"",   "",  "",   "x",  "kg",  "e",
                                         "E+", ".", ",5", "-1", "\t7", "e-x",
                                         "p3", "i", "0x", "."};
@@ -146,17 +149,22 @@ struct NumberCases {
     return w;
   }
 
-  // A fixed-point format with an optional '-' flag, width and precision
-  // from 0 to 10; "%.3f" one time in four.
+  // A fixed-point format with an optional '-' flag, width (now and then
+  // past the 100-byte area) and precision (mostly 0 to 10, a lone point,
+  // now and then up to 59), or none, and "lf" for "f"; "%.3f" one time in
+  // four.
   std::string Format() {
     if (Below(4) == 0) return "%.3f";
     std::string f = "%";
     if (Below(3) == 0) f += '-';
-    if (Below(2)) f += std::to_string(Below(25));
-    if (Below(12) != 0) f += "." + std::to_string(Below(11));
+    if (Below(2)) f += std::to_string(Below(Below(8) == 0 ? 130 : 25));
+    if (const int p = Below(14); p == 1)
+      f += '.';
+    else if (p != 0)
+      f += "." + std::to_string(Below(p == 2 ? 60 : 11));
     if (f.size() > 2 && f[1] == '-' && f[2] == '0')
       f.erase(2, 1);  // "-0" would be read as a zero flag after '-'
-    return f + 'f';
+    return f + (Below(6) == 0 ? "lf" : "f");
   }
 
   // A double of any magnitude, weighted to exact halves at the last shown
