@@ -1,11 +1,14 @@
-// Fixed-point formatting by exact integer arithmetic. A finite double is
-// m * 2^e with an integer m below 2^53; for |value| < 2^52 the exponent e is
-// negative, and value * 10^N = m * 10^N / 2^-e with m * 10^N below 2^63 for
-// N <= 3. The quotient and the remainder of that division give the digits
-// and the exact rounding (half to even, as the C library rounds a value
-// that lies exactly half-way).
+// Fixed-point formatting. Values whose scaled form |value| * 10^N is below
+// 2^64 (the usual coordinates) are written by exact integer arithmetic: a
+// finite double below 2^53 in magnitude is m / 2^s with integers m < 2^53
+// and s > 0, so value * 10^N = m * 10^N / 2^s, and the quotient and
+// remainder of that division give the digits and the exact rounding (half
+// to even, as the C library rounds a value exactly half-way). Every other
+// value goes to std::to_chars(fixed, N), which writes the exact decimal
+// expansion rounded the same way.
 #include "text/FixedFormat.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -13,10 +16,22 @@
 namespace qv::text {
 namespace {
 
-constexpr std::uint64_t kPow10[] = {1, 10, 100, 1000};
+constexpr int kMaxField = 4096;
 
-// Rounds |value| * 10^precision to an integer; |value| < 2^52.
-std::uint64_t ScaledRound(double value, int precision) {
+constexpr std::uint64_t kPow10[] = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef unsigned __int128 Wide;
+constexpr int kMaxExactPrecision = 9;  // m * 10^9 < 2^83
+#else
+typedef std::uint64_t Wide;
+constexpr int kMaxExactPrecision = 3;  // m * 10^3 < 2^63
+#endif
+
+// |value| * 10^precision rounded to an integer, when |value| < 2^53 and the
+// result is below 2^64; false otherwise.
+bool ScaledRound(double value, int precision, std::uint64_t* out) {
   std::uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   const int biased = static_cast<int>((bits >> 52) & 0x7ff);
@@ -28,13 +43,20 @@ std::uint64_t ScaledRound(double value, int precision) {
     m |= std::uint64_t{1} << 52;
     shift = 1075 - biased;
   }
-  const std::uint64_t n = m * kPow10[precision];
-  if (shift >= 64) return 0;  // n < 2^63 <= half of 2^shift
-  const std::uint64_t q = n >> shift;
-  const std::uint64_t rem = n & ((std::uint64_t{1} << shift) - 1);
-  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-  if (rem > half || (rem == half && (q & 1))) return q + 1;
-  return q;
+  if (shift <= 0) return false;  // 2^53 or more, or not finite
+  const Wide n = static_cast<Wide>(m) * kPow10[precision];
+  constexpr int kBits = static_cast<int>(sizeof(Wide) * 8);
+  if (shift >= kBits) {  // n < 2^(kBits - 1) <= half of 2^shift
+    *out = 0;
+    return true;
+  }
+  const Wide q = n >> shift;
+  const Wide rem = n & ((Wide{1} << shift) - 1);
+  const Wide half = Wide{1} << (shift - 1);
+  const Wide r = rem > half || (rem == half && (q & 1)) ? q + 1 : q;
+  if ((r >> 32) >> 32 != 0) return false;  // 2^64 or more
+  *out = static_cast<std::uint64_t>(r);
+  return true;
 }
 
 // Writes the decimal digits of v backwards, ending just before `end`.
@@ -48,6 +70,39 @@ char* WriteDigits(char* end, std::uint64_t v, int minDigits) {
   return end;
 }
 
+// The text by integer arithmetic into `out`, unpadded; 0 when the value
+// is outside its reach.
+std::size_t FormatScaled(char* out, double value, int precision) {
+  std::uint64_t scaled;
+  if (precision > kMaxExactPrecision ||
+      !ScaledRound(std::fabs(value), precision, &scaled))
+    return 0;
+  const std::uint64_t unit = kPow10[precision];
+  char digits[48];
+  char* const end = digits + sizeof digits;
+  char* p = end;
+  if (precision > 0) {
+    p = WriteDigits(p, scaled % unit, precision);
+    *--p = '.';
+  }
+  p = WriteDigits(p, scaled / unit, 1);
+  if (std::signbit(value)) *--p = '-';
+  const auto len = static_cast<std::size_t>(end - p);
+  std::memcpy(out, p, len);
+  return len;
+}
+
+// Reads up to kMaxField from the digits at f; false past it.
+bool ReadField(const char*& f, int* value) {
+  int v = 0;
+  while (*f >= '0' && *f <= '9') {
+    v = v * 10 + (*f++ - '0');
+    if (v > kMaxField) return false;
+  }
+  *value = v;
+  return true;
+}
+
 }  // namespace
 
 bool ParseFixedLayout(const char* format, FixedLayout* layout) {
@@ -57,51 +112,57 @@ bool ParseFixedLayout(const char* format, FixedLayout* layout) {
     s.left = true;
     ++format;
   }
-  if (*format >= '1' && *format <= '9') {
-    s.width = *format++ - '0';
-    if (*format >= '0' && *format <= '9')
-      s.width = s.width * 10 + (*format++ - '0');
-  }
-  if (*format++ != '.') return false;
-  if (*format < '0' || *format > '3') return false;
-  s.precision = *format++ - '0';
+  // A width starts with 1 to 9: a leading 0 is the zero-padding flag.
+  if (*format >= '1' && *format <= '9' && !ReadField(format, &s.width))
+    return false;
+  if (*format == '.' && !ReadField(++format, &s.precision)) return false;
+  if (*format == 'l') ++format;  // no effect on f
   if (*format++ != 'f' || *format != '\0') return false;
   *layout = s;
   return true;
 }
 
-int FormatFixed(char* out, double value, const FixedLayout& layout) {
-  const double magnitude = std::fabs(value);
-  if (!(magnitude < 4503599627370496.0)) return -1;  // 2^52; also NaN
-  if (layout.width >= static_cast<int>(kFixedMax)) return -1;
-  std::uint64_t scaled = ScaledRound(magnitude, layout.precision);
-  const std::uint64_t unit = kPow10[layout.precision];
+std::size_t FixedBound(double value, const FixedLayout& layout) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  std::size_t n = 4;  // "-inf", "-nan"
+  if (biased != 0x7ff) {
+    // |value| < 2^k, so it has at most floor(k log10 2) + 1 integer digits,
+    // also once rounded; 1233 / 4096 is a little below log10 2, hence one
+    // digit more.
+    const int k = biased - 1022;
+    const int intDigits = k > 0 ? ((k * 1233) >> 12) + 2 : 1;
+    n = 1 + static_cast<std::size_t>(intDigits);
+    if (layout.precision > 0)
+      n += 1 + static_cast<std::size_t>(layout.precision);
+  }
+  const auto width = static_cast<std::size_t>(layout.width);
+  return n > width ? n : width;
+}
 
-  char digits[40];
-  char* const end = digits + sizeof digits;
-  char* p = end;
-  if (layout.precision > 0) {
-    p = WriteDigits(p, scaled % unit, layout.precision);
-    *--p = '.';
+std::size_t FormatFixed(char* out, std::size_t bound, double value,
+                        const FixedLayout& layout) {
+  std::size_t len = FormatScaled(out, value, layout.precision);
+  if (len == 0)
+    len = static_cast<std::size_t>(std::to_chars(out, out + bound, value,
+                                                 std::chars_format::fixed,
+                                                 layout.precision)
+                                       .ptr -
+                                   out);
+  const auto width = static_cast<std::size_t>(layout.width);
+  if (width > len) {
+    const std::size_t pad = width - len;
+    if (layout.left) {
+      std::memset(out + len, ' ', pad);
+    } else {
+      std::memmove(out + pad, out, len);
+      std::memset(out, ' ', pad);
+    }
+    len = width;
   }
-  p = WriteDigits(p, scaled / unit, 1);
-  if (std::signbit(value)) *--p = '-';
-
-  const int len = static_cast<int>(end - p);
-  const int pad = layout.width > len ? layout.width - len : 0;
-  char* o = out;
-  if (!layout.left) {
-    std::memset(o, ' ', static_cast<std::size_t>(pad));
-    o += pad;
-  }
-  std::memcpy(o, p, static_cast<std::size_t>(len));
-  o += len;
-  if (layout.left) {
-    std::memset(o, ' ', static_cast<std::size_t>(pad));
-    o += pad;
-  }
-  *o = '\0';
-  return static_cast<int>(o - out);
+  out[len] = '\0';
+  return len;
 }
 
 }  // namespace qv::text

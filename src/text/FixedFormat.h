@@ -1,6 +1,6 @@
-// FixedFormat.h - a fast writer for the simple fixed-point formats
-// "%[-][width].Nf" with N from 0 to 3, giving what snprintf gives when the
-// rounding mode is to nearest.
+// FixedFormat.h - a fast writer for the fixed-point formats
+// "%[-][width][.N][l]f", giving what snprintf gives when the rounding mode
+// is to nearest.
 #ifndef QVBASE_SRC_TEXT_FIXEDFORMAT_H
 #define QVBASE_SRC_TEXT_FIXEDFORMAT_H
 
@@ -8,25 +8,27 @@
 
 namespace qv::text {
 
-/// A parsed format of the form "%[-...][width].Nf".
+/// A parsed format of the form "%[-...][width][.N][l]f".
 struct FixedLayout {
   int width = 0;
-  int precision = 3;
+  int precision = 6;
   bool left = false;
 };
 
-/// Parses `format`; false for any other format (the caller then uses the
-/// C library).
+/// Parses `format`; false for any other format, and for a width or
+/// precision past 4096 (the caller then uses the C library).
 bool ParseFixedLayout(const char* format, FixedLayout* layout);
 
-/// Space a FormatFixed result may need, terminating zero included.
-constexpr std::size_t kFixedMax = 64;
+/// At least the length of the text FormatFixed writes for `value`.
+std::size_t FixedBound(double value, const FixedLayout& layout);
 
-/// Writes `value` by `layout` into `out` (at least kFixedMax bytes) with its
-/// terminating zero and returns the length, or -1 when the value is outside
-/// the range handled here (not finite, or 2^52 or more in magnitude, or a
-/// width that would not fit): the caller then uses the C library.
-int FormatFixed(char* out, double value, const FixedLayout& layout);
+/// Writes `value` by `layout` into `out` (at least `bound` + 1 bytes, where
+/// `bound` is FixedBound's) with its terminating zero and returns the
+/// length. Infinities and NaN are spelled as the C library spells them:
+/// inf, -inf, nan, -nan. The text holds a point exactly when the value is
+/// finite and the precision is not 0.
+std::size_t FormatFixed(char* out, std::size_t bound, double value,
+                        const FixedLayout& layout);
 
 }  // namespace qv::text
 

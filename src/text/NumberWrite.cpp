@@ -1,10 +1,12 @@
 // The number writers: format, then trim behind the decimal point. The
-// simple fixed-point formats have a fast writer that rounds to nearest; in
-// a directed rounding mode the C library formats every value. Each
-// family owns one result area of 100 bytes; a longer text moves to a heap
-// area of the family that grows as needed and is kept for later calls.
+// fixed-point formats "%[-][width][.N][l]f" have a fast writer that rounds
+// to nearest; other formats, and every value in a directed rounding mode,
+// go to the C library. Each family owns one result area of 100 bytes; a
+// longer text moves to a heap area of the family that grows as needed and
+// is kept for later calls.
 #include <QvBase/QvNumberText.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstring>
 #include <memory>
@@ -18,6 +20,8 @@ namespace {
 
 class ResultText {
  public:
+  static constexpr std::size_t kSmall = 100;
+
   /// Storage for a text of `length` characters and its zero.
   char* Reserve(std::size_t length) {
     if (length < sizeof small_) return small_;
@@ -30,7 +34,7 @@ class ResultText {
   char* Small() { return small_; }
 
  private:
-  char small_[100] = {};
+  char small_[kSmall] = {};
   std::unique_ptr<char[]> big_;
   std::size_t bigSize_ = 0;
 };
@@ -46,10 +50,10 @@ int FormatInCLocale(char* buf, std::size_t size, const char* format, ...) {
   return n;
 }
 
-// Removes trailing zeros and blanks behind the last other character when
-// the text holds a point, and the point itself when asked. Index 0 stays.
-void Trim(char* text, std::size_t length, bool dropPoint) {
-  if (length == 0 || std::memchr(text, '.', length) == nullptr) return;
+// Removes trailing zeros and blanks behind the last other character of a
+// text that holds a point, and the point itself when asked. Index 0 stays.
+void Trim(char* text, std::size_t length, bool hasPoint, bool dropPoint) {
+  if (length == 0 || !hasPoint) return;
   std::size_t i = length - 1;
   while (i > 0 && (text[i] == '0' || text[i] == ' ')) --i;
   if (dropPoint && text[i] == '.')
@@ -60,27 +64,38 @@ void Trim(char* text, std::size_t length, bool dropPoint) {
 
 const char* Write(ResultText& area, const char* format, double value,
                   bool dropPoint) {
-  FixedLayout layout;
   char* out = area.Small();
   if (format == nullptr) {  // not a valid call; answer with an empty text
     out[0] = '\0';
     return out;
   }
-  int n = -1;
-  if (RoundsToNearest() && ParseFixedLayout(format, &layout))
-    n = FormatFixed(out, value, layout);
-  if (n < 0) {
-    n = FormatInCLocale(out, 100, format, value);
-    if (n < 0) {
+  FixedLayout layout;
+  std::size_t n;
+  bool hasPoint;
+  if (RoundsToNearest() && ParseFixedLayout(format, &layout)) {
+    const std::size_t bound = FixedBound(value, layout);
+    out = area.Reserve(bound);
+    n = FormatFixed(out, bound, value, layout);
+    if (n < ResultText::kSmall && out != area.Small()) {
+      // The bound was above the text: it belongs in the small area.
+      std::memcpy(area.Small(), out, n + 1);
+      out = area.Small();
+    }
+    hasPoint = layout.precision > 0 && std::isfinite(value);
+  } else {
+    const int r = FormatInCLocale(out, ResultText::kSmall, format, value);
+    if (r < 0) {
       out[0] = '\0';
       return out;
     }
-    if (n >= 100) {
-      out = area.Reserve(static_cast<std::size_t>(n));
-      FormatInCLocale(out, static_cast<std::size_t>(n) + 1, format, value);
+    n = static_cast<std::size_t>(r);
+    if (n >= ResultText::kSmall) {
+      out = area.Reserve(n);
+      FormatInCLocale(out, n + 1, format, value);
     }
+    hasPoint = std::memchr(out, '.', n) != nullptr;
   }
-  Trim(out, static_cast<std::size_t>(n), dropPoint);
+  Trim(out, n, hasPoint, dropPoint);
   return out;
 }
 
