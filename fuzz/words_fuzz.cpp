@@ -38,16 +38,20 @@ int WalkWords(const QvStdString& text, int pos, const QvStdString& seps) {
 
 // GetCSWord never moves back, and the scan ends within a bounded number of
 // calls. (A field found after a leading separator may leave the position
-// where it was; the next call then moves on.)
-void WalkFields(const QvStdString& text, int pos, const QvStdString& seps) {
+// where it was; the next call then moves on.) Returns what the calls gave.
+std::string WalkFields(const QvStdString& text, int pos,
+                       const QvStdString& seps) {
+  std::string got;
   int calls = 0;
   while (pos >= 0 && pos <= int(text.size()) + 1) {
     QvStdString field;
     const int before = pos;
-    text.GetCSWord(pos, field, seps);
+    const bool ok = text.GetCSWord(pos, field, seps);
+    got += (ok ? field : std::string("-")) + "@" + std::to_string(pos) + ";";
     QV_FUZZ_CHECK(pos == -1 || pos >= before);
     QV_FUZZ_CHECK(++calls <= 2 * int(text.size()) + 4);
   }
+  return got;
 }
 
 // GetValue reads the next white-space word as sscanf would in "C".
@@ -118,6 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   WalkWords(text, pos, seps);
   QV_FUZZ_CHECK(WalkWords(text, 0, kWhite) == text.CountWord());
   WalkFields(text, pos, seps);
+  if (seps.size() == 1)  // one separator has a path of its own
+    QV_FUZZ_CHECK(WalkFields(text, 0, seps) ==
+                  WalkFields(text, 0, QvStdString(seps + seps)));
   WalkValues(text, pos, kind);
 
   QvStdString word;

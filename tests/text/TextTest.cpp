@@ -155,12 +155,17 @@ TEST(QvWordScan, Table) {
       {F, "a,\"\"\"b\",c", kComma, 0, "a@1 @7 c@-1 "},
       {F, "a,\"", kComma, 0, "a@1 @-1 "},
       {F, "p, q", QvStdString(" ,"), 0, "p@1 -@2 q@-1 "},
+      {F, "a\"b\"", QvStdString("\""), 0, "a@1 b@3 -@4 -@5 "},
       {F, "a,b", kNone, 0, "a,b@-1 "},
       {F, "\"a,b\"", kNone, 0, "a,b@-1 "},
       {F, "a,b", kComma, -7, "-@-7 "},
       {F, "a,b", kComma, 10, "-@11 -@12 -@13 -@14 "}};
-  for (const auto& [scan, text, seps, pos, want] : cases)
+  for (const auto& [scan, text, seps, pos, want] : cases) {
     EXPECT_EQ(want, ScanAll(scan, text, seps, pos)) << text;
+    if (scan == F && seps.size() == 1) {  // one separator's own path
+      EXPECT_EQ(want, ScanAll(scan, text, seps + seps, pos)) << text;
+    }
+  }
   // A long run of separators only moves a field scan on, also past the end.
   std::string want;
   for (int i = 1; i <= 1011; ++i) want += "-@" + std::to_string(i) + " ";
