@@ -32,6 +32,16 @@ bool FormatInto(std::string& out, bool append, const char* format,
     if (!append) out.clear();
     return false;
   }
+  // A format without a conversion is its own result: no formatting, and
+  // one pass over it.
+  const std::size_t plain = std::strcspn(format, "%");
+  if (format[plain] == '\0') {
+    if (append)
+      out.append(format, plain);
+    else
+      out.assign(format, plain);
+    return true;
+  }
   char scratch[kScratch];
   std::va_list again;
   va_copy(again, args);

@@ -1,13 +1,24 @@
 // Changing, trimming and comparing the text of a QvStdString.
 #include <QvBase/QvStdString.h>
 
+#include <cstring>
+#include <functional>
+
 // A null text is not a valid argument; it is taken as the empty text
 // rather than passed on to the standard string.
 void QvStdString::Set(const char* text) {
-  if (text != nullptr)
-    assign(text);
-  else
+  if (text == nullptr) {
     clear();
+    return;
+  }
+  const std::size_t n = std::strlen(text);
+  const std::less<const char*> before;
+  if (!before(text, data()) && before(text, data() + size() + 1)) {
+    assign(text, n);  // a part of this text: assign allows for that
+  } else {            // cheaper than assign
+    clear();
+    append(text, n);
+  }
 }
 
 void QvStdString::Set(const QvStdString& other) {

@@ -27,6 +27,11 @@ TEST(QvStdStringFormat, FormatOrLiteralAndNeverCut) {
   s.AppendFormat("%d", 7);
   s.Append(s);
   EXPECT_EQ("50%%750%%7", s);
+  s.Set(s.Data(5));  // a text inside the string itself
+  EXPECT_EQ("50%%7", s);
+  s.SetFormat("ab");
+  s.AppendFormat(s.Data(1));  // a plain format inside the string itself
+  EXPECT_EQ("abb", s);
   s.Set(static_cast<const char*>(nullptr));
   EXPECT_TRUE(s.empty());
   s.Set("x");
