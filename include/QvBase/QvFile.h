@@ -126,7 +126,8 @@ class QV_BASE_API QvFile : public QvNamedObj {
 
   // Where the word scan continues in m_Data; -1 once it has ended.
   int m_ScanPos;
-  // One flag per byte value: is it in m_Separator? (Byte 0 never is.)
+  // One entry per byte value, nonzero for the bytes of m_Separator (byte 0
+  // never is one): the bound of the set for the word scan.
   unsigned char m_IsSep[256];
   // A larger stdio buffer for the open stream, freed after it is closed.
   char* m_pStreamBuf;

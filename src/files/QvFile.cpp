@@ -12,6 +12,9 @@ namespace {
 
 const char kWhiteSpace[] = " \t\n\r";
 
+// The separator-table entry that means "some separator is 128 or above".
+constexpr unsigned kNoBound = 255;
+
 // The stdio buffer that an open stream gets: large reads keep the per-line
 // cost of fgets low on big files.
 constexpr std::size_t kStreamBufferSize = 128 * 1024;
@@ -114,9 +117,19 @@ void QvFile::Init0() {
 }
 
 void QvFile::BuildSeparatorTable() {
+  // Every separator's entry holds the bound that lets the word scan test
+  // eight bytes at a time: one above the highest separator when that is
+  // below 128, else kNoBound.
+  unsigned bound = 1;
+  for (const char* p = m_Separator.c_str(); *p != '\0'; ++p) {
+    const auto u = static_cast<unsigned char>(*p);
+    bound = u >= bound ? u + 1u : bound;
+  }
+  const auto entry =
+      static_cast<unsigned char>(bound <= 128 ? bound : kNoBound);
   std::memset(m_IsSep, 0, sizeof m_IsSep);
   for (const char* p = m_Separator.c_str(); *p != '\0'; ++p)
-    m_IsSep[static_cast<unsigned char>(*p)] = 1;
+    m_IsSep[static_cast<unsigned char>(*p)] = entry;
 }
 
 void QvFile::ReleaseStream() {
@@ -208,16 +221,14 @@ const char* QvFile::GetFirstWord() {
 const char* QvFile::GetNextWord() {
   if (m_ScanPos < 0) return nullptr;
   const unsigned char* table = m_IsSep;
-  // Eight bytes at a time needs every separator below 128.
-  unsigned bound = 1;
-  for (const char c : m_Separator) {
-    const auto u = static_cast<unsigned char>(c);
-    bound = u >= bound ? u + 1u : bound;
-  }
+  // The bound is in the entry of any separator, such as the first (none:
+  // the entry of the zero byte, 0).
+  const unsigned bound =
+      table[static_cast<unsigned char>(m_Separator.c_str()[0])];
   return NextToken(
       m_Data, sizeof m_Data, m_ScanPos,
       [table](unsigned char c) { return table[c] != 0; },
-      bound <= 128 ? bound : 0);
+      bound != kNoBound ? bound : 0);
 }
 
 const char* QvFile::GetRemainString() {
