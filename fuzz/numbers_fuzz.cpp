@@ -1,7 +1,9 @@
 // The number readers against sscanf in the "C" locale, and the writers
-// against snprintf with the same trimming.
+// against snprintf with the same trimming, in a rounding mode that the
+// input picks.
 #include <QvBase/QvNumberText.h>
 
+#include <cfenv>
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +19,17 @@ bool SameValue(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0 || (a != a && b != b);
 }
 
+// snprintf's text trimmed by the writers' rule.
+std::string Want(const char* format, double value, bool drop) {
+  static char buf[8192];
+  std::snprintf(buf, sizeof buf, format, value);
+  const std::string text(buf);
+  if (text.find('.') == std::string::npos) return text;
+  std::size_t i = text.size() - 1;
+  while (i > 0 && (text[i] == '0' || text[i] == ' ')) --i;
+  return text.substr(0, drop && text[i] == '.' ? i : i + 1);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
@@ -24,7 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   static const bool cLocale = std::setlocale(LC_ALL, "C") != nullptr;
   (void)cLocale;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const char* s = text.c_str();  // up to the first zero byte
+  const char* s = text.c_str();   // up to the first zero byte
+  std::uint32_t h = 2166136261u;  // FNV-1a of the input picks the rest
+  for (std::size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 16777619u;
+  static const int kModes[] = {FE_TONEAREST, FE_TONEAREST, FE_UPWARD,
+                               FE_DOWNWARD, FE_TOWARDZERO};
+  std::fesetround(kModes[h % 5]);
 
   double d = 0;
   const double wantD = std::sscanf(s, "%lf", &d) == 1 ? d : QV_NO_DOUBLE;
@@ -40,16 +58,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const int wantI = digitsOnly && std::sscanf(s, "%d", &i) == 1 ? i : QV_NO_INT;
   QV_FUZZ_CHECK(QvGetInt(s) == wantI);
 
-  // A number read back from the writer's text keeps its fixed-point value.
-  if (wantD != QV_NO_DOUBLE && wantD == wantD) {
-    char ref[512];
-    std::snprintf(ref, sizeof ref, "%.3f", wantD);
-    const char* w = QvWrite(wantD);
-    double back = 0;
-    QV_FUZZ_CHECK(std::sscanf(w, "%lf", &back) == 1);
-    double refBack = 0;
-    std::sscanf(ref, "%lf", &refBack);
-    QV_FUZZ_CHECK(SameValue(back, refBack) || (back == 0 && refBack == 0));
+  // The number read, or else the first eight bytes as a double's bits,
+  // written by a fixed-point format with an optional '-' flag, width and
+  // precision.
+  double v = wantD;
+  if (wantD == QV_NO_DOUBLE) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, data, size < 8 ? size : 8);
+    std::memcpy(&v, &bits, sizeof v);
   }
+  std::string format = (h >> 3) & 1 ? "%-" : "%";
+  if ((h >> 4) & 1) format += std::to_string(1 + (h >> 5) % 120);
+  if ((h >> 12) % 8 != 0) format += "." + std::to_string((h >> 15) % 24);
+  format += (h >> 20) % 5 == 0 ? "lf" : "f";
+  const bool drop = (h >> 23) & 1;
+  QV_FUZZ_CHECK(QvWriteDouble(format.c_str(), v, drop) ==
+                Want(format.c_str(), v, drop));
+  const auto vf = static_cast<float>(v);
+  QV_FUZZ_CHECK(QvWriteFloat(format.c_str(), vf, drop) ==
+                Want(format.c_str(), vf, drop));
+  QV_FUZZ_CHECK(QvWrite(v) == Want("%.3f", v, true));
+  std::fesetround(FE_TONEAREST);
   return 0;
 }
