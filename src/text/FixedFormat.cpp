@@ -125,18 +125,13 @@ bool ParseFixedLayout(const char* format, FixedLayout* layout) {
 std::size_t FixedBound(double value, const FixedLayout& layout) {
   std::uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  std::size_t n = 4;  // "-inf", "-nan"
-  if (biased != 0x7ff) {
-    // |value| < 2^k, so it has at most floor(k log10 2) + 1 integer digits,
-    // also once rounded; 1233 / 4096 is a little below log10 2, hence one
-    // digit more.
-    const int k = biased - 1022;
-    const int intDigits = k > 0 ? ((k * 1233) >> 12) + 2 : 1;
-    n = 1 + static_cast<std::size_t>(intDigits);
-    if (layout.precision > 0)
-      n += 1 + static_cast<std::size_t>(layout.precision);
-  }
+  // |value| < 2^k, so it has at most floor(k log10 2) + 1 integer digits,
+  // also once rounded; 1233 / 4096 is a little below log10 2, hence one
+  // digit more.
+  const int k = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
+  const int intDigits = k > 0 ? ((k * 1233) >> 12) + 2 : 1;
+  std::size_t n = 1 + static_cast<std::size_t>(intDigits);
+  if (layout.precision > 0) n += 1 + static_cast<std::size_t>(layout.precision);
   const auto width = static_cast<std::size_t>(layout.width);
   return n > width ? n : width;
 }

@@ -1,9 +1,9 @@
 // The number writers: format, then trim behind the decimal point. The
-// fixed-point formats "%[-][width][.N][l]f" have a fast writer that rounds
-// to nearest; other formats, and every value in a directed rounding mode,
-// go to the C library. Each family owns one result area of 100 bytes; a
-// longer text moves to a heap area of the family that grows as needed and
-// is kept for later calls.
+// fixed-point formats "%[-][width][.N][l]f" have a fast writer for finite
+// values that rounds to nearest; other formats and values, and every value
+// in a directed rounding mode, go to the C library. Each family owns one result
+// area of 100 bytes; a longer text moves to a heap area of the family that
+// grows as needed and is kept for later calls.
 #include <QvBase/QvNumberText.h>
 
 #include <cmath>
@@ -72,7 +72,10 @@ const char* Write(ResultText& area, const char* format, double value,
   FixedLayout layout;
   std::size_t n;
   bool hasPoint;
-  if (RoundsToNearest() && ParseFixedLayout(format, &layout)) {
+  // Infinities and NaN go to the C library too, which spells them its own
+  // way (a NaN's sign shows in some libraries only).
+  if (RoundsToNearest() && std::isfinite(value) &&
+      ParseFixedLayout(format, &layout)) {
     const std::size_t bound = FixedBound(value, layout);
     out = area.Reserve(bound);
     n = FormatFixed(out, bound, value, layout);
@@ -81,7 +84,7 @@ const char* Write(ResultText& area, const char* format, double value,
       std::memcpy(area.Small(), out, n + 1);
       out = area.Small();
     }
-    hasPoint = layout.precision > 0 && std::isfinite(value);
+    hasPoint = layout.precision > 0;
   } else {
     const int r = FormatInCLocale(out, ResultText::kSmall, format, value);
     if (r < 0) {
