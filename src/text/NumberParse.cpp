@@ -19,6 +19,7 @@
 
 #include "frame/Platform.h"
 #include "text/RoundingMode.h"
+#include "text/SeparatorSet.h"
 
 namespace qv::text {
 namespace {
@@ -70,25 +71,30 @@ bool NarrowExact(double d, double* out) {
   return true;
 }
 
-// A short plain decimal at p (past its sign): digits with an optional
-// point, and an optional exponent of up to three digits, whose digits
-// (below 2^53) and power of ten (at most 22 either way) are exact in a
-// double. False for anything else, with nothing written. The text from p
-// is at most kShortText characters long; the scan stops at the first
-// character that cannot continue a number.
-constexpr long kShortText = 16;
+// A short plain decimal at p (past its sign): at most 16 digits with an
+// optional point, and an optional exponent of up to three digits, whose
+// digits (below 2^53) and power of ten (at most 22 either way) are exact in
+// a double. False for anything else, with nothing written; a longer run of
+// digits is given up at its 17th. The scan stops at the first character
+// that cannot continue a number.
 template <typename T>
-bool ShortDecimal(const char* p, bool negative, T* out) {
+bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  std::uint64_t digits = 0;  // at most 16 of them
+  std::uint64_t digits = 0;
+  int room = 16;
   const char* const first = p;
-  while (IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+  for (; IsDigit(*p); ++p) {
+    if (--room < 0) return false;
+    digits = digits * 10 + static_cast<unsigned>(*p - '0');
+  }
   bool any = p != first;
   int exponent = 0;
   if (*p == '.') {
     const char* const fraction = ++p;
-    while (IsDigit(*p))
-      digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    for (; IsDigit(*p); ++p) {
+      if (--room < 0) return false;
+      digits = digits * 10 + static_cast<unsigned>(*p - '0');
+    }
     exponent = static_cast<int>(fraction - p);
     any = any || exponent != 0;
   }
@@ -100,26 +106,30 @@ bool ShortDecimal(const char* p, bool negative, T* out) {
     for (; k < 4 && IsDigit(p[k]); ++k) written = written * 10 + (p[k] - '0');
     if (k == 0 || k == 4) return false;  // none, or perhaps out of range
     exponent += sign == '-' ? -written : written;
+    p += k;
   }
   T v;
   if (digits > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22 ||
       !NarrowExact(ExactDecimal(digits, exponent), &v))
     return false;
   *out = negative ? -v : v;
+  *stop = p;
   return true;
 #else
   (void)p;
   (void)negative;
   (void)out;
+  (void)stop;
   return false;
 #endif
 }
 
-// Reads the number at the start of s[0, n) (up to its first zero byte for
-// kUntilNul); a bounded text's s[n] is readable and white space or zero.
+// Reads the number at the start of the text s, which ends at its first zero
+// byte (limit null) or at limit (readable, white space or zero; a text that
+// starts with white space has it skipped up to there only). *stop is where
+// the number ends, with a value.
 template <typename T>
-Fast FastRead(const char* s, std::size_t n, T* value) {
-  const char* const limit = n == kUntilNul ? nullptr : s + n;
+Fast FastRead(const char* s, const char* limit, T* value, const char** stop) {
   const char* p = s;
   while (p != limit && IsCSpace(*p)) ++p;
   if (p == limit) return Fast::kNoNumber;
@@ -133,9 +143,8 @@ Fast FastRead(const char* s, std::size_t n, T* value) {
   const char c = Lower(*lead);
   if (c == 'i' || c == 'n') return Fast::kUnsure;
   if (c == '0' && Lower(lead[1]) == 'x') return Fast::kUnsure;
+  if (ShortDecimal(lead, negative, value, stop)) return Fast::kValue;
   const char* const end = limit != nullptr ? limit : p + std::strlen(p);
-  if (end - lead <= kShortText && ShortDecimal(lead, negative, value))
-    return Fast::kValue;
   T v;
   const auto r = std::from_chars(p, end, v);
   // Neither reads a text without digits (the forms above aside).
@@ -143,6 +152,7 @@ Fast FastRead(const char* s, std::size_t n, T* value) {
   if (r.ec != std::errc()) return Fast::kUnsure;
   if (r.ptr < end && Lower(*r.ptr) == 'e') return Fast::kUnsure;
   *value = v;
+  *stop = r.ptr;
   return Fast::kValue;
 }
 
@@ -169,17 +179,50 @@ bool SlowRead(const char* s, std::size_t n, T* value, Scan scan) {
 }
 
 template <typename T, typename Scan>
-bool Read(const char* s, std::size_t n, T* value, Scan scan) {
-  if (!RoundsToNearest()) return SlowRead(s, n, value, scan);
-  switch (FastRead(s, n, value)) {
-    case Fast::kValue:
-      return true;
-    case Fast::kNoNumber:
-      return false;
-    case Fast::kUnsure:
-      break;
+bool Read(const char* s, T* value, Scan scan) {
+  const char* stop;
+  if (RoundsToNearest()) {
+    switch (FastRead(s, nullptr, value, &stop)) {
+      case Fast::kValue:
+        return true;
+      case Fast::kNoNumber:
+        return false;
+      case Fast::kUnsure:
+        break;
+    }
   }
-  return SlowRead(s, n, value, scan);
+  return scan(s, value) == 1;
+}
+
+// The white-space word of `text` that starts at `begin` (not white space)
+// read in place: the number is read first, up to the text's end, and the
+// word's end is looked for from where the number stops, mostly right
+// there. Only what the C library reads goes by the word's bounds.
+template <typename T, typename Scan>
+bool ReadWord(const std::string& text, std::size_t begin, std::size_t* end,
+              T* value, Scan scan) {
+  const char* const s = text.data();
+  const std::size_t n = text.size();
+  const auto wordEnd = [s, n](std::size_t from) {
+    return FindSeparatorBy(s, from, n, WhiteTest(), ' ' + 1);
+  };
+  const char* stop = s + begin + 1;
+  // A word that starts with C white space (\v, \f) has sscanf skip it,
+  // which must not run on into the next word: the C library reads those.
+  if (RoundsToNearest() && !IsCSpace(s[begin])) {
+    switch (FastRead(s + begin, s + n, value, &stop)) {
+      case Fast::kValue:
+        *end = wordEnd(static_cast<std::size_t>(stop - s));
+        return true;
+      case Fast::kNoNumber:
+        *end = wordEnd(begin + 1);
+        return false;
+      case Fast::kUnsure:
+        break;
+    }
+  }
+  *end = wordEnd(begin + 1);
+  return SlowRead(s + begin, *end - begin, value, scan);
 }
 
 bool IsIntegerChar(char c) {
@@ -187,27 +230,26 @@ bool IsIntegerChar(char c) {
 }
 
 // One pass over the text: the leading sign and digits that "%d" reads, and
-// the character check over all of it. `AtEnd` tells where the text ends.
+// the character check over all of it. `AtEnd` tells where the text ends;
+// the sign and the digits stop at its end by themselves.
 template <typename AtEnd>
 bool ReadIntBy(const char* s, AtEnd atEnd, std::size_t n, int* value) {
   const char* p = s;
-  const bool negative = !atEnd(p) && *p == '-';
-  if (!atEnd(p) && (negative || *p == '+')) ++p;
+  const bool negative = *p == '-';
+  if (negative || *p == '+') ++p;
   const char* const digits = p;
-  while (!atEnd(p) && *p == '0') ++p;
-  const char* const significant = p;
   std::uint64_t v = 0;
-  while (!atEnd(p) && IsDigit(*p)) {
-    v = v * 10 + static_cast<unsigned>(*p - '0');
-    ++p;
-  }
+  for (; IsDigit(*p); ++p) v = v * 10 + static_cast<unsigned>(*p - '0');
   const char* const stop = p;
   for (; !atEnd(p); ++p)
     if (!IsIntegerChar(*p)) return false;
   if (stop == digits) return false;  // no digit after the sign
-  if (stop - significant > 9) {
+  if (stop - digits > 9) {
+    const char* significant = digits;
+    while (*significant == '0') ++significant;
     // Past nine digits an int may overflow: the C library's own result.
-    return SlowRead(s, n, value, qv::platform::ScanIntInCLocale);
+    if (stop - significant > 9)
+      return SlowRead(s, n, value, qv::platform::ScanIntInCLocale);
   }
   const int i = static_cast<int>(v);
   *value = negative ? -i : i;
@@ -216,12 +258,22 @@ bool ReadIntBy(const char* s, AtEnd atEnd, std::size_t n, int* value) {
 
 }  // namespace
 
-bool ReadDouble(const char* s, std::size_t n, double* value) {
-  return Read(s, n, value, qv::platform::ScanDoubleInCLocale);
+bool ReadDouble(const char* text, double* value) {
+  return Read(text, value, qv::platform::ScanDoubleInCLocale);
 }
 
-bool ReadFloat(const char* s, std::size_t n, float* value) {
-  return Read(s, n, value, qv::platform::ScanFloatInCLocale);
+bool ReadFloat(const char* text, float* value) {
+  return Read(text, value, qv::platform::ScanFloatInCLocale);
+}
+
+bool ReadWordDouble(const std::string& text, std::size_t begin,
+                    std::size_t* end, double* value) {
+  return ReadWord(text, begin, end, value, qv::platform::ScanDoubleInCLocale);
+}
+
+bool ReadWordFloat(const std::string& text, std::size_t begin, std::size_t* end,
+                   float* value) {
+  return ReadWord(text, begin, end, value, qv::platform::ScanFloatInCLocale);
 }
 
 bool ReadIntWord(const char* s, std::size_t n, int* value) {

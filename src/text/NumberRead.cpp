@@ -6,13 +6,13 @@
 
 double QvGetDouble(const char* text) {
   double v = QV_NO_DOUBLE;
-  if (text != nullptr) qv::text::ReadDouble(text, qv::text::kUntilNul, &v);
+  if (text != nullptr) qv::text::ReadDouble(text, &v);
   return v;
 }
 
 float QvGetFloat(const char* text) {
   float v = QV_NO_FLOAT;
-  if (text != nullptr) qv::text::ReadFloat(text, qv::text::kUntilNul, &v);
+  if (text != nullptr) qv::text::ReadFloat(text, &v);
   return v;
 }
 

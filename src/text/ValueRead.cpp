@@ -18,18 +18,29 @@ bool NextWord(const std::string& text, int& pos, WordSpan* span) {
   return true;
 }
 
+// The real-number reads take the word in place: the conversion comes
+// first, and the word's end is looked for from where it stopped.
+template <typename T, typename ReadWord>
+bool ReadReal(const std::string& text, int& pos, T& value, ReadWord read) {
+  if (pos < 0) return false;
+  const std::size_t n = text.size();
+  std::size_t begin = static_cast<std::size_t>(pos);
+  while (begin < n && qv::text::WhiteTest()(text[begin])) ++begin;
+  if (begin >= n) return false;
+  std::size_t end;
+  const bool ok = read(text, begin, &end, &value);
+  pos = end >= n ? -1 : static_cast<int>(end);
+  return ok;
+}
+
 }  // namespace
 
 bool QvStdString::GetValue(int& pos, float& value) const {
-  WordSpan w;
-  return NextWord(*this, pos, &w) &&
-         qv::text::ReadFloat(data() + w.begin, w.end - w.begin, &value);
+  return ReadReal(*this, pos, value, qv::text::ReadWordFloat);
 }
 
 bool QvStdString::GetValue(int& pos, double& value) const {
-  WordSpan w;
-  return NextWord(*this, pos, &w) &&
-         qv::text::ReadDouble(data() + w.begin, w.end - w.begin, &value);
+  return ReadReal(*this, pos, value, qv::text::ReadWordDouble);
 }
 
 bool QvStdString::GetValue(int& pos, int& value) const {
