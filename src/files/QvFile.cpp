@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "files/LineRead.h"
 #include "files/StringRead.h"
 #include "frame/Platform.h"
 #include "text/SeparatorSet.h"
@@ -16,7 +17,7 @@ const char kWhiteSpace[] = " \t\n\r";
 constexpr unsigned kNoBound = 255;
 
 // The stdio buffer that an open stream gets: large reads keep the per-line
-// cost of fgets low on big files.
+// cost of reading lines low on big files.
 constexpr std::size_t kStreamBufferSize = 128 * 1024;
 
 bool IsStringSpace(char c) {
@@ -191,7 +192,7 @@ void QvFile::SetSeparator(const char* separators) {
 
 const char* QvFile::GetLine() {
   if (m_pFile == nullptr) return nullptr;
-  if (std::fgets(m_Data, kBufferSize, m_pFile) == nullptr) {
+  if (!qv::files::ReadLine(m_pFile, m_Data, kBufferSize)) {
     // At the end of the file the buffer keeps what it held; after a read
     // error its content is undefined, so it is emptied.
     if (std::ferror(m_pFile) != 0) {
