@@ -1,7 +1,7 @@
 // The OBJ import example (examples/obj_import, written on QvFile,
 // QvStdString and the number readers) beside a hand-written importer of
 // the same file with fgets and std::from_chars, on a generated OBJ file of
-// about 6 MB: positions, texture coordinates and normals, faces in all four
+// about 3.3 MB: positions, texture coordinates and normals, faces in all four
 // corner forms with some negative indexes, comments, CRLF line ends and a
 // few lines longer than 1023 characters. Both must give the same mesh.
 #include <benchmark/benchmark.h>
@@ -36,7 +36,7 @@ const std::string& ObjPath() {
     if (f == nullptr) std::abort();
     std::uint64_t s = 3;
     auto unit = [&s] { return static_cast<double>(Mix(s) >> 11) * 0x1p-53; };
-    constexpr int kVertices = 50000, kFaces = 100000;
+    constexpr int kVertices = 20000, kFaces = 40000;
     std::fprintf(f, "# generated mesh\nmtllib m.mtl\no part\n");
     for (int i = 0; i < kVertices; ++i) {
       const char* end = i % 4 == 0 ? "\r\n" : "\n";
@@ -121,16 +121,19 @@ bool Line(const char* p, const char* end, ObjMesh& m) {
   } else if (p[0] == 'f' && p[1] == ' ') {
     int corners = 0;
     for (p = SkipBlanks(p + 1); *p != '\0' && *p != '#'; p = SkipBlanks(p)) {
-      ObjCorner c;
-      if (!Index(p, end, m.positions.size() / 3, &c.v)) return false;
+      int v = -1, vt = -1, vn = -1;
+      if (!Index(p, end, m.positions.size() / 3, &v)) return false;
       if (*p == '/') {
         ++p;
-        if (*p != '/' && !Index(p, end, m.texcoords.size() / 2, &c.vt))
+        if (*p != '/' && !Index(p, end, m.texcoords.size() / 2, &vt))
           return false;
-        if (*p == '/' && (++p, !Index(p, end, m.normals.size() / 3, &c.vn)))
+        if (*p == '/' && (++p, !Index(p, end, m.normals.size() / 3, &vn)))
           return false;
       }
-      m.corners.push_back(c);
+      ObjCorner& c = m.corners.emplace_back();
+      c.v = v;
+      c.vt = vt;
+      c.vn = vn;
       ++corners;
     }
     if (corners < 3) return false;

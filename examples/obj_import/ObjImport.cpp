@@ -50,13 +50,18 @@ class Importer {
     return "";
   }
 
-  // 1-based index, or negative from the end of what is there so far.
-  static bool Resolve(int index, std::size_t have, int* out) {
+  // The 0-based index of a 1-based one, or of a negative one counted from
+  // the end of what is there so far; -1 when out of range, and for the 0
+  // of a field left out (`optional`).
+  static int Resolve(int index, std::size_t have, bool optional, bool* bad) {
+    if (index == 0 && optional) return -1;
     const long long i =
         index > 0 ? index - 1LL : static_cast<long long>(have) + index;
-    if (index == 0 || i < 0 || i >= static_cast<long long>(have)) return false;
-    *out = static_cast<int>(i);
-    return true;
+    if (index == 0 || i < 0 || i >= static_cast<long long>(have)) {
+      *bad = true;
+      return -1;
+    }
+    return static_cast<int>(i);
   }
 
   template <typename NextWord>
@@ -72,14 +77,15 @@ class Importer {
         index[field] = QvGetInt(field_.Data(0));
         if (index[field] == QV_NO_INT) return "not an index";
       }
-      ObjCorner c;
-      if (!Resolve(index[0], mesh_.positions.size() / 3, &c.v) ||
-          (index[1] != 0 &&
-           !Resolve(index[1], mesh_.texcoords.size() / 2, &c.vt)) ||
-          (index[2] != 0 &&
-           !Resolve(index[2], mesh_.normals.size() / 3, &c.vn)))
-        return "index out of range";
-      mesh_.corners.push_back(c);
+      bool bad = false;
+      const int v = Resolve(index[0], mesh_.positions.size() / 3, false, &bad);
+      const int vt = Resolve(index[1], mesh_.texcoords.size() / 2, true, &bad);
+      const int vn = Resolve(index[2], mesh_.normals.size() / 3, true, &bad);
+      if (bad) return "index out of range";
+      ObjCorner& c = mesh_.corners.emplace_back();
+      c.v = v;
+      c.vt = vt;
+      c.vn = vn;
       ++corners;
     }
     if (corners < 3) return "a face needs three corners";
