@@ -23,7 +23,11 @@
 /// stream without positions (a pipe) has no offsets and is not limited.
 /// A write asks the stream where it stands, so the limit holds whatever
 /// moved a shared stream since (a copy, an assigned file, the caller's own
-/// fseek or fwrite on a borrowed stream).
+/// fseek or fwrite on a borrowed stream). Where the C library's stream
+/// state shows that nobody has used the stream since this object's last
+/// write (glibc), the position is taken from that write instead of asked;
+/// on a stream opened for appending the C library does not keep its
+/// offset, so each write there asks the system (one lseek).
 ///
 /// Held bytes. On a stream the file opened itself (OpenToWrite,
 /// OpenToAppend, OpenToReplace, and WriteNF or SaveNF by path), the bytes
@@ -337,9 +341,10 @@ class QV_BASE_API QvNeutralFile {
   // The replacement that OpenToReplace began (null when there is none):
   // the target, the temporary file and whether a write to it has failed.
   // What belongs to a stream this object opened itself: its stdio buffer,
-  // the bytes held for a block being written, and the replacement that
-  // OpenToReplace began (the type is named after that, its first use).
-  // Copies and assigned files share the owner's record.
+  // the bytes held for a block being written, where the stream stands, and
+  // the replacement that OpenToReplace began (the type is named after that,
+  // its first use). Copies and assigned files share the owner's record; an
+  // object that borrows a stream keeps one of its own for the position.
   struct Replacement;
   Replacement* m_Replace;
   mutable std::FILE* m_PosStream;  // the stream m_StreamPos is for
@@ -348,6 +353,9 @@ class QV_BASE_API QvNeutralFile {
   // Hands the bytes held for a block being written to the stream, where
   // other code can see them; false when the stream refused some.
   bool HandOver() const;
+  // Shares other's record when it is an owner's, else gets one of its own
+  // when this object has a stream (see m_Replace).
+  void TakeRecordOf(const QvNeutralFile& other);
 };
 
 #endif  // QVBASE_QVNEUTRALFILE_H

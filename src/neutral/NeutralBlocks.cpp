@@ -110,8 +110,8 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
                                          unsigned int version) {
   std::int32_t address = 0;
   if (m_pFile != nullptr) {
-    qv::PendingWrites* held =
-        m_Replace != nullptr ? &m_Replace->pending : nullptr;
+    Replacement* record = Replacement::Of(m_Replace);
+    qv::PendingWrites* held = record != nullptr ? &record->pending : nullptr;
     if (held != nullptr && held->Active()) {
       // A block inside one whose bytes are held: it starts where they end.
       if (held->Position() > INT32_MAX) {
@@ -119,8 +119,8 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
         return -1;
       }
       address = static_cast<std::int32_t>(held->Position());
-    } else if (std::int64_t at = 0; held != nullptr &&
-                                    held->Knows(m_pFile, &at) &&
+    } else if (std::int64_t at = 0; record != nullptr &&
+                                    record->Knows(m_pFile, &at) &&
                                     at <= INT32_MAX) {
       address = static_cast<std::int32_t>(at);  // where the last block ended
     } else if (!GetFilePosition(address)) {
@@ -150,7 +150,7 @@ bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
     return false;
   }
   if (m_Replace != nullptr) {
-    qv::PendingWrites& held = m_Replace->pending;
+    qv::PendingWrites& held = Replacement::Of(m_Replace)->pending;
     const auto end = static_cast<std::uint32_t>(held.Position());
     if (held.Patch(address + kEndAddressOffset, end))
       return !held.BeganAt(address) || HandOver();

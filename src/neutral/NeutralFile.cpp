@@ -32,7 +32,9 @@ QvNeutralFile::QvNeutralFile()
 
 QvNeutralFile::QvNeutralFile(std::FILE* fp) : QvNeutralFile() {
   m_pFile = fp;
-  if (fp != nullptr) ReadL2R();
+  if (fp == nullptr) return;
+  m_Replace = Replacement::MakePrivate();
+  ReadL2R();
 }
 
 // Copying and assigning hand the owner's held bytes to the stream. The
@@ -44,7 +46,16 @@ QvNeutralFile::QvNeutralFile(const QvNeutralFile& other) : QvNeutralFile() {
   m_pFile = other.m_pFile;
   m_L2R = other.m_L2R;
   m_Progressor = other.m_Progressor;
-  m_Replace = other.m_Replace;  // shared: writes go through the same bytes
+  TakeRecordOf(other);
+}
+
+void QvNeutralFile::TakeRecordOf(const QvNeutralFile& other) {
+  // An owner's record is shared: writes go through the same held bytes. A
+  // borrower's is its own, so a copy of a borrower gets one of its own.
+  if (other.m_Replace != nullptr && !Replacement::IsPrivate(other.m_Replace))
+    m_Replace = other.m_Replace;
+  else if (m_pFile != nullptr)
+    m_Replace = Replacement::MakePrivate();
 }
 
 QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
@@ -56,10 +67,12 @@ QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
   if (other.m_OwnFile) other.HandOver();
   if (!sameStream) {
     CloseFile();
-    m_Replace = other.m_Replace;  // shared, as a copy shares it
+    Replacement::DropPrivate(m_Replace);
+    m_Replace = nullptr;  // a shared record stays its owner's
   }
   m_OwnFile = sameStream && m_OwnFile;
   m_pFile = other.m_pFile;
+  if (!sameStream) TakeRecordOf(other);
   m_L2R = other.m_L2R;
   m_Progressor = other.m_Progressor;
   m_Buf = other.m_Buf;
@@ -72,6 +85,7 @@ QvNeutralFile& QvNeutralFile::operator=(const QvNeutralFile& other) {
 
 QvNeutralFile::~QvNeutralFile() {
   CloseFile();
+  Replacement::DropPrivate(m_Replace);
 }
 
 QvWritableObj* QvNeutralFile::Alloc(const char* /*idString*/) const {
@@ -102,7 +116,8 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
 
   m_pFile = std::fopen(path, mode);
   m_PosStream = nullptr;
-  m_Replace = nullptr;  // a borrowed stream's record stays its owner's
+  Replacement::DropPrivate(m_Replace);
+  m_Replace = nullptr;  // a shared record stays its owner's
   if (m_pFile == nullptr) return false;
   m_OwnFile = true;
   m_Replace = Replacement::For(m_pFile, !toRead);
@@ -139,7 +154,7 @@ bool QvNeutralFile::CloseFile() {
 
 bool QvNeutralFile::HandOver() const {
   return m_Replace == nullptr || m_pFile == nullptr ||
-         m_Replace->HandOver(m_pFile);
+         Replacement::Of(m_Replace)->HandOver(m_pFile);
 }
 
 bool QvNeutralFile::IsNeutralFile() {

@@ -24,6 +24,7 @@ bool QvNeutralFile::OpenToReplace(const char* path) {
   record->replacing = true;
   record->target = std::move(target);
   record->temp = std::move(temp);
+  Replacement::DropPrivate(m_Replace);
   m_pFile = stream;
   m_OwnFile = true;
   m_Replace = record;
@@ -50,5 +51,5 @@ bool QvNeutralFile::Commit() {
 }
 
 void QvNeutralFile::NoteWriteFailure() {
-  if (m_Replace != nullptr) m_Replace->failed = true;
+  if (m_Replace != nullptr) Replacement::Of(m_Replace)->failed = true;
 }

@@ -125,24 +125,26 @@ std::size_t QvNeutralFile::BufRoom() const {
 }
 
 std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
-  // While a block's bytes are held the stream stands where they begin,
-  // and nothing else moves it: the held bytes tell the position.
-  if (m_Replace != nullptr && m_Replace->pending.Active()) {
-    const std::int64_t at = m_Replace->pending.Position();
-    const std::size_t room =
-        at > kMaxOffset ? 0 : static_cast<std::size_t>(kMaxOffset - at);
-    if (room < need) NoteWriteFailure();
-    return room;
+  Replacement* record = Replacement::Of(m_Replace);
+  std::int64_t at = 0;
+  if (record != nullptr && record->pending.Active()) {
+    // While a block's bytes are held the stream stands where they begin,
+    // and nothing else moves it: the held bytes tell the position.
+    at = record->pending.Position();
+  } else if (m_PosStream == m_pFile && m_StreamPos == qv::kNoPosition) {
+    // A stream without positions (a pipe) has no offsets to keep in
+    // range; once known as such it is not asked again at every write.
+    return SIZE_MAX;
+  } else if (record == nullptr || !record->Knows(m_pFile, &at)) {
+    // The stream may be shared: a copy, an assigned file or the caller may
+    // have moved it since this object last wrote, so it is asked.
+    SyncStreamPos();
+    if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
+    at = m_StreamPos < 0 ? kMaxOffset + 1 : m_StreamPos;
+    if (record != nullptr && m_StreamPos >= 0) record->Mark(m_pFile, at);
   }
-  // A stream without positions (a pipe) has no offsets to keep in range;
-  // once known as such it is not asked again at every write. Any other
-  // stream is asked where it stands: it may be shared, and a copy, an
-  // assigned file or the caller may have moved it since the last call.
-  if (m_PosStream == m_pFile && m_StreamPos == qv::kNoPosition) return SIZE_MAX;
-  SyncStreamPos();
-  if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
   const std::size_t room =
-      m_StreamPos < 0 ? 0 : static_cast<std::size_t>(kMaxOffset - m_StreamPos);
+      at > kMaxOffset ? 0 : static_cast<std::size_t>(kMaxOffset - at);
   if (room < need) NoteWriteFailure();  // the caller refuses the write
   return room;
 }
@@ -163,10 +165,15 @@ std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
 std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
-    const std::size_t n = m_Replace != nullptr && m_Replace->pending.Active()
-                              ? m_Replace->pending.Write(m_pFile, buf, size)
-                              : qv::WriteToStream(m_pFile, buf, size);
+    Replacement* record = Replacement::Of(m_Replace);
+    if (record != nullptr && record->pending.Active()) {
+      const std::size_t n = record->pending.Write(m_pFile, buf, size);
+      if (n != size) NoteWriteFailure();
+      return n;
+    }
+    const std::size_t n = qv::WriteToStream(m_pFile, buf, size);
     if (n != size) NoteWriteFailure();
+    if (record != nullptr) record->Advance(m_pFile, n, n == size);
     return n;
   }
   if (m_Buf == nullptr) return 0;
@@ -184,7 +191,7 @@ bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
 
 bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
   if (m_pFile != nullptr && m_Replace != nullptr &&
-      m_Replace->pending.TryHold(buf, size))
+      Replacement::Of(m_Replace)->pending.TryHold(buf, size))
     return true;
   if (m_pFile != nullptr ? size > StreamRoom(size)
                          : m_Buf == nullptr || size > BufRoom())

@@ -149,7 +149,7 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
   if (text == nullptr) text = "";
   const std::size_t w = static_cast<std::size_t>(width);
   if (m_pFile != nullptr && m_Replace != nullptr &&
-      m_Replace->pending.TryHoldText(text, w))
+      Replacement::Of(m_Replace)->pending.TryHoldText(text, w))
     return true;
   // Only the first width characters matter: never look further.
   const void* end = std::memchr(text, '\0', w);

@@ -11,6 +11,7 @@
 #include <QvBase/QvNeutralFile.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <string>
@@ -46,10 +47,68 @@ struct QvNeutralFile::Replacement {
     return record;
   }
   // Hands the held bytes to stream; a refusal counts as a failed write.
+  // The stream then stands where they end.
   bool HandOver(std::FILE* stream) {
-    if (pending.HandOver(stream)) return true;
+    if (!pending.Active()) return true;
+    if (pending.HandOver(stream)) {
+      Mark(stream, pending.Position());
+      return true;
+    }
+    mark = qv::platform::StreamMark();
     failed = true;
     return false;
+  }
+
+  // Where the stream stood, and its state then (see StreamMark): while its
+  // state is the same, nobody has used it, and it stands there still, so
+  // a write need not ask it. Writes through this record move it on.
+  qv::platform::StreamMark mark;
+  std::int64_t markedAt = 0;
+  bool Knows(std::FILE* stream, std::int64_t* at) const {
+    if (!mark.Matches(qv::platform::MarkStream(stream))) return false;
+    *at = markedAt;
+    return true;
+  }
+  void Mark(std::FILE* stream, std::int64_t at) {
+    mark = qv::platform::MarkStream(stream);
+    markedAt = at;
+  }
+  // After n bytes of a write that began where the mark says (a short one
+  // leaves the position unsure).
+  void Advance(std::FILE* stream, std::size_t n, bool whole) {
+    if (!mark.valid) return;
+    if (!whole) {
+      mark = qv::platform::StreamMark();
+      return;
+    }
+    Mark(stream, markedAt + static_cast<std::int64_t>(n));
+  }
+
+  // An object that borrows a stream keeps a record of its own for the
+  // mark, told apart from an owner's record that copies share by the low
+  // bit of the pointer the object keeps: only such a record is the
+  // borrower's to free, and a shared one is never touched when a copy is
+  // made, assigned or destroyed (its owner may be gone).
+  static Replacement* Of(Replacement* kept) {
+    return reinterpret_cast<Replacement*>(
+        reinterpret_cast<std::uintptr_t>(kept) & ~std::uintptr_t{1});
+  }
+  static bool IsPrivate(const Replacement* kept) {
+    return (reinterpret_cast<std::uintptr_t>(kept) & 1u) != 0;
+  }
+  static Replacement* MakePrivate() {
+    static_assert(alignof(Replacement) > 1, "the low bit must be free");
+    auto* record = new (std::nothrow) Replacement;
+    return record == nullptr
+               ? nullptr
+               : reinterpret_cast<Replacement*>(
+                     reinterpret_cast<std::uintptr_t>(record) | 1u);
+  }
+  // Frees kept when it is a borrower's own record.
+  static void DropPrivate(Replacement*& kept) {
+    if (!IsPrivate(kept)) return;
+    delete Of(kept);
+    kept = nullptr;
   }
 };
 

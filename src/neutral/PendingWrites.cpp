@@ -16,7 +16,6 @@ bool PendingWrites::Init() {
 }
 
 void PendingWrites::Begin(std::int64_t at) {
-  m_Mark = platform::StreamMark();
   if (m_Bytes == nullptr) return;
   m_Base = at;
   m_Outer = at;
@@ -60,9 +59,6 @@ bool PendingWrites::HandOver(std::FILE* stream) {
   if (!m_Active) return true;
   const bool whole = Drain(stream);
   m_Active = false;
-  // The stream now stands at m_Base; the next block may begin there
-  // without asking, if nothing uses the stream meanwhile.
-  m_Mark = whole ? platform::MarkStream(stream) : platform::StreamMark();
   return whole;
 }
 

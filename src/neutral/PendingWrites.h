@@ -94,13 +94,6 @@ class PendingWrites {
   /// Hands the held bytes to the stream and ends the holding; false when
   /// the stream took fewer.
   bool HandOver(std::FILE* stream);
-  /// Where stream stands, without asking it, when nothing has used it
-  /// since a hand-over left it there: true with *at set then.
-  bool Knows(std::FILE* stream, std::int64_t* at) const {
-    if (!m_Mark.Matches(platform::MarkStream(stream))) return false;
-    *at = m_Base;
-    return true;
-  }
 
  private:
   // Hands the held bytes on and goes on holding after them.
@@ -111,7 +104,6 @@ class PendingWrites {
   std::int64_t m_Base = 0;    // the file offset of the first held byte
   std::int64_t m_Outer = -1;  // the block whose id block began the holding
   bool m_Active = false;
-  platform::StreamMark m_Mark;  // the stream after the last hand-over
 };
 
 }  // namespace qv
