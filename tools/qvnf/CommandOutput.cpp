@@ -21,6 +21,22 @@ std::string VersionText(std::uint32_t v) {
                       : std::to_string(v) + " (" + date + ")";
 }
 
+void BlockColumns(Fields& line, VersionTexts& versions, const BlockInfo& b) {
+  line.Text("  ")
+      .Left(versions.Of(b.version), 22)
+      .Text("  ")
+      .Right(b.endAddress, 10)
+      .Text("  ")
+      .Right(b.dataSize, 10)
+      .Done();
+}
+
+void PutMark(Out& out, const BlockInfo& b, std::int64_t fileSize) {
+  if (b.mark == BlockMark::Ok) return;
+  out.Put("  ! ");
+  out.Put(MarkText(b, fileSize));
+}
+
 void PrintError(const std::string& path, const std::string& why, bool asJson,
                 const std::string& line) {
   if (asJson) {

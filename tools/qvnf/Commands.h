@@ -42,6 +42,15 @@ class VersionTexts {
   bool any_ = false;
 };
 std::string VersionText(std::uint32_t version);
+
+class Fields;
+class Out;
+struct BlockInfo;
+/// Ends the columns of a block's line in a listing: version, end address
+/// and data size (line is done after them).
+void BlockColumns(Fields& line, VersionTexts& versions, const BlockInfo& b);
+/// "  ! " and the explanation of b's mark when it is not Ok; nothing else.
+void PutMark(Out& out, const BlockInfo& b, std::int64_t fileSize);
 /// Reports a file that could not be opened as a neutral file (as JSON too
 /// when asked); returns 2 for an I/O error, 1 otherwise.
 int OpenFailure(const Cursor& c, bool asJson);

@@ -108,24 +108,13 @@ int RunBlocks(const Options& o) {
       line.Right(b.address, 10);
       if (b.mark == BlockMark::Truncated) {
         line.Done();
-        out.Put("  ! ");
-        out.Put(MarkText(b, c.Size()));
+        PutMark(out, b, c.Size());
         out.Put('\n');
         continue;
       }
-      line.Text("  ")
-          .Name8(b.name)
-          .Text("  ")
-          .Left(versions.Of(b.version), 22)
-          .Text("  ")
-          .Right(b.endAddress, 10)
-          .Text("  ")
-          .Right(b.dataSize, 10)
-          .Done();
-      if (b.mark != BlockMark::Ok) {
-        out.Put("  ! ");
-        out.Put(MarkText(b, c.Size()));
-      }
+      line.Text("  ").Name8(b.name);
+      BlockColumns(line, versions, b);
+      PutMark(out, b, c.Size());
       out.Put('\n');
     }
     if (o.json)

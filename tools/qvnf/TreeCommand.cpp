@@ -47,8 +47,7 @@ class TextTree {
     line.Right(b.address, 10);
     if (b.mark == BlockMark::Truncated) {
       line.Done();
-      out_.Put("  ! ");
-      out_.Put(MarkText(b, c_.Size()));
+      PutMark(out_, b, c_.Size());
       out_.Put('\n');
       return;
     }
@@ -58,17 +57,8 @@ class TextTree {
       line.Text("  null block\n").Done();
       return;
     }
-    line.Text("  ")
-        .Left(versions_.Of(b.version), 22)
-        .Text("  ")
-        .Right(b.endAddress, 10)
-        .Text("  ")
-        .Right(b.dataSize, 10)
-        .Done();
-    if (b.mark != BlockMark::Ok) {
-      out_.Put("  ! ");
-      out_.Put(MarkText(b, c_.Size()));
-    }
+    BlockColumns(line, versions_, b);
+    PutMark(out_, b, c_.Size());
     if (tooDeep) out_.Printf("  (nested past depth %d, not shown)", kMaxDepth);
     out_.Put('\n');
   }
