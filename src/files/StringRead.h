@@ -66,6 +66,45 @@ inline std::size_t CopyUntilSpace(const char* p, std::size_t limit, char* out,
   return i;
 }
 
+// The usual case in one pass: a string shorter than 16 bytes that lies
+// whole in the stream's buffer, with the white space before it and the
+// one that ends it. Returns its length, moved to out (room for 16 bytes)
+// and taken from the stream, or 0 without touching the stream when the
+// case is another (the general loop then reads it).
+inline std::size_t ReadShortString(std::FILE* stream, char* out) {
+#if defined(QV_TEXT_WORD_AT_A_TIME)
+  const char* p;
+  const char* end;
+  if (!platform::PeekBuffered(stream, &p, &end)) return 0;
+  const char* s = p;
+  while (s < end && IsSpace(static_cast<unsigned char>(*s))) ++s;
+  if (end - s <= 16) return 0;
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::uint64_t x[2];
+  std::memcpy(x, s, sizeof x);
+  std::memcpy(out, x, sizeof x);
+  // Flags the bytes below kSpaceBound; the lowest flag is the first.
+  const std::uint64_t low0 = (x[0] - kOnes * kSpaceBound) & ~x[0] & kHigh;
+  const std::uint64_t low1 = (x[1] - kOnes * kSpaceBound) & ~x[1] & kHigh;
+  std::size_t at;
+  if (low0 != 0)
+    at = static_cast<std::size_t>(__builtin_ctzll(low0) >> 3);
+  else if (low1 != 0)
+    at = 8 + static_cast<std::size_t>(__builtin_ctzll(low1) >> 3);
+  else
+    return 0;
+  // A zero byte or another control character first: the general loop.
+  if (!IsSpace(static_cast<unsigned char>(s[at]))) return 0;
+  platform::ConsumeBuffered(stream, static_cast<std::size_t>(s - p) + at);
+  return at;
+#else
+  static_cast<void>(stream);
+  static_cast<void>(out);
+  return 0;
+#endif
+}
+
 }  // namespace detail
 
 /// Skips the white space (blank, \t, \n, \v, \f, \r) at the stream's
@@ -80,6 +119,12 @@ inline std::size_t ReadString(std::FILE* stream, char* out, std::size_t max,
                               bool* hasZero) {
   using detail::CopyUntilSpace;
   using detail::IsSpace;
+  if (max >= 16) {
+    if (const std::size_t n = detail::ReadShortString(stream, out)) {
+      if (hasZero != nullptr) *hasZero = false;
+      return n;
+    }
+  }
   std::size_t n = 0;
   bool zero = false;
   bool begun = false;  // past the leading white space

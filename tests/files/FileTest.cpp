@@ -92,16 +92,18 @@ TEST(QvFile, LinesAndStringsComeInPiecesOfAtMost1023) {
 // seed reads words with GetNextString: under the white-space set a
 // string's only word is the string up to a zero byte.
 TEST(QvFile, StringsAreWhatScanfReadsAcrossBuffers) {
-  const char kPieces[] = "ab \t\n\v\f\r";
+  // Letters, white space, and bytes just beside it that are none:
+  // control characters, '!', bytes with the high bit set.
+  const char kPieces[] = "ab \t\n\v\f\rab\x01!\x1f\xa0";
   for (unsigned seed : {1u, 2u, 3u}) {
     SCOPED_TRACE(seed);
     const bool words = seed == 3;
     std::mt19937 rng(seed);
     std::string text;
     while (text.size() < 600000) {
-      const unsigned pick = rng() % 12;
-      text.append(pick == 11 ? 1 + rng() % 2500 : 1 + rng() % 9,
-                  pick == 10 ? '\0' : kPieces[pick % 8]);
+      const unsigned pick = rng() % 16;
+      text.append(pick == 15 ? 1 + rng() % 2500 : 1 + rng() % 9,
+                  pick == 14 ? '\0' : kPieces[pick % 14]);
     }
     ReadFixture fx(text, false);
     std::FILE* ref = std::fopen(fx.dir.File("in.txt").c_str(), "rb");
