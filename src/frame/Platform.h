@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <type_traits>
 
 #include <sys/types.h>
 
@@ -135,8 +136,8 @@ inline void ConsumeBuffered(std::FILE* stream, std::size_t n) {
 
 /// The state of a stream that decides where it stands, where the C
 /// library lets it be seen (glibc: its buffer pointers, flags and cached
-/// file offset). ftell is a function of that state, so a stream whose mark
-/// equals one taken earlier stands where it stood then, whoever used it in
+/// file offset). ftell is a function of that state, so a stream that holds
+/// the state marked earlier stands where it stood then, whoever used it in
 /// between. Where the state can't be seen, or the stream does not know its
 /// offset, a mark is never valid and the stream must be asked.
 struct StreamMark {
@@ -147,37 +148,66 @@ struct StreamMark {
   const void* pointers[9] = {};
   std::int64_t offset = 0;
 #endif
-  bool Matches(const StreamMark& other) const {
+
+  /// Marks the state stream is in now.
+  void Take(std::FILE* stream) {
 #if defined(__GLIBC__)
-    if (!valid || !other.valid || flags != other.flags || mode != other.mode ||
-        offset != other.offset)
-      return false;
-    for (int i = 0; i < 9; ++i)
-      if (pointers[i] != other.pointers[i]) return false;
-    return true;
+    int i = 0;
+    EachField(stream, [&](auto value) {
+      if constexpr (std::is_pointer_v<decltype(value)>) pointers[i++] = value;
+    });
+    flags = Load(stream->_flags);
+    mode = Load(stream->_mode);
+    offset = Load(stream->_offset);
+    valid = offset >= 0;  // -1: the offset is not known
 #else
-    static_cast<void>(other);
+    static_cast<void>(stream);
+#endif
+  }
+  /// Whether stream is in the marked state (never when the mark is not
+  /// valid).
+  bool Holds(std::FILE* stream) const {
+#if defined(__GLIBC__)
+    if (!valid || Load(stream->_offset) != offset ||
+        Load(stream->_flags) != flags || Load(stream->_mode) != mode)
+      return false;
+    int i = 0;
+    bool same = true;
+    EachField(stream, [&](auto value) {
+      if constexpr (std::is_pointer_v<decltype(value)>)
+        same = same && pointers[i++] == value;
+    });
+    return same;
+#else
+    static_cast<void>(stream);
     return false;
 #endif
   }
-};
-inline StreamMark MarkStream(std::FILE* stream) {
-  StreamMark mark;
+
+ private:
 #if defined(__GLIBC__)
-  mark.flags = stream->_flags;
-  mark.mode = stream->_mode;
-  const char* const pointers[9] = {
-      stream->_IO_read_ptr,   stream->_IO_read_end,  stream->_IO_read_base,
-      stream->_IO_write_base, stream->_IO_write_ptr, stream->_IO_write_end,
-      stream->_IO_buf_base,   stream->_IO_buf_end,   stream->_IO_save_base};
-  for (int i = 0; i < 9; ++i) mark.pointers[i] = pointers[i];
-  mark.offset = stream->_offset;
-  mark.valid = stream->_offset >= 0;  // -1: the offset is not known
-#else
-  static_cast<void>(stream);
+  // Each field is read on its own. A mark is mostly taken or tested just
+  // after a write stored some of them; a load as wide as two fields (what
+  // a compiler makes of a plain copy) would wait until both stores left
+  // the processor instead of taking the value from the store itself.
+  template <class T>
+  static T Load(const T& field) {
+    return __atomic_load_n(&field, __ATOMIC_RELAXED);
+  }
+  template <class F>
+  static void EachField(std::FILE* s, F f) {
+    f(Load(s->_IO_read_ptr));
+    f(Load(s->_IO_read_end));
+    f(Load(s->_IO_read_base));
+    f(Load(s->_IO_write_base));
+    f(Load(s->_IO_write_ptr));
+    f(Load(s->_IO_write_end));
+    f(Load(s->_IO_buf_base));
+    f(Load(s->_IO_buf_end));
+    f(Load(s->_IO_save_base));
+  }
 #endif
-  return mark;
-}
+};
 
 /// Opens a stream as fopen does, with the Windows mode letters: "t" (text)
 /// is passed on where the runtime knows it and dropped elsewhere, where

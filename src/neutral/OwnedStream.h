@@ -65,12 +65,12 @@ struct QvNeutralFile::Replacement {
   qv::platform::StreamMark mark;
   std::int64_t markedAt = 0;
   bool Knows(std::FILE* stream, std::int64_t* at) const {
-    if (!mark.Matches(qv::platform::MarkStream(stream))) return false;
+    if (!mark.Holds(stream)) return false;
     *at = markedAt;
     return true;
   }
   void Mark(std::FILE* stream, std::int64_t at) {
-    mark = qv::platform::MarkStream(stream);
+    mark.Take(stream);
     markedAt = at;
   }
   // After n bytes of a write that began where the mark says (a short one
