@@ -15,14 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchRandom.h"
+
 namespace {
 
-std::uint64_t Mix(std::uint64_t& state) {
-  std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
+using qvbench::Mix;
 
 // One million values of the kinds a model holds: coordinates of varied
 // magnitude with up to six decimals, whole numbers, small fractions.
