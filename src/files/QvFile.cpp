@@ -20,17 +20,13 @@ constexpr unsigned kNoBound = 255;
 // cost of reading lines low on big files.
 constexpr std::size_t kStreamBufferSize = 128 * 1024;
 
-bool IsStringSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r';
-}
-
 // Whether every character of separators is white space to GetString;
 // the usual set is recognised at once.
 bool AllStringSpace(const std::string& separators) {
   if (qv::text::IsWhiteSet(separators)) return true;
   for (const char c : separators)
-    if (!IsStringSpace(c)) return false;
+    if (!qv::files::detail::IsSpace(static_cast<unsigned char>(c)))
+      return false;
   return true;
 }
 

@@ -39,14 +39,11 @@ inline std::size_t CopyUntilSpace(const char* p, std::size_t limit, char* out,
                                   bool& zero) {
   std::size_t i = 0;
 #if defined(QV_TEXT_WORD_AT_A_TIME)
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   while (i + 8 <= limit) {
     std::uint64_t x;
     std::memcpy(&x, p + i, sizeof x);
     std::memcpy(out + i, &x, sizeof x);
-    // The lowest flagged byte is the first one below the bound.
-    const std::uint64_t low = (x - kOnes * kSpaceBound) & ~x & kHigh;
+    const std::uint64_t low = text::BytesBelow(x, kSpaceBound);
     if (low == 0) {
       i += 8;
       continue;
@@ -79,14 +76,11 @@ inline std::size_t ReadShortString(std::FILE* stream, char* out) {
   const char* s = p;
   while (s < end && IsSpace(static_cast<unsigned char>(*s))) ++s;
   if (end - s <= 16) return 0;
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   std::uint64_t x[2];
   std::memcpy(x, s, sizeof x);
   std::memcpy(out, x, sizeof x);
-  // Flags the bytes below kSpaceBound; the lowest flag is the first.
-  const std::uint64_t low0 = (x[0] - kOnes * kSpaceBound) & ~x[0] & kHigh;
-  const std::uint64_t low1 = (x[1] - kOnes * kSpaceBound) & ~x[1] & kHigh;
+  const std::uint64_t low0 = text::BytesBelow(x[0], kSpaceBound);
+  const std::uint64_t low1 = text::BytesBelow(x[1], kSpaceBound);
   std::size_t at;
   if (low0 != 0)
     at = static_cast<std::size_t>(__builtin_ctzll(low0) >> 3);

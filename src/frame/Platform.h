@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <type_traits>
 
 #include <sys/types.h>
 
@@ -153,9 +152,7 @@ struct StreamMark {
   void Take(std::FILE* stream) {
 #if defined(__GLIBC__)
     int i = 0;
-    EachField(stream, [&](auto value) {
-      if constexpr (std::is_pointer_v<decltype(value)>) pointers[i++] = value;
-    });
+    EachField(stream, [&](const char* value) { pointers[i++] = value; });
     flags = Load(stream->_flags);
     mode = Load(stream->_mode);
     offset = Load(stream->_offset);
@@ -173,9 +170,8 @@ struct StreamMark {
       return false;
     int i = 0;
     bool same = true;
-    EachField(stream, [&](auto value) {
-      if constexpr (std::is_pointer_v<decltype(value)>)
-        same = same && pointers[i++] == value;
+    EachField(stream, [&](const char* value) {
+      same = same && pointers[i++] == value;
     });
     return same;
 #else

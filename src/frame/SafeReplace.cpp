@@ -122,10 +122,6 @@ bool ReplaceTarget(const char* path, std::string* target) {
 #endif
 }
 
-std::FILE* CreateTempBeside(const std::string& target, std::string* temp) {
-  return CreateTempBeside(target, temp, nullptr);
-}
-
 std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
                             SuffixSource suffix) {
   const std::size_t at = NameStart(target);

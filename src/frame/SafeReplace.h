@@ -15,18 +15,17 @@ namespace qv::platform {
 /// False for a null or empty path and for links that loop or can't be read.
 bool ReplaceTarget(const char* path, std::string* target);
 
-/// Creates a new, empty file beside target, exclusively (never one that
-/// exists), named "." + target's name + ".qvtmp." + six random characters,
-/// and opens it for binary writing; *temp receives its path. Null when the
-/// folder cannot take a new file.
-std::FILE* CreateTempBeside(const std::string& target, std::string* temp);
-
-/// The same with the six characters of each attempt's name taken from
-/// suffix(attempt) instead of random ones, so that a test can make names
-/// collide. Gives up after 100 names that are taken.
+/// Where the six characters of a temporary name's attempt come from (a
+/// test makes names collide with it).
 using SuffixSource = std::string (*)(int attempt);
+
+/// Creates a new, empty file beside target, exclusively (never one that
+/// exists), named "." + target's name + ".qvtmp." + six characters, random
+/// ones or suffix(attempt) when suffix is given, and opens it for binary
+/// writing; *temp receives its path. Null when the folder cannot take a
+/// new file, or after 100 names that are taken.
 std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
-                            SuffixSource suffix);
+                            SuffixSource suffix = nullptr);
 
 /// Completes a replacement: flushes stream, gives the file the target's
 /// permission bits (and, where allowed, its owner), forces it to storage,

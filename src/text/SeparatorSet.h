@@ -85,6 +85,17 @@ class SeparatorSet {
   unsigned bound_ = 0;  // 0: test one byte at a time
 };
 
+#if defined(QV_TEXT_WORD_AT_A_TIME)
+/// Flags (the high bit of) each byte of x below bound (at most 128) and
+/// perhaps bytes after the first flagged one: the lowest flag is the first
+/// byte below the bound.
+inline std::uint64_t BytesBelow(std::uint64_t x, unsigned bound) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  return (x - kOnes * bound) & ~x & kHigh;
+}
+#endif
+
 /// Index of the first character at or after `from` for which `isSep` holds,
 /// or `n`. When every separator is below `bound` (at most 128; 0 for no
 /// such bound) eight characters at a time are tested for a byte below the
@@ -94,14 +105,10 @@ std::size_t FindSeparatorBy(const char* s, std::size_t from, std::size_t n,
                             IsSep isSep, [[maybe_unused]] unsigned bound) {
 #if defined(QV_TEXT_WORD_AT_A_TIME)
   if (bound != 0) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    const std::uint64_t below = kOnes * bound;
     while (from + 8 <= n) {
       std::uint64_t x;
       std::memcpy(&x, s + from, sizeof x);
-      // The lowest flagged byte is the first one below the bound.
-      const std::uint64_t low = (x - below) & ~x & kHigh;
+      const std::uint64_t low = BytesBelow(x, bound);
       if (low == 0) {
         from += 8;
         continue;
