@@ -29,15 +29,24 @@ BlockMark EndMark(Cursor& c, const IdView& id) {
 
 }  // namespace
 
-BlockInfo BlockAt(Cursor& c, const IdView& id) {
+BlockInfo BlockFromId(const IdView& id, bool withData) {
   BlockInfo b;
   b.address = static_cast<std::int32_t>(id.address);
   b.name = id.name;
   b.version = id.version;
   b.endAddress = id.endAddress;
-  b.mark = EndMark(c, id);
-  if (b.mark == BlockMark::Ok)
-    b.dataSize = b.endAddress - (id.address + kIdBlockSize);
+  if (withData) b.dataSize = id.endAddress - (id.address + kIdBlockSize);
+  return b;
+}
+
+bool IsNullBlock(const BlockInfo& b) {
+  return b.name == "WyNULL" && b.endAddress == 0 && b.version == 0;
+}
+
+BlockInfo BlockAt(Cursor& c, const IdView& id) {
+  const BlockMark mark = EndMark(c, id);
+  BlockInfo b = BlockFromId(id, mark == BlockMark::Ok);
+  b.mark = mark;
   return b;
 }
 

@@ -53,6 +53,13 @@ class ChainWalk {
   bool done_ = false, whole_ = false;
 };
 
+/// The block id describes, mark Ok: its data size is what the end address
+/// gives, or 0 when withData is false (a null block).
+BlockInfo BlockFromId(const IdView& id, bool withData = true);
+
+/// Whether b is a null block (named "WyNULL", end address and version 0).
+bool IsNullBlock(const BlockInfo& b);
+
 /// A block of the chain as ChainWalk gives it, read at address: for the
 /// blocks that the walk passes (mark Ok) and for a last one whose mark
 /// does not depend on the walk before it (every mark but Loop).

@@ -21,19 +21,14 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 FoundBlock FoundTop(const BlockInfo& b) {
   FoundBlock f;
   f.block = b;
-  f.isNull = b.name == "WyNULL" && b.endAddress == 0 && b.version == 0;
+  f.isNull = IsNullBlock(b);
   return f;
 }
 
 FoundBlock FoundNested(const NestItem& item) {
   FoundBlock f;
-  f.block.address = static_cast<std::int32_t>(item.id.address);
-  f.block.name = item.id.name;
-  f.block.version = item.id.version;
-  f.block.endAddress = item.id.endAddress;
   f.isNull = item.kind == NestItem::Null;
-  if (!f.isNull)
-    f.block.dataSize = item.id.endAddress - (item.id.address + kIdBlockSize);
+  f.block = BlockFromId(item.id, !f.isNull);
   return f;
 }
 

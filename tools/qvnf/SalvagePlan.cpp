@@ -137,12 +137,9 @@ class Finder {
 
 // The first problem of the colour table [address, end), or "".
 std::string ColorTableProblem(Cursor& c, const IdView& id, std::int64_t end) {
-  BlockInfo b;
-  b.address = static_cast<std::int32_t>(id.address);
-  b.name = id.name;
-  b.version = id.version;
-  b.endAddress = static_cast<std::int32_t>(end);
-  b.dataSize = end - (id.address + kIdBlockSize);
+  IdView ended = id;
+  ended.endAddress = static_cast<std::int32_t>(end);
+  const BlockInfo b = BlockFromId(ended);
   const ColorTableInfo t = ReadColorTable(c, b);
   return t.problems.empty() ? std::string() : t.problems.front();
 }

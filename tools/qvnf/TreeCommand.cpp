@@ -12,10 +12,6 @@
 namespace qvnf {
 namespace {
 
-bool IsNull(const BlockInfo& b) {
-  return b.name == "WyNULL" && b.endAddress == 0 && b.version == 0;
-}
-
 // Walks the nest of a top-level block whose data can hold one.
 template <typename Visit>
 void ForNested(Cursor& c, const BlockInfo& b, Visit&& visit) {
@@ -27,14 +23,7 @@ void ForNested(Cursor& c, const BlockInfo& b, Visit&& visit) {
 }
 
 BlockInfo NestedInfo(const NestItem& item) {
-  BlockInfo b;
-  b.address = static_cast<std::int32_t>(item.id.address);
-  b.name = item.id.name;
-  b.version = item.id.version;
-  b.endAddress = item.id.endAddress;
-  if (item.kind == NestItem::Block)
-    b.dataSize = item.id.endAddress - (item.id.address + kIdBlockSize);
-  return b;
+  return BlockFromId(item.id, item.kind == NestItem::Block);
 }
 
 class TextTree {
@@ -112,7 +101,7 @@ int JsonTree(Cursor& c, Out& out) {
         NodeTail(j, n, item.kind == NestItem::Null, item.tooDeep, c.Size());
       return true;
     });
-    NodeTail(j, b, IsNull(b), false, c.Size());
+    NodeTail(j, b, IsNullBlock(b), false, c.Size());
   }
   j.End().Key("file").Str(c.Path()).End().Finish();
   return walk.Whole() ? kExitOk : kExitDamaged;
@@ -137,7 +126,7 @@ int RunTree(const Options& o) {
              "name", "version", "end", "data size");
   ChainWalk walk(c);
   for (BlockInfo b; walk.Next(b);) {
-    text.Line(b, 0, IsNull(b), false);
+    text.Line(b, 0, IsNullBlock(b), false);
     ForNested(c, b, [&](const NestItem& item) {
       if (item.kind != NestItem::Leave)
         text.Line(NestedInfo(item), item.depth, item.kind == NestItem::Null,
