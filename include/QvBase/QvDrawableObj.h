@@ -7,19 +7,30 @@
 /// picking. Draw sets no colour unless it calls SetGlColor (or
 /// SetGlColorSelected) itself.
 ///
-/// Each object has its own display-list name: a nonzero 32-bit name handed
-/// out by the library at construction, unique among the live drawable
-/// objects and kept for the object's life (a copy gets a new one). Names
-/// come from the top of the range downward (0xFFFFFFFE first), clear of the
-/// names glGenLists gives the application; the first list compiled in a
-/// context also compiles an empty list under 0xFFFFFFFF, so that glGenLists
-/// never hands out names between the objects' (Mesa gives the names above
-/// the highest one in use; once that is 0xFFFFFFFF it searches from 1
-/// upward, a step per name in use below the block it finds). Handing names
-/// out takes no lock, and an object may be destroyed at any time, during
-/// the exit handlers included. Every operation that calls OpenGL must run
-/// on the thread whose rendering context holds the object's lists; the
-/// library makes no context current.
+/// Each object has its own display-list name: a nonzero 32-bit name that
+/// the library hands out when the object compiles its first list
+/// (InitDisplayList or MakeDisplayList), unique among the live drawable
+/// objects and kept for the object's life, so that a list the application
+/// compiles that calls it draws the object's latest compile. A new object
+/// and a copy have no name (ListName() is 0) and no list until then.
+///
+/// The names come from 0x80000000..0xBFFFFFFF, the highest first. They
+/// never meet a name that the application takes from glGenLists in the
+/// same context, before the objects' lists or after them, and they leave
+/// glGenLists as fast as without them. An application that picks list
+/// names by hand keeps out of that range; a name in it that the context
+/// already uses when an object would take it is skipped, and never handed
+/// out later. Only an object's own list is ever made, under its own name.
+/// Compile each object in one context (or in contexts that share their
+/// lists). Should more than 2^30 names be handed out while one of the
+/// first stays held, with 2^20 objects alive besides, an object can get no
+/// name: it then compiles and draws nothing.
+///
+/// Handing names out takes no lock, and an object may be destroyed at any
+/// time, during the exit handlers included (one that never compiled makes
+/// no OpenGL call then). Every operation that calls OpenGL must run on the
+/// thread whose rendering context holds the object's lists; the library
+/// makes no context current.
 ///
 /// The destructor is not virtual: destroy an object through its own type,
 /// never through a QvDrawableObj pointer.
@@ -37,8 +48,8 @@ class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
  public:
   /// Default attributes, opaque green (0, 1, 0, 1), no display list.
   QvDrawableObj();
-  /// Copies the attributes and the colour; the copy has its own list name
-  /// and no display list until its own MakeDisplayList.
+  /// Copies the attributes and the colour; the copy has no list name and
+  /// no display list until its own MakeDisplayList.
   QvDrawableObj(const QvDrawableObj& other);
   /// Copies the attributes and the colour; the object's own display list
   /// stays as it was.
@@ -69,8 +80,8 @@ class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
   /// Deletes the display list when it exists; otherwise calls nothing.
   void DelDisplayList();
   /// Deletes any old list and opens a new one in compile mode: the
-  /// commands that follow go into the list and are not executed. Compiles
-  /// the empty 0xFFFFFFFF list first when the context has none.
+  /// commands that follow go into the list and are not executed. The
+  /// object takes its list name the first time.
   void InitDisplayList();
   /// Closes the list opened by InitDisplayList.
   void EndDisplayList();
@@ -82,7 +93,8 @@ class QV_BASE_API QvDrawableObj : public QvDrawableAttrib {
   /// Makes pure red the current colour: the selected look.
   void SetGlColorSelected() const;
 
-  /// The object's display-list name (nonzero).
+  /// The object's display-list name: 0 until its first InitDisplayList,
+  /// then the same nonzero name for the object's life.
   std::uint32_t ListName() const;
 
  protected:

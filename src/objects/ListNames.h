@@ -1,11 +1,16 @@
 // ListNames.h - display-list names for drawable objects.
 //
-// Names come from the top of the 32-bit range downward, far from the small
-// names that glGenLists gives the application: 0xFFFFFFFE first, while
-// 0xFFFFFFFF is kept for the context marker (see QvDrawableObj.cpp).
-// Released names are handed out again, so the names in use stay within the
-// top million however many objects come and go, as long as fewer than
-// that live at once.
+// Names come from 0xBFFFFFFF downward, to 0x80000000 at the lowest: far
+// above the small names that glGenLists gives the application first, and
+// far enough below the top of the range that an implementation that gives
+// glGenLists the names above the highest one in use (Mesa does) still has
+// room there. An object takes its name when it compiles its first list, so
+// in a context the first list of all has the highest name, and every name
+// handed out later is below it: glGenLists then never gives the
+// application a name that an object holds or will get. Released names are
+// handed out again, so the names in use stay within the top million of
+// the range however many objects come and go, as long as fewer than that
+// live at once.
 //
 // Lock-free and safe from any thread. The bookkeeping is plain static data
 // with no constructor or destructor to run, so names may be taken and given
@@ -22,13 +27,15 @@
 
 namespace qv {
 
-/// Compiled (empty) in every context where an object compiles a list;
-/// never an object's name.
-constexpr std::uint32_t kMarkerListName = 0xFFFFFFFFu;
+/// The range the names come from (see QvDrawableObj.h).
+constexpr std::uint32_t kHighestListName = 0xBFFFFFFFu;
+constexpr std::uint32_t kLowestListName = 0x80000000u;
 
-/// A nonzero name that no live holder has.
+/// A name in the range that no live holder has; 0 when every name of the
+/// range is held or waits for the last of its group to come back.
 std::uint32_t AcquireListName();
-/// Gives a name from AcquireListName back; 0 is ignored.
+/// Gives a name from AcquireListName back; names outside the range are
+/// ignored.
 void ReleaseListName(std::uint32_t name);
 
 /// The bookkeeping behind the two functions. Names kTop, kTop - 1, ...,
@@ -40,17 +47,21 @@ void ReleaseListName(std::uint32_t name);
 /// line of links at a time, the rest put on its stack), then the other
 /// stacks: threads that run at once seldom touch the same cache line.
 /// Past the slots, while every slot is held, names go on downward from a
-/// counter; they are reused together once none of them is held any more,
-/// and the counter starts again at kSlots after 2^31 names, the lowest name
-/// being 0x80000000.
+/// counter, to the lowest of the kNames names; they are reused together
+/// once none of them is held any more. Until then a name is never handed
+/// out twice: once the counter has reached the lowest name, Acquire gives
+/// 0.
 ///
 /// Zero bytes are the empty pool: static storage needs no constructor, and
 /// `ListNamePool<n> pool{}` makes one elsewhere.
-template <std::uint32_t kSlots>
+template <std::uint32_t kSlots,
+          std::uint32_t kNames = kHighestListName - kLowestListName + 1>
 class ListNamePool {
  public:
-  static constexpr std::uint32_t kTop = kMarkerListName - 1;
-  static constexpr std::uint32_t kPastSlots = kTop - 0x80000000u - kSlots + 1;
+  static_assert(kSlots < kNames && kNames <= kHighestListName, "");
+  static constexpr std::uint32_t kTop = kHighestListName;
+  static constexpr std::uint32_t kLowest = kTop - (kNames - 1);
+  static constexpr std::uint32_t kPastSlots = kNames - kSlots;
 
   std::uint32_t Acquire() {
     const std::uint32_t own = Own();
@@ -59,16 +70,17 @@ class ListNamePool {
     for (std::uint32_t i = 1; i < kStacks; ++i)
       if (Pop((own + i) % kStacks, slot)) return kTop - slot;
     std::uint64_t state = past_.load(std::memory_order_relaxed);
-    std::uint32_t offset;
     do {
-      offset = Low(state) < kPastSlots ? Low(state) : 0;
-    } while (!past_.compare_exchange_weak(
-        state, Pack(High(state) + 1, offset + 1), std::memory_order_relaxed));
-    return kTop - kSlots - offset;
+      // Every name past the slots handed out, and some still held.
+      if (Low(state) >= kPastSlots) return 0;
+    } while (!past_.compare_exchange_weak(state,
+                                          Pack(High(state) + 1, Low(state) + 1),
+                                          std::memory_order_relaxed));
+    return kTop - kSlots - Low(state);
   }
 
   void Release(std::uint32_t name) {
-    if (name == 0 || name > kTop) return;
+    if (name < kLowest || name > kTop) return;
     const std::uint32_t index = kTop - name;
     if (index < kSlots) {
       Push(Own(), index, index);

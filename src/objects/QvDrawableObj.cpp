@@ -12,10 +12,22 @@ namespace {
 
 constexpr float kDefaultColor[4] = {0.0f, 1.0f, 0.0f, 1.0f};
 
+// The name for an object's first list: the pool's next one that the
+// current context does not use already. A name the application took in the
+// range (by hand, or from glGenLists in a context where the objects'
+// lists came later) stays the application's and is never handed out
+// again. 0 when the pool has none left.
+std::uint32_t FirstListName() {
+  for (;;) {
+    const std::uint32_t name = qv::AcquireListName();
+    if (name == 0 || glIsList(name) == GL_FALSE) return name;
+  }
+}
+
 }  // namespace
 
 QvDrawableObj::QvDrawableObj()
-    : m_Color{0.0f, 0.0f, 0.0f, 0.0f}, m_ListName(qv::AcquireListName()) {
+    : m_Color{0.0f, 0.0f, 0.0f, 0.0f}, m_ListName(0) {
   Init0();
 }
 
@@ -23,7 +35,7 @@ QvDrawableObj::QvDrawableObj(const QvDrawableObj& other)
     : QvDrawableAttrib(other),
       m_Color{other.m_Color[0], other.m_Color[1], other.m_Color[2],
               other.m_Color[3]},
-      m_ListName(qv::AcquireListName()) {}
+      m_ListName(0) {}
 
 QvDrawableObj& QvDrawableObj::operator=(const QvDrawableObj& other) {
   QvDrawableAttrib::operator=(other);
@@ -46,6 +58,7 @@ void QvDrawableObj::RePaint() const {
 
 void QvDrawableObj::MakeDisplayList() {
   InitDisplayList();
+  if (m_ListName == 0) return;  // no name left: nothing to compile into
   Draw();
   EndDisplayList();
 }
@@ -77,7 +90,7 @@ const float* QvDrawableObj::GetColor() const {
 }
 
 unsigned char QvDrawableObj::IsDisplayList() const {
-  return glIsList(m_ListName);
+  return m_ListName != 0 ? glIsList(m_ListName) : GL_FALSE;
 }
 
 void QvDrawableObj::DelDisplayList() {
@@ -86,23 +99,16 @@ void QvDrawableObj::DelDisplayList() {
 
 void QvDrawableObj::InitDisplayList() {
   DelDisplayList();
-  // An empty list under the top name marks the context. An implementation
-  // that gives glGenLists the names above the highest one in use (Mesa
-  // does) then searches from the bottom instead, clear of the objects'
-  // names, even when only lower ones of them have lists yet.
-  if (glIsList(qv::kMarkerListName) == GL_FALSE) {
-    glNewList(qv::kMarkerListName, GL_COMPILE);
-    glEndList();
-  }
-  glNewList(m_ListName, GL_COMPILE);
+  if (m_ListName == 0) m_ListName = FirstListName();
+  if (m_ListName != 0) glNewList(m_ListName, GL_COMPILE);
 }
 
 void QvDrawableObj::EndDisplayList() {
-  glEndList();
+  if (m_ListName != 0) glEndList();
 }
 
 void QvDrawableObj::CallDisplayList() const {
-  glCallList(m_ListName);
+  if (m_ListName != 0) glCallList(m_ListName);
 }
 
 void QvDrawableObj::DrawToSelect(void* selName) {

@@ -138,12 +138,12 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
   GLuint name = 0;
   {
     Panel obj;
-    name = obj.ListName();
     obj.DelDisplayList();  // nothing to delete
     obj.SetColor(0.0f, 0.0f, 1.0f, 1.0f);
     EXPECT_EQ(kBlack, Shown(obj));  // no list yet
     obj.MakeDisplayList();
     EXPECT_NE(0, obj.IsDisplayList());
+    name = obj.ListName();
     obj.SetColor(1.0f, 1.0f, 1.0f, 1.0f);  // the list keeps the old colour
     EXPECT_EQ((Rgba{0, 0, 255, 255}), Shown(obj));
     EXPECT_EQ(kBlack, Shown(obj, false));
@@ -182,26 +182,29 @@ TEST_F(QvDisplayList, CompileReplayPickCopyAndDestroy) {
 }
 
 // The application's lists and the objects' never meet, whichever are made
-// first: 64 application lists, then objects come and go (the 80 highest
-// names without lists), 64 more application lists, then more objects.
-// Every application list keeps replaying its own colour. The objects'
-// names are distinct, from 0xFFFFFFFE down, and destroyed ones are reused
-// first, without their lists.
+// first: 64 application lists, then objects (16 of them compiled), 64 more
+// application lists, lists the application names by hand (one inside the
+// objects' range, where the next object would go, and two outside), then
+// the other objects compile. Every application list keeps replaying its
+// own colour; the objects' names are distinct, from 0xBFFFFFFF down, skip
+// the application's, and destroyed ones are reused. Once every object is
+// gone, no list is left but the application's.
 TEST_F(QvDisplayList, ObjectsNeverMeetTheApplicationsLists) {
   std::vector<GLuint> app;  // list j draws colour(j)
   const auto colour = [](std::size_t j) {
-    const auto k = static_cast<unsigned char>(2 * j);
+    const auto k = static_cast<unsigned char>(j);
     return Rgba{k, static_cast<unsigned char>(255 - k), 77, 255};
+  };
+  const auto compile = [&](GLuint name) {
+    glNewList(name, GL_COMPILE);
+    glColor4ubv(colour(app.size()).data());
+    glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
+    glEndList();
+    app.push_back(name);
   };
   const auto reserve = [&] {
     const GLuint base = glGenLists(64);
-    for (GLuint i = base; i < base + 64; ++i) {
-      glNewList(i, GL_COMPILE);
-      glColor4ubv(colour(app.size()).data());
-      glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
-      glEndList();
-      app.push_back(i);
-    }
+    for (GLuint i = base; i < base + 64; ++i) compile(i);
   };
   const auto checkApp = [&] {
     for (std::size_t j = 0; j < app.size(); ++j)
@@ -209,37 +212,62 @@ TEST_F(QvDisplayList, ObjectsNeverMeetTheApplicationsLists) {
   };
   std::vector<std::unique_ptr<Panel>> objs;
   std::set<std::uint32_t> names;
-  const auto make = [&](int count, int firstWithList) {
-    for (int i = 0; i < count; ++i) {
-      objs.push_back(std::make_unique<Panel>());
-      EXPECT_EQ(0, objs.back()->IsDisplayList()) << objs.back()->ListName();
-      if (i >= firstWithList) objs.back()->MakeDisplayList();
-      names.insert(objs.back()->ListName());
-    }
+  const auto build = [&](Panel& o) {
+    o.MakeDisplayList();
+    EXPECT_TRUE(names.insert(o.ListName()).second) << o.ListName();
   };
 
   reserve();
-  make(96, 80);
-  EXPECT_EQ(96u, names.size());
-  EXPECT_EQ(0xFFFFFFFEu, *names.rbegin());
-  EXPECT_EQ(0xFFFFFFFEu - 95, *names.begin());
-  for (int i : {0, 1, 2, 85, 86, 87}) objs[i].reset();  // without, with lists
-  checkApp();
-  reserve();  // objects' lists first now
-  for (const auto& o : objs)
-    EXPECT_LT(app.back(), o ? o->ListName() : 0xFFFFFFFFu);
-  make(32, 0);
-  EXPECT_EQ(96u + 26u, names.size());  // the six destroyed names came back
-  for (auto& o : objs)
-    if (o) o->MakeDisplayList();
+  for (int i = 0; i < 48; ++i) objs.push_back(std::make_unique<Panel>());
+  for (int i = 32; i < 48; ++i) build(*objs[i]);
+  EXPECT_EQ(0u, objs[0]->ListName());  // none before the first compile
+  EXPECT_EQ(0xBFFFFFFFu, *names.rbegin());
+  EXPECT_EQ(0xBFFFFFFFu - 15, *names.begin());
+  reserve();  // after the objects' lists
+  compile(0xBFFFFFFFu - 16);
+  compile(0x7FFFFFFFu);
+  compile(0xC0000000u + 1000);
+  for (int i = 0; i < 32; ++i) build(*objs[i]);
+  EXPECT_EQ(0u, names.count(0xBFFFFFFFu - 16));
+  for (GLuint n : app) EXPECT_EQ(0u, names.count(n)) << n;
+  for (int i : {0, 1, 40, 41}) objs[i].reset();  // their names come back
+  for (int i : {0, 1, 40, 41}) {
+    objs[i] = std::make_unique<Panel>();
+    objs[i]->MakeDisplayList();
+    EXPECT_EQ(1u, names.count(objs[i]->ListName()));
+  }
+  EXPECT_EQ(48u, names.size());
   EXPECT_EQ((Rgba{0, 255, 0, 255}), Shown(*objs[3]));
   checkApp();
   objs.clear();
   checkApp();
+  for (std::uint32_t n : names) EXPECT_EQ(GL_FALSE, glIsList(n)) << n;
+  EXPECT_EQ(GL_FALSE, glIsList(0xFFFFFFFFu));
+}
+
+// A list the application compiles that calls an object's list draws the
+// object's latest compile: the name stays through DelDisplayList and
+// recompiles.
+TEST_F(QvDisplayList, ApplicationListsFollowTheObjectsLatestCompile) {
+  Panel obj;
+  obj.SetColor(0.0f, 0.0f, 1.0f, 1.0f);
+  obj.MakeDisplayList();
+  const std::uint32_t name = obj.ListName();
+  const GLuint group = glGenLists(1);
+  glNewList(group, GL_COMPILE);
+  obj.RePaint();
+  glEndList();
+  obj.DelDisplayList();
+  EXPECT_EQ(kBlack, Drawn([&] { glCallList(group); }));
+  obj.SetColor(1.0f, 0.0f, 1.0f, 1.0f);
+  obj.MakeDisplayList();
+  EXPECT_EQ(name, obj.ListName());
+  EXPECT_EQ((Rgba{255, 0, 255, 255}), Drawn([&] { glCallList(group); }));
+  glDeleteLists(group, 1);
 }
 
 // Colour operations and copies need no OpenGL context; a copy takes colour
-// and attributes but keeps its own list name.
+// and attributes, and neither it nor a new object has a list name.
 TEST(QvDrawableObj, ColourAndCopies) {
   Panel a;
   const float* c = a.GetColor();
@@ -257,7 +285,6 @@ TEST(QvDrawableObj, ColourAndCopies) {
   a.SetColor(0.25f, 0.5f, 0.75f, 0.125f);
   a.SetColorId(9);
   Panel copy(a), assigned;
-  const std::uint32_t name = assigned.ListName();
   assigned = a;
   for (const Panel* x : {&copy, &assigned}) {
     EXPECT_EQ(0x07, x->Attrib());
@@ -266,8 +293,5 @@ TEST(QvDrawableObj, ColourAndCopies) {
     EXPECT_TRUE(r == 0.25f && g == 0.5f && b == 0.75f &&
                 x->GetColor()[3] == 0.125f);
   }
-  EXPECT_EQ(name, assigned.ListName());
-  const std::set<std::uint32_t> all = {a.ListName(), copy.ListName(), name};
-  EXPECT_EQ(3u, all.size());
-  EXPECT_EQ(0u, all.count(0));
+  for (const Panel* x : {&a, &copy, &assigned}) EXPECT_EQ(0u, x->ListName());
 }
