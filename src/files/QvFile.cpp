@@ -190,8 +190,9 @@ const char* QvFile::GetLine() {
   if (m_pFile == nullptr) return nullptr;
   if (!qv::files::ReadLine(m_pFile, m_Data, kBufferSize)) {
     // At the end of the file the buffer keeps what it held; after a read
-    // error its content is undefined, so it is emptied.
-    if (std::ferror(m_pFile) != 0) {
+    // error its content is undefined, so it is emptied. The end-of-file
+    // flag tells them apart: the error flag may stand from an earlier call.
+    if (std::feof(m_pFile) == 0) {
       m_Data[0] = '\0';
       m_ScanPos = -1;
     }

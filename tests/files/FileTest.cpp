@@ -306,6 +306,13 @@ TEST(QvFile, OpenToWriteInit0AndAReadError) {
   const std::vector<unsigned char> bytes = qvtest::ReadAll(dir.File("out.txt"));
   EXPECT_EQ(kWindows ? "new\r\n" : "new\n",
             std::string(bytes.begin(), bytes.end()));
+  // The end of the file keeps the buffer, also when the stream's error flag
+  // was set before (here by a write to a stream open for reading).
+  WritingFile e(dir.File("out.txt").c_str());
+  ASSERT_TRUE(e.OpenToRead(true) && e.GetLine());
+  EXPECT_FALSE(e.Put("x"));
+  EXPECT_EQ(nullptr, e.GetLine());
+  EXPECT_STREQ("new\n", e.Data());
 #if !defined(_WIN32)
   // A read error empties the buffer: once the line is buffered, the
   // stream's descriptor is swapped for a folder's.
