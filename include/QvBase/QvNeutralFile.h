@@ -25,9 +25,13 @@
 /// moved a shared stream since (a copy, an assigned file, the caller's own
 /// fseek or fwrite on a borrowed stream). Where the C library's stream
 /// state shows that nobody has used the stream since this object's last
-/// write (glibc), the position is taken from that write instead of asked;
-/// on a stream opened for appending the C library does not keep its
-/// offset, so each write there asks the system (one lseek).
+/// write (glibc), the position is taken from that write instead of asked.
+/// On a caller's stream opened for appending every write lands at the end
+/// of the file wherever the stream stands, and the addresses, positions
+/// and the limit follow it there (an end-address patch lands there too);
+/// each write there asks the system for the file's size (one fstat). The
+/// Windows runtime does not tell whether a stream appends: there such a
+/// stream is taken to write where it stands.
 ///
 /// Held bytes. On a stream the file opened itself (OpenToWrite,
 /// OpenToAppend, OpenToReplace, and WriteNF or SaveNF by path), the bytes
@@ -331,6 +335,9 @@ class QV_BASE_API QvNeutralFile {
   std::size_t StreamRoom(std::size_t need);
   // Sets the tracked position from the stream (-1 when it can't be had).
   void SyncStreamPos() const;
+  // Where the next write lands: GetFilePosition, but the end of the file
+  // (and what the stream holds) on a stream opened for appending.
+  bool GetWritePosition(std::int32_t& pos) const;
   // Moves the buffer pointer on by n bytes and counts them.
   void AdvanceBuf(std::size_t n);
   template <std::size_t W>

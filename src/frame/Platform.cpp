@@ -14,6 +14,7 @@
 
 #include <locale.h>
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <time.h>
 #endif
 
@@ -139,6 +140,64 @@ bool StatStream(std::FILE* stream, StreamStatus* out) {
 #endif
   out->size = static_cast<std::int64_t>(st.st_size);
   return true;
+}
+
+#if !defined(__GLIBC__)
+bool StreamAppends(std::FILE* stream) {
+#if defined(_WIN32)
+  static_cast<void>(stream);
+  return false;
+#else
+  const int fd = fileno(stream);
+  const int flags = fd < 0 ? -1 : fcntl(fd, F_GETFL);
+  return flags != -1 && (flags & O_APPEND) != 0;
+#endif
+}
+#endif
+
+namespace {
+
+// The bytes that an appending stream holds and has not written yet, where
+// the C library lets them be seen; elsewhere they are written first.
+bool HeldForAppend(std::FILE* stream, std::int64_t* held) {
+#if defined(__GLIBC__)
+  *held = (stream->_flags & kGlibcPutting) != 0
+              ? stream->_IO_write_ptr - stream->_IO_write_base
+              : 0;
+  return true;
+#else
+  *held = 0;
+  return std::fflush(stream) == 0;
+#endif
+}
+
+// The end of an appending stream's file plus what the stream holds; false
+// for a stream without a regular file (a pipe, a callback stream).
+bool AppendEnd(std::FILE* stream, std::int64_t* pos) {
+  std::int64_t held = 0;
+  StreamStatus st;
+  if (!HeldForAppend(stream, &held) || !StatStream(stream, &st) ||
+      !st.isRegular)
+    return false;
+  *pos = st.size + held;
+  return true;
+}
+
+}  // namespace
+
+bool StreamPosition(std::FILE* stream, std::int64_t* pos) {
+#if defined(__GLIBC__)
+  if (stream != nullptr && StreamAppends(stream) &&
+      (stream->_flags & kGlibcPutting) != 0 && AppendEnd(stream, pos))
+    return true;
+#endif
+  return TellStream(stream, pos);
+}
+
+bool WritePosition(std::FILE* stream, std::int64_t* pos) {
+  if (stream != nullptr && StreamAppends(stream) && AppendEnd(stream, pos))
+    return true;
+  return StreamPosition(stream, pos);
 }
 
 std::FILE* OpenStream(const char* path, const char* mode) {

@@ -63,6 +63,32 @@ inline bool TellStream(std::FILE* stream, std::int64_t* pos) {
   return true;
 }
 
+/// Whether every write to stream lands at the end of its file, wherever
+/// the stream stands: a stream opened for appending ("a" modes). glibc
+/// tells by the stream's flags, other POSIX systems by the descriptor's;
+/// the Windows runtime does not tell (false there).
+#if defined(__GLIBC__)
+// glibc's _IO_IS_APPENDING and _IO_CURRENTLY_PUTTING, which its public
+// headers do not name.
+constexpr int kGlibcAppending = 0x1000;
+constexpr int kGlibcPutting = 0x0800;
+inline bool StreamAppends(std::FILE* stream) {
+  return (stream->_flags & kGlibcAppending) != 0;
+}
+#else
+bool StreamAppends(std::FILE* stream);
+#endif
+
+/// Where the stream stands (TellStream), except that an appending stream
+/// that holds written bytes stands past them at the end of its file
+/// (glibc's ftell miscounts them when the stream read before).
+bool StreamPosition(std::FILE* stream, std::int64_t* pos);
+
+/// Where the next byte written to stream lands: the end of the file plus
+/// the bytes the stream holds on an appending stream, StreamPosition
+/// elsewhere. False when it can't be had.
+bool WritePosition(std::FILE* stream, std::int64_t* pos);
+
 /// fwrite, fread and ferror without taking the stream's lock, where the C
 /// library has such calls (plain calls elsewhere). Only for a stream that
 /// one thread uses at a time, as a neutral file's is: on the per-value
@@ -156,7 +182,9 @@ struct StreamMark {
     flags = Load(stream->_flags);
     mode = Load(stream->_mode);
     offset = Load(stream->_offset);
-    valid = offset >= 0;  // -1: the offset is not known
+    // -1: the offset is not known. An appending stream's writes land at
+    // the end of the file, not where its state says it stands.
+    valid = offset >= 0 && (flags & kGlibcAppending) == 0;
 #else
     static_cast<void>(stream);
 #endif

@@ -17,6 +17,14 @@ namespace qv {
 constexpr std::int32_t kNoPosition = -2;
 constexpr std::int32_t kPastLimit = -3;
 
+// A stream offset as a neutral file keeps it (64-bit, so that a position
+// past 2 GiB reads as such where long is 32 bits): kNoPosition when the
+// stream has none, kPastLimit past 2^31 - 1.
+inline std::int32_t CodeOffset(bool known, std::int64_t at) {
+  if (!known || at < 0) return kNoPosition;
+  return at > INT32_MAX ? kPastLimit : static_cast<std::int32_t>(at);
+}
+
 static_assert(std::numeric_limits<float>::is_iec559 && sizeof(float) == 4,
               "floats are stored as IEEE 754 single bit patterns");
 static_assert(std::numeric_limits<double>::is_iec559 && sizeof(double) == 8,

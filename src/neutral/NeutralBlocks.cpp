@@ -123,7 +123,7 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
                                     record->Knows(m_pFile, &at) &&
                                     at <= INT32_MAX) {
       address = static_cast<std::int32_t>(at);  // where the last block ended
-    } else if (!GetFilePosition(address)) {
+    } else if (!GetWritePosition(address)) {
       NoteWriteFailure();
       return -1;
     }
@@ -161,7 +161,7 @@ bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
 bool QvNeutralFile::WriteAddressAt(std::int32_t address) {
   std::int32_t here = 0;
   // A failed positioning counts as a failed write: the address is missing.
-  const bool written = GetFilePosition(here) && GoToFilePosition(address) &&
+  const bool written = GetWritePosition(here) && GoToFilePosition(address) &&
                        WriteLong(here) && GoToFilePosition(here);
   if (!written) NoteWriteFailure();
   return written;

@@ -206,12 +206,18 @@ bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
 
 void QvNeutralFile::SyncStreamPos() const {
   std::int64_t at = -1;
-  // 64-bit, so that a position past 2 GiB reads as such where long is
-  // 32 bits; kNoPosition when the stream has no positions at all.
-  if (!qv::platform::TellStream(m_pFile, &at) || at < 0)
-    m_StreamPos = qv::kNoPosition;
-  else
-    m_StreamPos =
-        at > INT32_MAX ? qv::kPastLimit : static_cast<std::int32_t>(at);
+  const bool known = qv::platform::StreamPosition(m_pFile, &at);
+  m_StreamPos = qv::CodeOffset(known, at);
   m_PosStream = m_pFile;
+}
+
+bool QvNeutralFile::GetWritePosition(std::int32_t& pos) const {
+  if (m_pFile == nullptr || !qv::platform::StreamAppends(m_pFile))
+    return GetFilePosition(pos);
+  // Writes land at the end of the file, wherever the stream stands.
+  std::int64_t at = -1;
+  const bool known = qv::platform::WritePosition(m_pFile, &at);
+  const std::int32_t coded = qv::CodeOffset(known, at);
+  pos = coded >= 0 ? coded : -1;
+  return coded >= 0;
 }

@@ -137,8 +137,16 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
     return SIZE_MAX;
   } else if (record == nullptr || !record->Knows(m_pFile, &at)) {
     // The stream may be shared: a copy, an assigned file or the caller may
-    // have moved it since this object last wrote, so it is asked.
-    SyncStreamPos();
+    // have moved it since this object last wrote, so it is asked. On a
+    // stream opened for appending (never marked) the write lands at the
+    // end of the file, wherever the stream stands.
+    if (qv::platform::StreamAppends(m_pFile)) {
+      const bool known = qv::platform::WritePosition(m_pFile, &at);
+      m_StreamPos = qv::CodeOffset(known, at);
+      m_PosStream = m_pFile;
+    } else {
+      SyncStreamPos();
+    }
     if (m_StreamPos == qv::kNoPosition) return SIZE_MAX;
     at = m_StreamPos < 0 ? kMaxOffset + 1 : m_StreamPos;
     if (record != nullptr && m_StreamPos >= 0) record->Mark(m_pFile, at);

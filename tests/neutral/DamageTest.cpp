@@ -431,6 +431,106 @@ TEST(QvNeutralDamage, NoWriteEndsPastTwoGigabytes) {
   }
 }
 
+// A caller's stream opened for appending puts every write at the end of
+// the file, wherever the stream stands: as opened, rewound, after the
+// header was read, moved by the caller. Addresses, positions, end-address
+// patches (which land at the end too) and the size limit follow the bytes
+// there, and the stream reads back what was written.
+TEST(QvNeutralDamage, AppendingStreamsWriteWhereTheBytesLand) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the Windows runtime does not tell whether a stream appends";
+#endif
+  using Move = bool (*)(QvNeutralFile&, std::FILE*);
+  const struct {
+    const char* what;
+    const char* mode;
+    Move move;
+  } cases[] = {
+      {"as opened", "a+b", [](QvNeutralFile&, std::FILE*) { return true; }},
+      {"rewound", "a+b",
+       [](QvNeutralFile& f, std::FILE*) { return f.GoToFileBegin(); }},
+      {"header read", "a+b",
+       [](QvNeutralFile& f, std::FILE*) {
+         return f.ReadHeader(nullptr, nullptr, nullptr);
+       }},
+      {"moved by the caller", "a+b",
+       [](QvNeutralFile&, std::FILE* s) {
+         return std::fseek(s, 50, SEEK_SET) == 0 && std::fgetc(s) != EOF;
+       }},
+      {"write-only, moved by the caller", "ab",
+       [](QvNeutralFile&, std::FILE* s) {
+         return std::fseek(s, 0, SEEK_SET) == 0;
+       }},
+  };
+  qvtest::TempDir dir;
+  const std::string path = dir.File("a.nf");
+  Bytes start;
+  {
+    QvNeutralFile nf;  // 141 bytes: the header, block "Pre" of one int
+    ASSERT_TRUE(nf.OpenToWrite(path.c_str()) && nf.WriteHeader("s", "l"));
+    const std::int32_t pre = nf.WriteIdBlock("Pre", 1);
+    ASSERT_TRUE(nf.WriteInt(5) && nf.UpdateIdBlock(pre));
+  }
+  start = qvtest::ReadAll(path);
+  ASSERT_EQ(141u, start.size());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    qvtest::WriteAll(path, std::string(start.begin(), start.end()));
+    std::FILE* s = std::fopen(path.c_str(), c.mode);
+    ASSERT_NE(nullptr, s);
+    {
+      QvNeutralFile nf(s);
+      ASSERT_TRUE(c.move(nf, s));
+      std::int32_t pos = 0;
+      EXPECT_EQ(141, nf.WriteIdBlock("A", 1));
+      EXPECT_TRUE(nf.WriteInt(9) && nf.UpdateIdBlock(141));  // 4 bytes at 161
+      EXPECT_EQ(165, nf.WriteIdBlock("B", 2));
+      EXPECT_TRUE(nf.WriteDouble(2.5) && nf.GetFilePosition(pos));
+      EXPECT_EQ(189, pos);
+      if (c.mode[1] == '+') {  // and reads back on the same stream
+        QvNeutralFile::IdBlock b;
+        int pre = 0;
+        EXPECT_TRUE(nf.GoToFileBegin() && nf.ScanIdBlock("Pre", b) &&
+                    nf.ReadInt(&pre, 1));
+        EXPECT_TRUE(b.m_Address == 121 && b.m_EndAddress == 141 && pre == 5);
+        b.m_EndAddress = 165;
+        EXPECT_TRUE(nf.ReadIdBlock(b) && std::strcmp("B", b.m_Name) == 0);
+      }
+    }
+    std::fclose(s);
+    const Bytes got = qvtest::ReadAll(path);
+    ASSERT_EQ(189u, got.size());
+    EXPECT_EQ('A', got[141]);
+    EXPECT_EQ(0, got[149]);  // its end address could not be patched
+    EXPECT_TRUE(got[157] == 9 && got[161] == 161 && got[162] == 0);
+    EXPECT_TRUE(got[165] == 'B' && got[177] == 2 && got[188] == 0x40);
+  }
+
+  // The size limit: a sparse file of 2^31 - 8 bytes takes one int more.
+  constexpr std::int64_t L = 0x7FFFFFFF;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::FILE* s = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, s);
+    const std::string refusal = MakeSparse(s);
+    std::fclose(s);
+    if (!refusal.empty()) GTEST_SKIP() << refusal;
+    fs::resize_file(path, L - 7);
+    s = std::fopen(path.c_str(), c.mode);
+    ASSERT_NE(nullptr, s);
+    {
+      QvNeutralFile nf(s);
+      static_cast<void>(c.move(nf, s));  // no header to read here
+      EXPECT_EQ(-1, nf.WriteIdBlock("Big", 1));
+      EXPECT_TRUE(nf.WriteInt(1));
+      EXPECT_FALSE(nf.WriteInt(2));
+      EXPECT_FALSE(nf.WriteDouble(3.0));
+    }
+    std::fclose(s);
+    EXPECT_EQ(L - 3, static_cast<std::int64_t>(fs::file_size(path)));
+  }
+}
+
 #if !defined(_WIN32)
 // A pipe has no offsets: nothing there is refused for the size limit.
 TEST(QvNeutralDamage, WritesToAPipeAreNotLimited) {
