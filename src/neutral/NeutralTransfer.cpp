@@ -39,6 +39,18 @@ constexpr std::size_t kMaxCount = static_cast<std::size_t>(INT32_MAX);
 // Offsets are signed 32-bit: no byte of a file may end past this offset.
 constexpr std::int64_t kMaxOffset = INT32_MAX;
 
+// Where the next write to an appending stream lands, coded as a neutral
+// file keeps positions. Out of line: the per-value path seldom needs it.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+std::int32_t
+AppendOffset(std::FILE* stream) {
+  std::int64_t at = -1;
+  const bool known = qv::platform::WritePosition(stream, &at);
+  return qv::CodeOffset(known, at);
+}
+
 template <std::size_t W>
 void Decode(void* dst, const unsigned char* src, std::size_t count,
             bool reversed) {
@@ -141,8 +153,7 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
     // stream opened for appending (never marked) the write lands at the
     // end of the file, wherever the stream stands.
     if (qv::platform::StreamAppends(m_pFile)) {
-      const bool known = qv::platform::WritePosition(m_pFile, &at);
-      m_StreamPos = qv::CodeOffset(known, at);
+      m_StreamPos = AppendOffset(m_pFile);
       m_PosStream = m_pFile;
     } else {
       SyncStreamPos();
