@@ -159,6 +159,35 @@ inline void ConsumeBuffered(std::FILE* stream, std::size_t n) {
 #endif
 }
 
+/// Moves a reading stream to offset pos when pos lies within the bytes its
+/// buffer holds, as fseek would (the end-of-file flag cleared), without
+/// asking the system: glibc's fseek tells the system where the stream
+/// stands even then. False, changing nothing, when pos is elsewhere, the
+/// stream is writing or has held pushed-back bytes, or the C library hides
+/// its buffer; then fseek is the way.
+inline bool SeekInBuffer(std::FILE* stream, std::int64_t pos) {
+#if defined(__GLIBC__)
+  constexpr int kInBackup = 0x0100;          // glibc's _IO_IN_BACKUP
+  const std::int64_t end = stream->_offset;  // the offset of _IO_read_end
+  // fseek also frees a put-back area (ungetc's), which this can't.
+  if (end < 0 || stream->_IO_read_base == nullptr || stream->_mode > 0 ||
+      (stream->_flags & (kInBackup | kGlibcPutting)) != 0 ||
+      stream->_IO_write_ptr != stream->_IO_write_base ||
+      stream->_IO_save_base != nullptr)
+    return false;
+  const std::int64_t begin =
+      end - (stream->_IO_read_end - stream->_IO_buf_base);
+  if (pos < begin || pos >= end) return false;
+  stream->_IO_read_ptr = stream->_IO_buf_base + (pos - begin);
+  stream->_flags &= ~_IO_EOF_SEEN;
+  return true;
+#else
+  static_cast<void>(stream);
+  static_cast<void>(pos);
+  return false;
+#endif
+}
+
 /// The state of a stream that decides where it stands, where the C
 /// library lets it be seen (glibc: its buffer pointers, flags and cached
 /// file offset). ftell is a function of that state, so a stream that holds

@@ -191,7 +191,9 @@ bool QvNeutralFile::GoToFileEnd() const {
 bool QvNeutralFile::GoToFilePosition(const std::int32_t& pos) const {
   if (m_pFile == nullptr || pos < 0) return false;
   HandOver();
-  return std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
+  // A walk by end addresses mostly lands within what the stream has read.
+  return qv::platform::SeekInBuffer(m_pFile, pos) ||
+         std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
 }
 
 bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <utility>
@@ -88,6 +89,61 @@ TEST(QvPlatform, EqualStreamMarksMeanEqualPositions) {
   }
   std::fclose(f);
   EXPECT_TRUE(matches > 0 || !qv::platform::kCanPeekBuffered);
+}
+
+// A seek within the buffer is what fseek is: the same random stdio calls
+// on two copies of a file, the seeks made once by SeekInBuffer (fseek
+// where it declines) and once by fseek; positions, bytes read, the end-of-
+// file flag and the files afterwards agree. (No put-back characters in
+// the mix: glibc's ftell after one that follows a write depends on where
+// the heap put its put-back area.)
+TEST(QvPlatform, SeekingWithinTheBufferIsFseek) {
+  qvtest::TempDir dir;
+  std::string content(20000, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>(i * 7 + i / 251);
+  std::FILE* f[2];
+  for (int k = 0; k < 2; ++k) {
+    const std::string path = dir.File("copy" + std::to_string(k));
+    ASSERT_TRUE(qvtest::WriteAll(path, content));
+    f[k] = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(nullptr, f[k]);
+  }
+  std::mt19937 rng(11);
+  int inBuffer = 0;
+  int last = 0;  // 1 after a write, 2 after a read: C wants a seek between
+  for (int step = 0; step < 4000; ++step) {
+    const unsigned op = rng() % 6;
+    const long to = static_cast<long>(rng() % 21000);
+    const std::size_t n = rng() % 700;
+    const int kind = op == 0 ? 1 : op == 1 || op == 3 ? 2 : 0;
+    char got[2][700];
+    std::size_t read[2] = {};
+    for (int k = 0; k < 2; ++k) {
+      if (kind != 0 && last != 0 && kind != last) std::fseek(f[k], 0, SEEK_CUR);
+      if (op == 0) std::fwrite(content.data(), 1, n, f[k]);
+      if (op == 1) read[k] = std::fread(got[k], 1, n, f[k]);
+      if (op == 2 && k == 0 && qv::platform::SeekInBuffer(f[k], to))
+        ++inBuffer;
+      else if (op == 2)
+        std::fseek(f[k], to, SEEK_SET);
+      if (op == 3) read[k] = std::fread(got[k], 1, 1, f[k]);
+      if (op == 4) std::fflush(f[k]);
+    }
+    last = kind != 0 ? kind : op == 4 ? last : 0;
+    ASSERT_EQ(std::ftell(f[1]), std::ftell(f[0])) << step;
+    ASSERT_EQ(read[1], read[0]) << step;
+    ASSERT_EQ(0, std::memcmp(got[0], got[1], read[0])) << step;
+    ASSERT_EQ(std::feof(f[1]) != 0, std::feof(f[0]) != 0) << step;
+  }
+  // A put-back character is left to fseek, which drops it.
+  ASSERT_EQ(0, std::fseek(f[0], 100, SEEK_SET));
+  ASSERT_EQ('x', std::ungetc('x', f[0]));
+  EXPECT_FALSE(qv::platform::SeekInBuffer(f[0], 100));
+  for (std::FILE* s : f) std::fclose(s);
+  EXPECT_EQ(qvtest::ReadAll(dir.File("copy1")),
+            qvtest::ReadAll(dir.File("copy0")));
+  EXPECT_TRUE(inBuffer > 30 || !qv::platform::kCanPeekBuffered) << inBuffer;
 }
 
 // A replacement's temporary file takes a name nobody has: a taken one is
