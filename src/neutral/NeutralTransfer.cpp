@@ -172,6 +172,20 @@ std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
     HandOver();
+    // Bytes the stream has buffered are copied from there, as fread would.
+    const char* at;
+    const char* end;
+    if (qv::platform::PeekBuffered(m_pFile, &at, &end) &&
+        static_cast<std::size_t>(end - at) >= size) {
+      if (size == 4)
+        std::memcpy(buf, at, 4);
+      else if (size == 8)
+        std::memcpy(buf, at, 8);
+      else
+        std::memcpy(buf, at, size);
+      qv::platform::ConsumeBuffered(m_pFile, size);
+      return size;
+    }
     return qv::platform::ReadStream(buf, size, m_pFile);
   }
   if (m_Buf == nullptr) return 0;
@@ -209,9 +223,19 @@ bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
 }
 
 bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
-  if (m_pFile != nullptr && m_Replace != nullptr &&
-      Replacement::Of(m_Replace)->pending.TryHold(buf, size))
-    return true;
+  if (m_pFile != nullptr && m_Replace != nullptr) {
+    Replacement* record = Replacement::Of(m_Replace);
+    if (record->pending.TryHold(buf, size)) return true;
+    // Where the stream stands untouched since this object's last write, the
+    // bytes go straight into its buffer when they fit there.
+    std::int64_t at = 0;
+    if (!record->pending.Active() && record->Knows(m_pFile, &at) &&
+        at <= kMaxOffset - static_cast<std::int64_t>(size) &&
+        qv::platform::PutBuffered(m_pFile, buf, size)) {
+      record->Put(size);
+      return true;
+    }
+  }
   if (m_pFile != nullptr ? size > StreamRoom(size)
                          : m_Buf == nullptr || size > BufRoom())
     return false;
@@ -260,6 +284,17 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     }
   }
 
+  // Words the stream has buffered are decoded from there.
+  const char* at;
+  const char* end;
+  if (qv::platform::PeekBuffered(m_pFile, &at, &end)) {
+    const std::size_t words =
+        std::min(left, static_cast<std::size_t>(end - at) / W);
+    Decode<W>(out, reinterpret_cast<const unsigned char*>(at), words, m_L2R);
+    qv::platform::ConsumeBuffered(m_pFile, words * W);
+    out += words * W;
+    left -= words;
+  }
   unsigned char stage[kStageBytes];
   while (left > 0) {
     const std::size_t words = std::min(left, kStageBytes / W);

@@ -73,6 +73,11 @@ struct QvNeutralFile::Replacement {
     mark.Take(stream);
     markedAt = at;
   }
+  // After n bytes that PutBuffered put into the stream's buffer.
+  void Put(std::size_t n) {
+    mark.Put(n);
+    markedAt += static_cast<std::int64_t>(n);
+  }
   // After n bytes of a write that began where the mark says (a short one
   // leaves the position unsure).
   void Advance(std::FILE* stream, std::size_t n, bool whole) {

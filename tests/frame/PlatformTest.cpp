@@ -91,13 +91,14 @@ TEST(QvPlatform, EqualStreamMarksMeanEqualPositions) {
   EXPECT_TRUE(matches > 0 || !qv::platform::kCanPeekBuffered);
 }
 
-// A seek within the buffer is what fseek is: the same random stdio calls
-// on two copies of a file, the seeks made once by SeekInBuffer (fseek
-// where it declines) and once by fseek; positions, bytes read, the end-of-
-// file flag and the files afterwards agree. (No put-back characters in
+// A seek within the buffer is what fseek is, a put into the buffer what
+// fwrite is: the same random stdio calls on two copies of a file, the
+// seeks and writes made once by SeekInBuffer and PutBuffered (fseek and
+// fwrite where they decline) and once by stdio; positions, bytes read, the
+// end-of-file flag and the files afterwards agree. (No put-back characters in
 // the mix: glibc's ftell after one that follows a write depends on where
 // the heap put its put-back area.)
-TEST(QvPlatform, SeekingWithinTheBufferIsFseek) {
+TEST(QvPlatform, BufferShortcutsAreStdio) {
   qvtest::TempDir dir;
   std::string content(20000, '\0');
   for (std::size_t i = 0; i < content.size(); ++i)
@@ -121,7 +122,11 @@ TEST(QvPlatform, SeekingWithinTheBufferIsFseek) {
     std::size_t read[2] = {};
     for (int k = 0; k < 2; ++k) {
       if (kind != 0 && last != 0 && kind != last) std::fseek(f[k], 0, SEEK_CUR);
-      if (op == 0) std::fwrite(content.data(), 1, n, f[k]);
+      if (op == 0 && k == 0 && n > 0 &&
+          qv::platform::PutBuffered(f[k], content.data() + n, n))
+        ++inBuffer;
+      else if (op == 0)
+        std::fwrite(content.data() + n, 1, n, f[k]);
       if (op == 1) read[k] = std::fread(got[k], 1, n, f[k]);
       if (op == 2 && k == 0 && qv::platform::SeekInBuffer(f[k], to))
         ++inBuffer;
@@ -135,6 +140,20 @@ TEST(QvPlatform, SeekingWithinTheBufferIsFseek) {
     ASSERT_EQ(read[1], read[0]) << step;
     ASSERT_EQ(0, std::memcmp(got[0], got[1], read[0])) << step;
     ASSERT_EQ(std::feof(f[1]) != 0, std::feof(f[0]) != 0) << step;
+  }
+  // A put fills the buffer to its end and no further; a line-buffered
+  // stream is left to fwrite, which may flush at any newline.
+  for (const int mode : {_IOFBF, _IOLBF}) {
+    std::FILE* g = std::fopen(dir.File("small").c_str(), "wb");
+    ASSERT_NE(nullptr, g);
+    static char buf[64];
+    ASSERT_EQ(0, std::setvbuf(g, buf, mode, sizeof buf));
+    ASSERT_EQ('a', std::fputc('a', g));
+    const bool full = mode == _IOFBF && qv::platform::kCanPeekBuffered;
+    EXPECT_FALSE(qv::platform::PutBuffered(g, content.data(), 64));
+    EXPECT_EQ(full, qv::platform::PutBuffered(g, content.data(), 63));
+    EXPECT_FALSE(qv::platform::PutBuffered(g, "x", 1) && !full);
+    std::fclose(g);
   }
   // A put-back character is left to fseek, which drops it.
   ASSERT_EQ(0, std::fseek(f[0], 100, SEEK_SET));
