@@ -171,7 +171,8 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
 std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
-    HandOver();
+    if (m_Replace != nullptr && Replacement::Of(m_Replace)->pending.Active())
+      HandOver();
     // Bytes the stream has buffered are copied from there, as fread would.
     const char* at;
     const char* end;
@@ -274,7 +275,8 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     return fit == left;
   }
 
-  HandOver();
+  if (m_Replace != nullptr && Replacement::Of(m_Replace)->pending.Active())
+    HandOver();
   if (left >= kDirectMinBytes / W) {
     const std::size_t direct = WordsInFile<W>(m_pFile, left);
     if (direct >= kDirectMinBytes / W) {
