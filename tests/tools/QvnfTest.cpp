@@ -355,56 +355,109 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
   });
 }
 
+// A damage kind per row, on the nested file or on one of leaf blocks:
+// header; an empty ColorTab 121..154; First 154..210, Second 210..266 and
+// Third 266..322, each holding five doubles.
 TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
+  const std::string leavesPath = dir.File("leaves.qnf");
+  {
+    QvNeutralFile nf;
+    ASSERT_TRUE(nf.OpenToWrite(leavesPath.c_str()) && nf.WriteHeader("", "") &&
+                QvColorTable().WriteNF(nf));
+    const double v[5] = {1.5, -2, 0.25, 1e10, 3};
+    for (const char* name : {"First", "Second", "Third"}) {
+      const std::int32_t at = nf.WriteIdBlock(name, 1);
+      ASSERT_TRUE(nf.WriteDouble(v, 5) && nf.UpdateIdBlock(at));
+    }
+  }
+  const Bytes leaves = qvtest::ReadAll(leavesPath);
+  ASSERT_EQ(322u, leaves.size());
+  const auto noise = [](std::size_t at) {
+    return [at](Bytes& b) {
+      for (std::size_t i = 0; i < 16; ++i) b[at + i] = 0x80 + 7 * i;
+    };
+  };
+  // b with [from, to) a filler block, and the block at `block` ending at
+  // from.
+  const auto filled = [](Bytes b, std::size_t block, std::size_t from,
+                         std::size_t to) {
+    PatchLe32(b, block + 8, static_cast<std::int32_t>(from));
+    std::fill(b.begin() + from, b.begin() + to, 0);
+    std::copy_n("QvnfFill", 8, b.begin() + from);
+    PatchLe32(b, from + 8, static_cast<std::int32_t>(to));
+    return b;
+  };
+  const Bytes cut(leaves.begin(), leaves.begin() + 266);
   const std::string head = "kept 0 WyNF|kept 121 ColorTab|";
+  const std::string leafHead = head + "kept 154 First|";
   const struct {
     const char* what;
+    const Bytes& base;
     std::function<void(Bytes&)> damage;
     int status;
     std::string actions;
-    std::size_t outSize;
-    bool sameAsSound;  // the output is the undamaged file
+    Bytes want;  // the output; empty: any that passes check
   } cases[] = {
-      {"sound", [](Bytes&) {}, 0, head + "kept 186 Outer|kept 278 ColorTab",
-       311, true},
-      {"chain broken in the middle",
-       [](Bytes& b) { std::fill_n(b.begin() + 186, 16, 0xee); }, 1,
+      {"sound", bytes, [](Bytes&) {}, 0,
+       head + "kept 186 Outer|kept 278 ColorTab", bytes},
+      {"id block overwritten after a block whose list bears out its end",
+       bytes,
+       [](Bytes& b) { std::fill_n(b.begin() + 186, 16, 0xee); },
+       1,
        head + "dropped 186 -|kept 202 Inner1|kept 222 Inner2|" +
            "dropped 262 WyNULL|kept 278 ColorTab",
-       311, false},
-      {"end address past the file", End(186, 99999), 1,
-       head + "repaired 186 Outer|kept 278 ColorTab", 311, true},
-      {"colour table never completed", End(121, 0), 1,
+       {}},
+      // Nothing in First tells its end address wrong: Second's id block
+      // was overwritten, not First's end address.
+      {"id block overwritten after a block of data", leaves, noise(210), 1,
+       leafHead + "dropped 210 -|kept 266 Third",
+       filled(leaves, 154, 210, 266)},
+      {"last id block overwritten", leaves, noise(266), 1,
+       leafHead + "kept 210 Second|dropped 266 -", cut},
+      // Both readings fit an end address moved into the block's own data
+      // an id block or more before its end; the one that keeps it wins.
+      {"end address into the block's own data", leaves, End(154, 180), 1,
+       leafHead + "dropped 180 -|kept 210 Second|kept 266 Third",
+       filled(leaves, 154, 180, 210)},
+      {"end address into the last id block's worth of its data", leaves,
+       End(154, 200), 1,
+       head + "repaired 154 First|kept 210 Second|kept 266 Third", leaves},
+      {"end address past the file", bytes, End(186, 99999), 1,
+       head + "repaired 186 Outer|kept 278 ColorTab", bytes},
+      {"colour table never completed", bytes, End(121, 0), 1,
        "kept 0 WyNF|repaired 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
-       311, true},
-      {"cyclic chain", End(186, 121), 1,
-       head + "repaired 186 Outer|kept 278 ColorTab", 311, true},
-      {"cut off", [](Bytes& b) { b.resize(300); }, 1,
-       head + "kept 186 Outer|dropped 278 ColorTab", 278, false},
-      {"header gone", [](Bytes& b) { std::fill_n(b.begin(), 16, 0); }, 1,
+       bytes},
+      {"cyclic chain", bytes, End(186, 121), 1,
+       head + "repaired 186 Outer|kept 278 ColorTab", bytes},
+      {"cut off", bytes, [](Bytes& b) { b.resize(300); }, 1,
+       head + "kept 186 Outer|dropped 278 ColorTab",
+       Bytes(bytes.begin(), bytes.begin() + 278)},
+      {"header gone",
+       bytes,
+       [](Bytes& b) { std::fill_n(b.begin(), 16, 0); },
+       1,
        "repaired 0 WyNF|kept 121 ColorTab|kept 186 Outer|kept 278 ColorTab",
-       311, false},
-      {"five bytes slipped in before Outer",
+       {}},
+      {"five bytes slipped in before Outer", bytes,
        [](Bytes& b) {
          for (std::size_t at : {186, 202, 222, 238, 278})  // ends below 64K
            PatchLe32(b, at + 8, b[at + 8] + 256 * b[at + 9] + 5);
          b.insert(b.begin() + 186, 5, 0xee);
        },
-       1, head + "dropped 186 -|repaired 191 Outer|repaired 283 ColorTab", 311,
-       true},
+       1, head + "dropped 186 -|repaired 191 Outer|repaired 283 ColorTab",
+       bytes},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string in = Save(bytes, c.damage), out = dir.File("out.qnf");
+    const std::string in = Save(c.base, c.damage), out = dir.File("out.qnf");
     const Bytes b = qvtest::ReadAll(in);
     const QvnfRun run = Qvnf("salvage " + in + " " + out);
     EXPECT_EQ(c.status, run.status) << run.out;
     EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
     EXPECT_EQ(b, qvtest::ReadAll(in));  // the input is never written
     const Bytes got = qvtest::ReadAll(out);
-    EXPECT_EQ(c.outSize, got.size());
-    if (c.sameAsSound) {
-      EXPECT_EQ(bytes, got);
+    if (!c.want.empty()) {
+      EXPECT_EQ(c.want, got);
     }
     EXPECT_EQ(0, Qvnf("check " + out).status) << Qvnf("check " + out).out;
     EXPECT_TRUE(QvColorTable().ReadNF(out.c_str()));

@@ -11,8 +11,11 @@
 // failing that at the next whose chain holds (ends at a null block, or at
 // a block cut off by the end of the file), or at the end of the file. What
 // is no block is dropped up to the next block whose chain holds. A chain
-// that reaches the end of the file exactly is always preferred; docs/
-// qvnf.md tells how a break shows which end address is wrong.
+// that reaches the end of the file exactly is always preferred, and no end
+// address is changed that the damage can be explained without (16 bytes
+// that are no id block, an id block or more before the next block that
+// holds, are an overwritten id block); docs/qvnf.md tells how a break
+// shows which end address is wrong.
 //
 // Kept blocks keep their offsets, so that the absolute end addresses of
 // the blocks nested in their data stay right: a dropped stretch of 16

@@ -279,8 +279,14 @@ class Planner {
         (n > 0 && !lastSure &&
          (!IsVersion(id.version) ||
           strong_.FindBefore(f + 1, f + kIdBlockSize) >= 0))) {
-      // The end address that led here leads to no block: it is wrong.
-      if (n > 0 && !lastSure) {
+      // Either the end address that led here is wrong, or it is right and
+      // the id block here was overwritten. The second needs no end
+      // address changed, so it wins wherever it fits: when the next block
+      // whose chain holds (or the end of the file) lies at least an id
+      // block further on, the 16 bytes here and the data behind them are
+      // what is left of a block, and the block before ends as it says.
+      if (n > 0 && !lastSure &&
+          (!readable || Resume(f + 1) - f < kIdBlockSize)) {
         keepHeld(n - 1);
         return Repair(last, "end address " + std::to_string(last.endAddress) +
                                 " leads to no block");
