@@ -320,38 +320,57 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
   b.resize(210);
   const std::string be = Save(b), deep = Save(Nest(40));
   ExpectOutputs({
-      {check(End(121, 0)), 1, "~block at 121: never completed"},
-      {check(End(121, 5000)), 1, "~block at 121: end address 5000 is outside"},
-      {check(End(121, -8)), 1, "~block at 121: end address -8 is outside"},
-      {check(End(121, 130)), 1,
-       "~block at 121: end address 130 points backwards"},
-      {check(End(121, 121)), 1, "~leads back to an earlier block (loop)"},
-      {check(End(0, 120)), 1, "~header end address is 120"},
-      {check([](Bytes& b) {  // last table turned into an open null block
-         PatchLe32(b, 278 + 8, 0);
-         std::copy_n("WyNULL\0\0", 8, b.begin() + 278);
-       }),
-       1, "~block at 278: null block at top level"},
-      {check([](Bytes& b) { b[137] = 3; }), 1, "~count 3 disagrees"},
-      {check([](Bytes& b) { b[170] = 'X'; }), 1,
-       "~lacks its closing null block"},
-      {check([](Bytes& b) { b.resize(300); }), 1,
-       "~block at 278: end address 311 is outside"},
-      {check([](Bytes& b) { b.resize(100); }), 1, "~header cut off"},
-      {"tree " + Save(bytes, End(186, 121)), 1, ""},  // a loop
-      {"check " + text, 1,
-       "qvnf: " + text + ": not a neutral file (first block is not WyNF)\n"},
-      {"blocks " + tiny, 1,
-       "qvnf: " + tiny +
-           ": truncated: 10 bytes, too short for a neutral file\n"},
-      {"check " + be, 0, be + ": sound (3 blocks)\n"},
-      {"colors " + be, 0, kColors},
-      {"info " + be, 0, "~big-endian (order byte 1)"},
-      {"dump " + be + " --block Vals --as i32", 0, "~000000ca: -2\n"},
-      {"dump " + be + " --block Vals --as f32", 0, "~000000ce: 1.5\n"},
-      {"tree " + deep, 0, "~ L32 "},
-      {"tree " + deep, 0, "! L33 "},
-      {"tree " + deep, 0, "~nested past depth 32"},
+    {check(End(121, 0)), 1, "~block at 121: never completed"},
+        {check(End(121, 5000)), 1,
+         "~block at 121: end address 5000 is outside"},
+        {check(End(121, -8)), 1, "~block at 121: end address -8 is outside"},
+        {check(End(121, 130)), 1,
+         "~block at 121: end address 130 points backwards"},
+        {check(End(121, 121)), 1, "~leads back to an earlier block (loop)"},
+        {check(End(0, 120)), 1, "~header end address is 120"},
+        {check([](Bytes& b) {  // last table turned into an open null block
+           PatchLe32(b, 278 + 8, 0);
+           std::copy_n("WyNULL\0\0", 8, b.begin() + 278);
+         }),
+         1, "~block at 278: null block at top level"},
+        {check([](Bytes& b) { b[137] = 3; }), 1, "~count 3 disagrees"},
+        {check([](Bytes& b) { b[170] = 'X'; }), 1,
+         "~lacks its closing null block"},
+        {check([](Bytes& b) { b.resize(300); }), 1,
+         "~block at 278: end address 311 is outside"},
+        {check([](Bytes& b) { b.resize(100); }), 1, "~header cut off"},
+        // info and colors tell a cut-off header or table, and exit 1.
+        {"info " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
+         "~problem:     header cut off: file is 60 bytes, a header needs "
+         "121\n"},
+        {"info --json " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
+         R"({"/problem": "header cut off: file is 60 bytes, a header needs 121",
+           "/header/name": "WyNF", "/header/long_text": ""})"},
+        {"colors " + Save(bytes, [](Bytes& b) { b.resize(300); }), 1,
+         std::string(kColors) +
+             "colour table at 278, version 20010104 (2001-01-04): 0 colours\n"
+             "  ! end address 311 is outside the file (size 300)\n"},
+        {"colors --json " + Save(bytes, End(186, 0)), 1,
+         R"({"/color_tables/1": null, "/problem": "chain broken at 186: never completed (end address 0); no colour table after it is read"})"},
+        {"colors " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
+         "~no colour table in "},
+#if !defined(_WIN32)
+        {"blocks " + be + " >/dev/full", 2,
+         ""},  // output that cannot be written
+#endif
+        {"tree " + Save(bytes, End(186, 121)), 1, ""},  // a loop
+        {"check " + text, 1,
+         "qvnf: " + text + ": not a neutral file (first block is not WyNF)\n"},
+        {"blocks " + tiny, 1,
+         "qvnf: " + tiny +
+             ": truncated: 10 bytes, too short for a neutral file\n"},
+        {"check " + be, 0, be + ": sound (3 blocks)\n"},
+        {"colors " + be, 0, kColors},
+        {"info " + be, 0, "~big-endian (order byte 1)"},
+        {"dump " + be + " --block Vals --as i32", 0, "~000000ca: -2\n"},
+        {"dump " + be + " --block Vals --as f32", 0, "~000000ce: 1.5\n"},
+        {"tree " + deep, 0, "~ L32 "}, {"tree " + deep, 0, "! L33 "},
+        {"tree " + deep, 0, "~nested past depth 32"},
   });
 }
 

@@ -60,6 +60,11 @@ HeaderInfo ReadHeader(Cursor& c) {
   return h;
 }
 
+std::string HeaderCutOff(std::int64_t fileSize) {
+  return "header cut off: file is " + std::to_string(fileSize) +
+         " bytes, a header needs 121";
+}
+
 std::size_t CheckFile(Cursor& c,
                       const std::function<void(const std::string&)>& problem,
                       std::size_t* blocks) {
@@ -69,9 +74,7 @@ std::size_t CheckFile(Cursor& c,
     ++n;
   };
   const HeaderInfo h = ReadHeader(c);
-  if (!h.complete)
-    add("header cut off: file is " + std::to_string(c.Size()) +
-        " bytes, a header needs 121");
+  if (!h.complete) add(HeaderCutOff(c.Size()));
   if (h.endAddress != kHeaderSize)
     add("header end address is " + std::to_string(h.endAddress) + ", not 121");
   if (h.version != kHeaderVersion)

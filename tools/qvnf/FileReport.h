@@ -28,6 +28,8 @@ struct HeaderInfo {
 
 /// The header of a file opened with status Ok: its first 121 bytes only.
 HeaderInfo ReadHeader(Cursor& c);
+/// The problem of a header that the end of the file cuts off.
+std::string HeaderCutOff(std::int64_t fileSize);
 
 /// Hands each problem of a file opened with status Ok to problem, one line
 /// each: header fields, the mark that ends the chain, the colour tables'

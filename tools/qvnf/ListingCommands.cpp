@@ -47,6 +47,9 @@ int WithFile(const Options& o, Show show) {
 int RunInfo(const Options& o) {
   return WithFile(o, [&o](Cursor& c, Out& out) {
     const HeaderInfo h = ReadHeader(c);
+    // The fields that the file holds are shown; a header that the end of
+    // the file cuts off is damage, as check reports it.
+    const int status = h.complete ? kExitOk : kExitDamaged;
     if (o.json) {
       JsonOut j(out);
       j.Object()
@@ -72,10 +75,10 @@ int RunInfo(const Options& o) {
           .Int(h.version)
           .End()
           .Key("order_byte")
-          .Int(h.orderByte)
-          .End()
-          .Finish();
-      return kExitOk;
+          .Int(h.orderByte);
+      if (!h.complete) j.Key("problem").Str(HeaderCutOff(c.Size()));
+      j.End().Finish();
+      return status;
     }
     out.Printf("file:        %s\n", c.Path().c_str());
     out.Printf("size:        %lld bytes\n", static_cast<long long>(c.Size()));
@@ -85,7 +88,9 @@ int RunInfo(const Options& o) {
     out.Printf("date:        %s\n", h.date.c_str());
     out.Printf("short text:  %s\n", h.shortText.c_str());
     out.Printf("long text:   %s\n", h.longText.c_str());
-    return kExitOk;
+    if (!h.complete)
+      out.Printf("problem:     %s\n", HeaderCutOff(c.Size()).c_str());
+    return status;
   });
 }
 
@@ -158,13 +163,26 @@ int RunCheck(const Options& o) {
 int RunColors(const Options& o) {
   return WithFile(o, [&o](Cursor& c, Out& out) {
     bool damaged = false, any = false;
+    std::string broken;  // where the chain breaks, unless at a colour table
     JsonOut j(out);
     if (o.json) j.Object().Key("color_tables").Array();
     ChainWalk walk(c);
     for (BlockInfo b; walk.Next(b);) {
-      if (b.mark != BlockMark::Ok || b.address == 0 || !IsColorTable(b.name))
-        continue;
-      const ColorTableInfo t = ReadColorTable(c, b);
+      const bool table = b.address != 0 && IsColorTable(b.name);
+      if (b.mark != BlockMark::Ok && !table)
+        broken = "chain broken at " + std::to_string(b.address) + ": " +
+                 MarkText(b, c.Size()) + "; no colour table after it is read";
+      if (!table) continue;
+      // A table whose end address cannot be followed is damaged: its data
+      // have no extent (a file cut off inside them, most often).
+      ColorTableInfo t;
+      if (b.mark == BlockMark::Ok) {
+        t = ReadColorTable(c, b);
+      } else {
+        t.address = b.address;
+        t.version = b.version;
+        t.problems.push_back(MarkText(b, c.Size()));
+      }
       any = true;
       damaged |= !t.problems.empty();
       if (o.json) {
@@ -188,11 +206,15 @@ int RunColors(const Options& o) {
       }
       for (const std::string& p : t.problems) out.Printf("  ! %s\n", p.c_str());
     }
-    if (o.json)
-      j.End().Key("file").Str(c.Path()).End().Finish();
-    else if (!any)
-      out.Printf("no colour table in %s\n", c.Path().c_str());
-    return damaged ? kExitDamaged : kExitOk;
+    if (o.json) {
+      j.End().Key("file").Str(c.Path());
+      if (!broken.empty()) j.Key("problem").Str(broken);
+      j.End().Finish();
+    } else {
+      if (!any) out.Printf("no colour table in %s\n", c.Path().c_str());
+      if (!broken.empty()) out.Printf("! %s\n", broken.c_str());
+    }
+    return damaged || !broken.empty() ? kExitDamaged : kExitOk;
   });
 }
 

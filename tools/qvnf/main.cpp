@@ -4,8 +4,10 @@
 //
 // Exit status: 0 success (check: a sound file; diff: the same; salvage:
 // the input was sound), 1 a damaged or different file, or one that is not
-// a neutral file, 2 a usage or I/O error.
+// a neutral file, 2 a usage or I/O error (output that cannot be written
+// too).
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "Commands.h"
 
@@ -83,5 +85,12 @@ int main(int argc, char** argv) {
     const int rc = app.exit(e);
     return rc == 0 ? qvnf::kExitOk : qvnf::kExitUsage;
   }
-  return chosen(o);
+  const int status = chosen(o);
+  // A listing that could not be written whole (a full disk) is an I/O
+  // error, whatever the command found.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("qvnf: cannot write the output\n", stderr);
+    return qvnf::kExitUsage;
+  }
+  return status;
 }
