@@ -161,7 +161,9 @@ class QvnfTest : public testing::Test {
       if (c.out.empty()) continue;
       const std::string rest = c.out.substr(1);
       if (c.out[0] == '{') {
-        const json j = json::parse(run.out, nullptr, false);
+        // The document, without the line on stderr after an error's.
+        const json j = json::parse(run.out.substr(0, run.out.rfind("\n}") + 2),
+                                   nullptr, false);
         ASSERT_FALSE(j.is_discarded()) << run.out;
         const json want = json::parse(c.out);
         for (const auto& w : want.items()) {
@@ -372,6 +374,146 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
         {"tree " + deep, 0, "~ L32 "}, {"tree " + deep, 0, "! L33 "},
         {"tree " + deep, 0, "~nested past depth 32"},
   });
+}
+
+// The JSON form of each report and each way a command can fail, with
+// the parts of the text forms that only damage or odd input reaches.
+TEST_F(QvnfTest, JsonFormsAndFailures) {
+  const std::string cut285 = Save(bytes, [](Bytes& b) { b.resize(285); });
+  const std::string cut301 = Save(bytes, [](Bytes& b) { b.resize(301); });
+  const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
+  const std::string escapes = Save(bytes, [](Bytes& b) {
+    std::copy_n("\"\\\n\t", 4, b.begin() + 218);  // Inner1's data
+  });
+  // The last table four bytes longer; the header's short text with other
+  // bytes after its zero.
+  const std::string longer = Save(bytes, [](Bytes& b) {
+    b.resize(315);
+    PatchLe32(b, 278 + 8, 315);
+  });
+  const std::string hidden = Save(bytes, [](Bytes& b) { b[35] = 'z'; });
+  // Eighteen blocks of different names, and the same without the last:
+  // chains of more names than a short list keeps.
+  std::string many[2];
+  for (int k = 0; k < 2; ++k) {
+    many[k] = dir.File("many" + std::to_string(k) + ".qnf");
+    QvNeutralFile nf;
+    ASSERT_TRUE(nf.OpenToWrite(many[k].c_str()) && nf.WriteHeader("", ""));
+    for (int i = 0; i < 18 - k; ++i)
+      ASSERT_TRUE(nf.UpdateIdBlock(
+          nf.WriteIdBlock(("N" + std::to_string(i)).c_str(), 1)));
+    ASSERT_TRUE(nf.CloseFile());
+  }
+  std::string tooDeep = "/blocks/1";
+  for (int i = 0; i < 32; ++i) tooDeep += "/children/0";
+  const std::string deep = Save(Nest(40)), text = Save(Bytes(300, 'x'));
+  const std::string out = " " + dir.File("out.qnf");
+  std::vector<QvnfRun> cases = {
+      {dump + " --json --at 238 --as f64", 0,
+       R"({"/values/0": 2.5, "/left_over": 0, "/as": "f64"})"},
+      {dump + " --json --block Inner1 --as i32", 0,
+       R"({"/values": [1684234849], "/left_over": 0})"},
+      {dump + " --json --block Inner1 --as u32", 0,
+       R"({"/values": [1684234849]})"},
+      {dump + " --json --block Outer --as f32", 0, R"({"/left_over": 0})"},
+      {dump + " --json --at 262", 0, R"({"/hex": "", "/data_size": 0})"},
+      {"dump " + escapes + " --at 202 --as text", 0,
+       "~\"\\\\\n\t\n"},  // a backslash doubled, the others as they are
+      {"dump --json " + escapes + " --at 202 --as text", 0,
+       R"({"/text": "\"\\\\\n\t"})"},
+      {dump + " --json --block Nope", 1,
+       R"({"/error": "no block named Nope"})"},
+      {"dump " + Save(bytes, End(186, 0)) + " --at 186", 1,
+       "~Outer at 186: its end address 0 gives its data no end"},
+      {dump + " --at 0X79", 0, "~# ColorTab at 121"},
+      {dump + " --at 12345678901", 2, "~not an address"},
+      {dump + " --at 0x80000000", 2, "~not an address"},
+      {"dump --json " + missing + " --at 0", 2,
+       R"({"/file": ")" + missing + R"("})"},
+      {"diff --json " + path + " " + Save(bytes, [](Bytes& b) { b[28] = 'u'; }),
+       1,
+       R"({"/header/0": {"a": "test", "b": "tesu", "field": "short_text"}})"},
+      {"diff --json " + path + " " + hidden, 1,
+       R"({"/header/0/field": "bytes"})"},
+      {"diff " + path + " " + hidden, 1,
+       "header bytes: differ at offset 35 | differ at offset 35\n"},
+      {"diff --json " + path + " " +
+           Save(bytes, [](Bytes& b) { b.resize(278); }),
+       1, R"({"/only_in_a/0": {"address": 278, "name": "ColorTab",
+              "occurrence": 2}, "/only_in_b": []})"},
+      {"diff --json " + path + " " + Save(bytes, End(186, 0)), 1,
+       R"j({"/changed/0/damage_b": "never completed (end address 0)",
+           "/changed/0/damage_a": "sound"})j"},
+      {"diff --json " + cut301 + " " +
+           Save(bytes,
+                [](Bytes& b) {
+                  b.resize(301);
+                  b[296] = 'z';
+                }),
+       1,
+       R"({"/changed/0/to_end": true, "/changed/0/bytes_b": "7a 4e 55 4c 4c"})"},
+      {"diff " + path + " " + longer, 1,
+       "ColorTab #2 (at 278 | 278): data size 17 | 21, first difference at "
+       "offset 17: (end) | 00 00 00 00\n"},
+      {"diff --json " + many[0] + " " + many[1], 1,
+       R"({"/only_in_a/0/name": "N17", "/changed": []})"},
+      {"blocks --json " + Save(bytes, End(121, 0)), 1,
+       R"({"/blocks/1/mark": "uncompleted", "/blocks/2": null})"},
+      {"blocks --json " + Save(bytes, End(121, 130)), 1,
+       R"({"/blocks/1/mark": "end-backwards"})"},
+      {"blocks --json " + Save(bytes, End(121, 5000)), 1,
+       R"({"/blocks/1/mark": "end-out-of-range"})"},
+      {"blocks --json " + Save(bytes, End(121, 121)), 1,
+       R"({"/blocks/1/mark": "loop"})"},
+      {"blocks --json " + cut285, 1,
+       R"j({"/blocks/3/mark": "truncated", "/blocks/3/problem":
+           "id block cut off by the end of the file (7 bytes left)"})j"},
+      {"blocks " + cut285, 1,
+       "~       278  ! id block cut off by the end of the file (7 bytes "
+       "left)\n"},
+      {"tree " + cut285, 1,
+       "~       278  ! id block cut off by the end of the file (7 bytes "
+       "left)\n"},
+      {"tree --json " + Save(bytes, End(186, 0)), 1,
+       R"j({"/blocks/2/problem": "never completed (end address 0)"})j"},
+      {"tree --json " + deep, 0, "{\"" + tooDeep + "/too_deep\": true}"},
+      {"tree --json " + missing, 2, R"({"/file": ")" + missing + R"("})"},
+      {"check " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }), 1,
+       "~header version is 1, not 20000701"},
+      {"colors " + Save(bytes, [](Bytes& b) { PatchLe32(b, 121 + 12, 5); }), 1,
+       "~  ! colour table of unknown version 5\n"},
+      {"colors --json " + Save(bytes,
+                               [](Bytes& b) {
+                                 b.resize(294);
+                                 PatchLe32(b, 278 + 8, 294);
+                               }),
+       1, R"({"/color_tables/1/problems": ["colour table has no count"]})"},
+      {"info --json " + text, 1,
+       R"({"/error": ")" + text +
+           R"j(: not a neutral file (first block is not WyNF)"})j"},
+      {"salvage --json " + Save(bytes, End(186, 99999)) + out, 1,
+       R"({"/sound": false, "/entries/2/note":
+           "end address 99999 is outside the file; now 278",
+           "/entries/2/action": "repaired", "/out_size": 311})"},
+      {"salvage --json " + missing + out, 2,
+       R"({"/file": ")" + missing + R"("})"},
+      {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 8, 120); }) + out,
+       1, "~header rebuilt: end address 120, not 121"},
+      {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }) + out, 1,
+       "~header rebuilt: version 1, not 20000701"},
+      {"salvage " + Save(Bytes(10, 0)) + out, 1,
+       "~header rebuilt: cut off at 10 bytes"},
+      {"salvage " + text + out, 1, "~header rebuilt: first block is not WyNF"},
+  };
+#if !defined(_WIN32)
+  // A sparse file past 2^31 - 1 bytes, the most an address can reach.
+  const std::string large = dir.File("large.qnf");
+  ASSERT_TRUE(qvtest::WriteAll(large, "WyNF"));
+  std::filesystem::resize_file(large, std::uintmax_t{1} << 31);
+  cases.push_back({"info " + large, 1, "~too large for a neutral file"});
+  cases.push_back({"salvage " + large + out, 2, ""});
+#endif
+  ExpectOutputs(cases);
 }
 
 // A damage kind per row, on the nested file or on one of leaf blocks:
