@@ -27,15 +27,17 @@ namespace {
 using nlohmann::json;
 using Bytes = std::vector<unsigned char>;
 
-// A run of qvnf: its arguments, exit status and output.
+// A run of qvnf: its arguments, exit status and output, and shell words
+// before it (a pipe, limits).
 struct QvnfRun {
   std::string args;
   int status;
   std::string out;
+  std::string before = {};
 };
 
 // Runs qvnf with the arguments; stderr is folded into the output.
-QvnfRun Qvnf(const std::string& args) {
+QvnfRun Qvnf(const std::string& args, const std::string& before = "") {
 #if defined(_WIN32)
   // qvnf sits beside the test program; cmd.exe takes off the outer quotes.
   char self[MAX_PATH];
@@ -46,7 +48,7 @@ QvnfRun Qvnf(const std::string& args) {
 #else
   // A cross build runs qvnf through the same emulator as the tests.
   const std::string cmd =
-      std::string(QVNF_RUNNER) + QVNF_EXE + " " + args + " 2>&1";
+      before + QVNF_RUNNER + QVNF_EXE + " " + args + " 2>&1";
   std::FILE* p = popen(cmd.c_str(), "r");
 #endif
   QvnfRun r{args, -1, {}};
@@ -156,7 +158,7 @@ class QvnfTest : public testing::Test {
   void ExpectOutputs(const std::vector<QvnfRun>& cases) {
     for (const QvnfRun& c : cases) {
       SCOPED_TRACE(c.args);
-      const QvnfRun run = Qvnf(c.args);
+      const QvnfRun run = Qvnf(c.args, c.before);
       EXPECT_EQ(c.status, run.status) << run.out;
       if (c.out.empty()) continue;
       const std::string rest = c.out.substr(1);
@@ -452,6 +454,10 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
                 }),
        1,
        R"({"/changed/0/to_end": true, "/changed/0/bytes_b": "7a 4e 55 4c 4c"})"},
+      {"diff " + Save(bytes, End(186, 0)) + " " + Save(bytes, End(186, 5000)),
+       1,
+       "~Outer #1 (at 186 | 186): damage never completed (end address 0) | "
+       "end address 5000 is outside the file (size 311)"},
       {"diff " + path + " " + longer, 1,
        "ColorTab #2 (at 278 | 278): data size 17 | 21, first difference at "
        "offset 17: (end) | 00 00 00 00\n"},
@@ -512,6 +518,8 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
   std::filesystem::resize_file(large, std::uintmax_t{1} << 31);
   cases.push_back({"info " + large, 1, "~too large for a neutral file"});
   cases.push_back({"salvage " + large + out, 2, ""});
+  cases.push_back({"info /dev/stdin", 2,
+                   "~cannot find its size (not a regular file?)", "echo x | "});
 #endif
   ExpectOutputs(cases);
 }
@@ -593,6 +601,9 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
       {"cut off", bytes, [](Bytes& b) { b.resize(300); }, 1,
        head + "kept 186 Outer|dropped 278 ColorTab",
        Bytes(bytes.begin(), bytes.begin() + 278)},
+      {"too few bytes at the end for an id block", bytes,
+       [](Bytes& b) { b.resize(316, 0xee); }, 1,
+       head + "kept 186 Outer|kept 278 ColorTab|dropped 311 -", bytes},
       {"header gone",
        bytes,
        [](Bytes& b) { std::fill_n(b.begin(), 16, 0); },
@@ -634,8 +645,29 @@ TEST_F(QvnfTest, SalvageNeverWritesOverItsInput) {
       {"salvage " + dir.File("missing") + " " + out, 2, ""},
       {salvage + " " + dir.File("no/such/dir.qnf"), 2, ""},
       {salvage, 2, ""},
-      {salvage + " " + out, 0, ""},  // replaces the old file
   });
+#if !defined(_WIN32)
+  // Writes that fail (a file larger than the limit the shell sets, as on
+  // a full disk) leave the old file, and no other.
+  qvtest::TempDir inputs;
+  const std::string sound = inputs.File("sound.qnf");
+  const std::string damaged = inputs.File("damaged.qnf");
+  Bytes b = Nest(120);
+  std::remove(dir.File("nest.qnf").c_str());  // Nest's own file
+  ASSERT_TRUE(qvtest::WriteAll(sound, b.data(), b.size()));
+  PatchLe32(b, 121 + 8, 0);
+  ASSERT_TRUE(qvtest::WriteAll(damaged, b.data(), b.size()));
+  const std::string limit = "trap '' XFSZ; ulimit -f 1; ";
+  ExpectOutputs({
+      {"salvage " + sound + " " + out, 2, "~: cannot write it: ", limit},
+      {"salvage --json " + damaged + " " + out, 2,
+       R"({"/out_size": null, "/sound": false, "/entries/1/action":
+           "repaired"})",
+       limit},
+  });
+  EXPECT_EQ(Bytes({'o', 'l', 'd'}), qvtest::ReadAll(out));
+#endif
+  ExpectOutputs({{salvage + " " + out, 0, ""}});  // replaces the old file
   EXPECT_EQ(bytes, qvtest::ReadAll(path));
   EXPECT_EQ(bytes, qvtest::ReadAll(out));
   // Nothing but the input and the output is left in the folder.
@@ -647,7 +679,7 @@ TEST_F(QvnfTest, SalvageNeverWritesOverItsInput) {
 // whose middle one holds what looks like an id block ending on more
 // name-like bytes, its end address broken; a nest 40 deep moved up by 8
 // bytes that are no block; the same nest with an inner end address past
-// its parent's data, which check finds.
+// its parent's data, which check finds, and with two.
 TEST_F(QvnfTest, SalvageGivesBackEveryBlockWhole) {
   const std::string floats = dir.File("floats.qnf");
   {
@@ -688,6 +720,14 @@ TEST_F(QvnfTest, SalvageGivesBackEveryBlockWhole) {
        [&] {
          Bytes b = nest;
          PatchLe32(b, 121 + 35 * 16 + 8, 769);
+         return b;
+       }(),
+       "kept 0 WyNF|repaired 121 L0|kept 761 ColorTab"},
+      {nest,
+       [&] {  // two levels of it
+         Bytes b = nest;
+         PatchLe32(b, 121 + 35 * 16 + 8, 769);
+         PatchLe32(b, 121 + 36 * 16 + 8, 769);
          return b;
        }(),
        "kept 0 WyNF|repaired 121 L0|kept 761 ColorTab"},
