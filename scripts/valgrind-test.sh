@@ -17,4 +17,4 @@ cd build/release
 ctest -T memcheck --no-tests=error -j 2 \
   --overwrite MemoryCheckCommand="$(command -v valgrind)" \
   --overwrite MemoryCheckCommandOptions="$options" \
-  -LE consumer -E 'ExportedSymbols|IndependentReader' "$@"
+  -LE "consumer|allocfail" -E 'ExportedSymbols|IndependentReader' "$@"

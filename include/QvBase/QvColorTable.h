@@ -29,9 +29,11 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
 
   /// An empty table.
   QvColorTable();
-  /// Copies the colours.
+  /// Copies the colours; throws std::bad_alloc, as a std::vector copy
+  /// does, when memory for them is short (a constructor has no result).
   QvColorTable(const QvColorTable& other);
   /// Replaces the colours by copies of other's; self-assignment is a no-op.
+  /// Throws std::bad_alloc as the copy does, the table unchanged then.
   QvColorTable& operator=(const QvColorTable& other);
 
   /// Writes count, colours and a closing null block. A table of more than
@@ -52,6 +54,7 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
 
   /// Id of the first colour within tolerance of rgba (every component's
   /// difference strictly below it); none: appends rgba and returns its id.
+  /// -1, the table unchanged, when memory for the new colour is short.
   int AddColor(const float* rgba, float tolerance);
   /// True when some colour is within tolerance of rgba.
   bool HasSameColor(const float* rgba, float tolerance);
@@ -63,7 +66,8 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
 
  protected:
   /// Reads the data of version 20010104. A cut-off table keeps the colours
-  /// read so far and gives false; the closing null block is not read.
+  /// read so far and gives false; the closing null block is not read. No
+  /// memory for the colours: false, the table unchanged.
   bool ReadNF20010104(QvNeutralFile& file);
   /// The first colour within tolerance of rgba, or one past the last.
   QvColorStruct* FindSameColor(const float* rgba, float tolerance);

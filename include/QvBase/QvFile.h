@@ -45,7 +45,8 @@ class QV_BASE_API QvFile : public QvNamedObj {
   /// and the separators; the copy starts closed.
   QvFile(const QvFile& other);
   /// Closes this file's stream, then copies as the copy constructor does.
-  /// Assigning a file to itself changes nothing.
+  /// Assigning a file to itself changes nothing. Memory short for the
+  /// texts: throws std::bad_alloc, this file unchanged (and still open).
   QvFile& operator=(const QvFile& other);
   /// Closes the stream if one is open.
   ~QvFile() override;

@@ -28,9 +28,11 @@ class QV_BASE_API QvIdManager {
   ~QvIdManager();
 
   /// Frees every id; the flag array keeps its length and the next id
-  /// handed out is 0 again.
+  /// handed out is 0 again. Memory short: throws std::bad_alloc and the
+  /// manager is unchanged (as it is after a failed copy or assignment).
   void Init();
-  /// Marks the smallest free id used and returns it.
+  /// Marks the smallest free id used and returns it. Memory short (the
+  /// flags must grow): throws std::bad_alloc and the manager is unchanged.
   unsigned int GetNewId();
   /// Frees id. An id at or past the largest ever handed out (or an id that
   /// is already free) leaves the manager as it was.
@@ -41,7 +43,7 @@ class QV_BASE_API QvIdManager {
  private:
   // Advances m_NextId past the used ids that follow it.
   void RenewNextId();
-  // Rebuilds the summary from m_UsedFlags.
+  // Rebuilds the summary from m_UsedFlags; memory short: unchanged.
   void RebuildSummary();
   void MarkFree(std::size_t id);
   void MarkUsed(std::size_t id);

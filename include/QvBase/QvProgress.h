@@ -17,7 +17,9 @@
 /// line piece (at most 1023 characters) that contains the key anywhere.
 ///
 /// A copy starts without a local message file; an assignment closes the
-/// target's file first. Formatted parts of any length are kept whole.
+/// target's file first. Formatted parts of any length are kept whole; when
+/// memory is short for a composed text, the operation throws
+/// std::bad_alloc as the QvStdString that holds the text does.
 #ifndef QVBASE_QVPROGRESS_H
 #define QVBASE_QVPROGRESS_H
 

@@ -47,6 +47,8 @@ class QV_BASE_API QvStdString : public std::string {
   /// of any length are kept whole; those below 1024 bytes need no scratch
   /// allocation. The result is a text: it ends at its first zero byte (a
   /// %c of 0). A format the C library rejects gives the empty text.
+  /// Memory short for the result: throws std::bad_alloc, as every
+  /// std::string operation that needs memory does; the text is never cut.
   QvStdString(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   /// A copy of `text`, taken literally.
   QvStdString(const std::string& text) : std::string(text) {}
@@ -70,14 +72,16 @@ class QV_BASE_API QvStdString : public std::string {
   /// Replaces the text by a copy of `other`'s.
   void Set(const QvStdString& other);
   /// Formats as the formatting constructor does and replaces the text. The
-  /// arguments may point into this string's own text.
+  /// arguments may point into this string's own text. Memory short:
+  /// throws std::bad_alloc, the text unchanged.
   void SetFormat(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   /// Appends `text` literally.
   void Append(const char* text);
   /// Appends `other`'s text.
   void Append(const QvStdString& other);
   /// Formats as the formatting constructor does and appends the result; the
-  /// arguments may point into this string's own text.
+  /// arguments may point into this string's own text. Memory short:
+  /// throws std::bad_alloc, the text unchanged.
   void AppendFormat(const char* format, ...) QV_PRINTF_LIKE(2, 3);
   /// Removes `count` characters from `pos` on (fewer when the text ends
   /// first). A `pos` at or past the end changes nothing and never throws.

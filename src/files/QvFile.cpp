@@ -85,9 +85,13 @@ QvFile::QvFile(const QvFile& other)
 
 QvFile& QvFile::operator=(const QvFile& other) {
   if (this == &other) return *this;
+  // The texts are copied before anything changes: a shortage of memory
+  // then leaves this file as it was, open or not.
+  std::string name = other.m_Name;
+  QvStdString separator = other.m_Separator;
   Close();
-  QvNamedObj::operator=(other);
-  m_Separator = other.m_Separator;
+  m_Name.swap(name);
+  m_Separator.swap(separator);
   CopyFrom(other);
   return *this;
 }

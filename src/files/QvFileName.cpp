@@ -46,6 +46,8 @@ void QvFileName::MakeShortName() {
 }
 
 void QvFileName::MakeFullName(const std::string& dir) {
+  // Room first: memory short leaves the name as it was.
+  reserve(size() + dir.size() + 1);
   insert(0, 1, '\\');
   insert(0, dir);
 }

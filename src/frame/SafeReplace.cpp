@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <new>
 
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -85,10 +86,17 @@ std::string RandomSuffix(const void* salt, int attempt) {
 }
 
 #if !defined(_WIN32)
-// Makes the folder's entry for the renamed file durable.
-void SyncFolder(const std::string& target) {
+// Makes the folder's entry for the renamed file durable. It runs after the
+// rename, when nothing may fail any more: a folder name that memory is
+// too short to build leaves the entry to the system's own write-back.
+void SyncFolder(const std::string& target) noexcept {
   const std::size_t at = NameStart(target);
-  const std::string folder = at == 0 ? "." : target.substr(0, at);
+  std::string folder;
+  try {
+    folder = at == 0 ? "." : target.substr(0, at);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   const int fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
@@ -157,7 +165,7 @@ std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
 }
 
 bool CommitTemp(std::FILE* stream, const std::string& temp,
-                const std::string& target) {
+                const std::string& target) noexcept {
   bool ok = std::fflush(stream) == 0;
 #if defined(_WIN32)
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

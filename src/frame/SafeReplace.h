@@ -34,7 +34,7 @@ std::FILE* CreateTempBeside(const std::string& target, std::string* temp,
 /// stream is closed on every path; on failure the temporary file is
 /// removed and the target is untouched.
 bool CommitTemp(std::FILE* stream, const std::string& temp,
-                const std::string& target);
+                const std::string& target) noexcept;
 
 /// Closes stream (unless null) and removes the temporary file (unless
 /// temp is empty); the target is untouched.

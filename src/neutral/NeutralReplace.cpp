@@ -2,19 +2,35 @@
 // target, which Commit renames over it once everything is on storage.
 #include <QvBase/QvNeutralFile.h>
 
+#include <new>
 #include <string>
 #include <utility>
 
 #include "frame/SafeReplace.h"
 #include "neutral/OwnedStream.h"
 
+namespace {
+
+// Finds the file that path replaces and creates the temporary file beside
+// it; null when either fails, memory for their names included (nothing is
+// created then: the names are built before the file).
+std::FILE* BeginReplacement(const char* path, std::string* target,
+                            std::string* temp) noexcept {
+  try {
+    if (!qv::platform::ReplaceTarget(path, target)) return nullptr;
+    return qv::platform::CreateTempBeside(*target, temp);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 bool QvNeutralFile::OpenToReplace(const char* path) {
   if (m_OwnFile) CloseFile();
   std::string target;
   std::string temp;
-  std::FILE* stream = nullptr;
-  if (qv::platform::ReplaceTarget(path, &target))
-    stream = qv::platform::CreateTempBeside(target, &temp);
+  std::FILE* stream = BeginReplacement(path, &target, &temp);
   if (stream == nullptr) return false;
   Replacement* record = Replacement::For(stream, true);
   if (record == nullptr) {
@@ -40,11 +56,14 @@ bool QvNeutralFile::Commit() {
   HandOver();
   bool committed = false;
   if (!m_Replace->failed && std::ferror(m_pFile) == 0) {
-    // Closes the stream, and removes the temporary file when it fails.
-    committed =
-        qv::platform::CommitTemp(m_pFile, m_Replace->temp, m_Replace->target);
+    // CommitTemp closes the stream on every path and removes the temporary
+    // file when it fails: neither is this object's to close or remove any
+    // more, whatever happens next.
+    std::FILE* const stream = m_pFile;
     m_pFile = nullptr;
-    m_Replace->temp.clear();
+    std::string temp;
+    temp.swap(m_Replace->temp);
+    committed = qv::platform::CommitTemp(stream, temp, m_Replace->target);
   }
   CloseFile();  // drops the replacement, discarding what is left of it
   return committed;

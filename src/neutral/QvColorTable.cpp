@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -59,8 +60,14 @@ bool QvColorTable::ReadDataBlock(QvNeutralFile& file, unsigned int version) {
 bool QvColorTable::ReadNF20010104(QvNeutralFile& file) {
   unsigned char count = 0;
   if (!file.ReadUChar(&count)) return false;
+  // Room first, so that a shortage of memory leaves the table as it was;
+  // the colours then go in without allocating.
+  try {
+    m_Colors.reserve(count);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   m_Colors.clear();
-  m_Colors.reserve(count);
   for (unsigned i = 0; i < count; ++i) {
     // Read as ints so that every bit pattern comes through unchanged.
     int bits[4];
@@ -95,7 +102,11 @@ int QvColorTable::AddColor(const float* rgba, float tolerance) {
   }
   QvColorStruct c;
   std::memcpy(c.m_Color, rgba, sizeof c.m_Color);
-  m_Colors.push_back(c);
+  try {
+    m_Colors.push_back(c);
+  } catch (const std::bad_alloc&) {
+    return -1;  // the table stays as it was
+  }
   return static_cast<int>(m_Colors.size()) - 1;
 }
 

@@ -3,6 +3,7 @@
 #include <QvBase/QvIdManager.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "objects/BitScan.h"
 
@@ -10,6 +11,9 @@ namespace {
 
 constexpr unsigned kWordBits = 64;
 constexpr unsigned kShift = 6;  // log2(kWordBits)
+// Levels that a size_t count of flags can need.
+constexpr std::size_t kMaxLevels =
+    (sizeof(std::size_t) * 8 + kShift - 1) / kShift;
 
 std::size_t WordsFor(std::size_t bits) {
   return (bits + kWordBits - 1) / kWordBits;
@@ -21,30 +25,38 @@ std::uint64_t BitOf(std::size_t index) {
 
 // Fits the summary levels to count flags. New words are zero, which is
 // right as long as the flags they stand for are used; a new top level is
-// filled from the level below it.
+// filled from the level below it. All or nothing: the memory is had first
+// (std::bad_alloc leaves the levels as they were), then the levels change
+// without allocating.
 void FitLevels(std::vector<std::vector<std::uint64_t>>& levels,
                std::size_t count) {
-  std::size_t bits = count;
-  for (std::size_t k = 0; bits > 0; ++k) {
+  // The word count of each level for count flags (none for no flags);
+  // each level has a 64th of the words below it.
+  std::size_t sizes[kMaxLevels];
+  std::size_t n = 0;
+  for (std::size_t bits = count; bits > 0;) {
     const std::size_t words = WordsFor(bits);
-    if (k == levels.size()) {
-      levels.emplace_back(words, 0);
-      if (k > 0) {
-        const std::vector<std::uint64_t>& below = levels[k - 1];
-        for (std::size_t j = 0; j < below.size(); ++j) {
-          if (below[j] != 0) levels[k][j >> kShift] |= BitOf(j);
-        }
-      }
-    } else if (levels[k].size() != words) {
-      levels[k].resize(words, 0);
-    }
-    if (words == 1) {
-      levels.resize(k + 1);
-      break;
-    }
+    sizes[n++] = words;
+    if (words == 1) break;
     bits = words;
   }
-  if (count == 0) levels.clear();
+  std::vector<std::vector<std::uint64_t>> added;
+  for (std::size_t k = levels.size(); k < n; ++k)
+    added.emplace_back(sizes[k], 0);
+  levels.reserve(n);
+  for (std::size_t k = 0; k < levels.size() && k < n; ++k)
+    levels[k].reserve(sizes[k]);
+  // From here on nothing allocates.
+  levels.resize(std::min(levels.size(), n));
+  for (std::size_t k = 0; k < levels.size(); ++k) levels[k].resize(sizes[k], 0);
+  for (std::vector<std::uint64_t>& level : added) {
+    if (!levels.empty()) {
+      const std::vector<std::uint64_t>& below = levels.back();
+      for (std::size_t j = 0; j < below.size(); ++j)
+        if (below[j] != 0) level[j >> kShift] |= BitOf(j);
+    }
+    levels.push_back(std::move(level));
+  }
 }
 
 }  // namespace
@@ -53,14 +65,28 @@ QvIdManager::QvIdManager() : m_NextId(0) {}
 
 QvIdManager::QvIdManager(const QvIdManager& other) = default;
 
-QvIdManager& QvIdManager::operator=(const QvIdManager& other) = default;
+// Copies first, then swaps: a shortage of memory leaves the target whole.
+QvIdManager& QvIdManager::operator=(const QvIdManager& other) {
+  if (this == &other) return *this;
+  std::vector<unsigned char> flags = other.m_UsedFlags;
+  std::vector<std::vector<std::uint64_t>> summary = other.m_FreeSummary;
+  m_UsedFlags.swap(flags);
+  m_FreeSummary.swap(summary);
+  m_NextId = other.m_NextId;
+  return *this;
+}
 
 QvIdManager::~QvIdManager() = default;
 
 void QvIdManager::Init() {
+  // The new summary is built aside: if memory runs short, the manager
+  // keeps every id it had handed out.
+  std::vector<std::vector<std::uint64_t>> summary;
+  FitLevels(summary, m_UsedFlags.size());
+  m_FreeSummary.swap(summary);
   std::fill(m_UsedFlags.begin(), m_UsedFlags.end(), 0);
   m_NextId = 0;
-  RebuildSummary();
+  for (std::size_t id = 0; id < m_UsedFlags.size(); ++id) MarkFree(id);
 }
 
 unsigned int QvIdManager::GetNewId() {
@@ -72,9 +98,13 @@ unsigned int QvIdManager::GetNewId() {
     return id;
   }
   // Every id below the length is used: the new id extends the array. Its
-  // summary bit stays clear because the id is used.
+  // summary bit stays clear because the id is used. Both kinds of storage
+  // are had before either changes, so that a shortage of memory changes
+  // nothing (the levels may have grown, by words that read as used).
+  if (m_UsedFlags.size() == m_UsedFlags.capacity())
+    m_UsedFlags.reserve(std::max<std::size_t>(64, 2 * m_UsedFlags.size()));
+  FitLevels(m_FreeSummary, m_UsedFlags.size() + 1);
   m_UsedFlags.push_back(1);
-  FitLevels(m_FreeSummary, m_UsedFlags.size());
   ++m_NextId;
   return id;
 }
@@ -97,8 +127,9 @@ void QvIdManager::RenewNextId() {
 }
 
 void QvIdManager::RebuildSummary() {
-  m_FreeSummary.clear();
-  FitLevels(m_FreeSummary, m_UsedFlags.size());
+  std::vector<std::vector<std::uint64_t>> summary;
+  FitLevels(summary, m_UsedFlags.size());
+  m_FreeSummary.swap(summary);
   for (std::size_t id = 0; id < m_UsedFlags.size(); ++id) {
     if (m_UsedFlags[id] == 0) MarkFree(id);
   }

@@ -120,6 +120,8 @@ const std::FILE* QvProgress::pLocalMsgFile() const {
 
 bool QvProgress::GetLocalMsg(const QvStdString& key, QvStdString& text) {
   if (m_pLocalMsgFile == nullptr) {
+    // Room first: memory short leaves the text as it was.
+    text.reserve(key.size() + sizeof kNoFileNote);
     if (&text != &key) text.Set(key.Data(0));
     text.Append(kNoFileNote);
     return false;

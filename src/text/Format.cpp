@@ -2,6 +2,7 @@
 // only for results that do not fit.
 #include "text/Format.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -45,10 +46,12 @@ bool FormatInto(std::string& out, bool append, const char* format,
   char scratch[kScratch];
   std::va_list again;
   va_copy(again, args);
+  errno = 0;
   const int n = std::vsnprintf(scratch, sizeof scratch, format, args);
   bool ok = n >= 0;
+  bool noMemory = !ok && errno == ENOMEM;
   if (!ok) {
-    if (!append) out.clear();
+    if (!append && !noMemory) out.clear();
   } else if (static_cast<std::size_t>(n) < sizeof scratch) {
     Store(out, append, scratch, static_cast<std::size_t>(n));
   } else {
@@ -56,14 +59,19 @@ bool FormatInto(std::string& out, bool append, const char* format,
     // before touching `out`.
     const std::size_t size = static_cast<std::size_t>(n) + 1;
     std::unique_ptr<char[]> big(new (std::nothrow) char[size]);
-    const int m = big ? std::vsnprintf(big.get(), size, format, again) : n + 1;
+    errno = 0;
+    const int m = big ? std::vsnprintf(big.get(), size, format, again) : -1;
     ok = m == n;
+    noMemory = !big || (m < 0 && errno == ENOMEM);
     if (ok)
       Store(out, append, big.get(), static_cast<std::size_t>(m));
-    else if (!append)
+    else if (!append && !noMemory)
       out.clear();
   }
   va_end(again);
+  // A result that memory was too short for is no result: the text keeps
+  // what it held, and the caller hears of it as from any string operation.
+  if (noMemory) throw std::bad_alloc();
   return ok;
 }
 

@@ -14,6 +14,8 @@ namespace qv::text {
 /// point into `out` itself. A format that the C library rejects, or a null
 /// format, gives an empty result (nothing is appended). Returns false then.
 /// The result ends at its first zero byte (a %c of 0), as a text does.
+/// Memory short for the result (or for the C library's own formatting
+/// area): throws std::bad_alloc, `out` unchanged.
 bool FormatInto(std::string& out, bool append, const char* format,
                 std::va_list args);
 
