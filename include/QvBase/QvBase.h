@@ -9,6 +9,7 @@
 #if __has_include(<QvBase/QvDrawableObj.h>)
 #include <QvBase/QvDrawableObj.h>
 #endif
+#include <QvBase/QvError.h>
 #include <QvBase/QvExport.h>
 #include <QvBase/QvFile.h>
 #include <QvBase/QvFileName.h>

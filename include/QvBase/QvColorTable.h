@@ -37,9 +37,10 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
   QvColorTable& operator=(const QvColorTable& other);
 
   /// Writes count, colours and a closing null block. A table of more than
-  /// 255 colours writes nothing and gives false.
+  /// 255 colours writes nothing and gives false (TooLarge).
   bool WriteDataBlock(QvNeutralFile& file) const override;
-  /// Reads version 20010104; any other version gives false, table unchanged.
+  /// Reads version 20010104; any other version gives false (Unsupported),
+  /// table unchanged.
   bool ReadDataBlock(QvNeutralFile& file, unsigned int version) override;
   /// "ColorTable", stored as the block name "ColorTab".
   const char* IdString() const override;
@@ -54,7 +55,8 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
 
   /// Id of the first colour within tolerance of rgba (every component's
   /// difference strictly below it); none: appends rgba and returns its id.
-  /// -1, the table unchanged, when memory for the new colour is short.
+  /// -1, the table unchanged, when memory for the new colour is short
+  /// (QvLastError() is NoMemory).
   int AddColor(const float* rgba, float tolerance);
   /// True when some colour is within tolerance of rgba.
   bool HasSameColor(const float* rgba, float tolerance);
@@ -66,8 +68,8 @@ class QV_BASE_API QvColorTable : public QvWritableObj {
 
  protected:
   /// Reads the data of version 20010104. A cut-off table keeps the colours
-  /// read so far and gives false; the closing null block is not read. No
-  /// memory for the colours: false, the table unchanged.
+  /// read so far and gives false (Truncated); the closing null block is not
+  /// read. No memory for the colours: false (NoMemory), table unchanged.
   bool ReadNF20010104(QvNeutralFile& file);
   /// The first colour within tolerance of rgba, or one past the last.
   QvColorStruct* FindSameColor(const float* rgba, float tolerance);

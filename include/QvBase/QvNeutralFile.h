@@ -51,8 +51,15 @@
 /// in the call that writes it.
 ///
 /// Operations return true on success (WriteIdBlock: the block's address, -1
-/// on failure) and never throw. One object and its stream are used by one
-/// thread at a time.
+/// on failure) and never throw, also when memory runs short. After a
+/// failure QvLastError() (QvError.h) gives the reason: BadArgument (a null
+/// or negative argument, no stream or buffer to work on, no replacement
+/// to commit), CannotOpen (the system's number in QvLastSystemError()),
+/// NotNeutral, Truncated (the data end before the value), ReadFailed and
+/// WriteFailed (the stream refused; a full disk), SeekFailed (a stream
+/// without positions), TooLarge (past offset 2^31 - 1 or a bounded
+/// buffer's capacity), NotFound and Damaged (ScanIdBlock) and NoMemory.
+/// One object and its stream are used by one thread at a time.
 #ifndef QVBASE_QVNEUTRALFILE_H
 #define QVBASE_QVNEUTRALFILE_H
 
@@ -114,37 +121,42 @@ class QV_BASE_API QvNeutralFile {
 
   // ---- Opening and closing --------------------------------------------
 
-  /// Creates or truncates path for writing ("wb"); writes nothing.
+  /// Creates or truncates path for writing ("wb"); writes nothing. False:
+  /// BadArgument for a null path, CannotOpen when it can't be created.
   bool OpenToWrite(const char* path);
   /// Opens an existing neutral file for update ("r+b") at its end. The
   /// byte-order flag is kept. A file whose first block is not "WyNF" gives
-  /// false but stays open and owned until CloseFile or the next open.
+  /// false (NotNeutral) but stays open and owned until CloseFile or the
+  /// next open; CannotOpen when it can't be opened.
   bool OpenToAppend(const char* path);
   /// Opens path for reading ("rb") at offset 0 and reads the order byte.
   /// Not a neutral file (first block not exactly "WyNF", or shorter than
-  /// 17 bytes): closes it again and returns false.
+  /// 17 bytes): closes it again and returns false, with NotNeutral (or
+  /// Truncated for a "WyNF" block cut before the order byte); CannotOpen
+  /// when it can't be opened, BadArgument for a null path.
   bool OpenToRead(const char* path);
   /// Begins replacing path, or the file that path links to (the link
   /// stays a link): opens a new temporary file in the target's folder for
   /// binary writing at offset 0. Writes nothing; the target is untouched
-  /// until Commit. False for a null path or a folder that can't take a
-  /// new file.
+  /// until Commit. False for a null path (BadArgument), a folder that
+  /// can't take a new file (CannotOpen) or too little memory (NoMemory).
   bool OpenToReplace(const char* path);
   /// Completes the replacement: flushes, forces the data to storage,
   /// closes, gives the new file the target's permission bits (a new
   /// target gets what fopen gives) and renames it over the target in one
   /// step. False, with the target unchanged and the temporary file
   /// removed, when any write since OpenToReplace failed or a step of the
-  /// commit fails; false, changing nothing, when no replacement is open
-  /// (a copy of the object never has one). Afterwards the object holds
-  /// no stream.
+  /// commit fails (WriteFailed); false, changing nothing, when no
+  /// replacement is open (BadArgument; a copy of the object never has
+  /// one). Afterwards the object holds no stream.
   bool Commit();
   /// Closes an owned stream; a borrowed one is neither closed nor detached.
   /// An uncommitted replacement is abandoned: its temporary file is
   /// removed and the target keeps its bytes. Always true.
   bool CloseFile();
 
-  // ---- Positioning (false without a stream) ----------------------------
+  // ---- Positioning (false without a stream: BadArgument; a stream that
+  // ---- can't be positioned: SeekFailed) --------------------------------
 
   /// Moves to offset 0.
   bool GoToFileBegin() const;
@@ -152,8 +164,8 @@ class QV_BASE_API QvNeutralFile {
   bool GoToFileEnd() const;
   /// Moves to absolute offset pos; false for a negative pos.
   bool GoToFilePosition(const std::int32_t& pos) const;
-  /// Current offset; false with pos = -1 when it can't be had or does not
-  /// fit in 31 bits.
+  /// Current offset; false with pos = -1 when it can't be had (SeekFailed)
+  /// or does not fit in 31 bits (TooLarge).
   bool GetFilePosition(std::int32_t& pos) const;
 
   // ---- Header ------------------------------------------------------------
@@ -164,17 +176,20 @@ class QV_BASE_API QvNeutralFile {
   bool WriteHeader(const char* shortText, const char* longText);
   /// Reads the header at offset 0 and copies out its date and texts; any
   /// output may be null, else it must hold 9, 17 and 81 bytes. False,
-  /// copying nothing, when the first block is not "WyNF" version 20000701.
+  /// copying nothing, when the first block is not "WyNF" version 20000701
+  /// (NotNeutral); Truncated when the header is cut off.
   bool ReadHeader(char* date, char* shortText, char* longText);
 
   // ---- Id blocks --------------------------------------------------------
 
   /// Begins a block: name (cut to 8), end address 0 (stream only), version.
   /// Returns the block's offset (0 without a stream), -1 on failure or
-  /// when the block's 16 bytes would end past 2^31 - 1 (nothing written).
+  /// when the block's 16 bytes would end past 2^31 - 1 (TooLarge, nothing
+  /// written).
   std::int32_t WriteIdBlock(const char* name, unsigned int version);
   /// Stores the current position as the end address of the block at
   /// address. Without a stream: writes nothing, true when a buffer is set.
+  /// BadArgument for a negative address or neither stream nor buffer.
   bool UpdateIdBlock(std::int32_t address);
   /// Writes the current position as 4 bytes at address and comes back.
   bool WriteAddressAt(std::int32_t address);
@@ -192,10 +207,11 @@ class QV_BASE_API QvNeutralFile {
   /// Each step is ReadIdBlock with the record just read, so a block with a
   /// negative end address is followed by the block at its data. False at a
   /// failed read, or when the walk comes back to a block it has read
-  /// before (a looping chain). Without
+  /// before (a looping chain: Damaged); NotFound when the chain ends
+  /// without the name, ReadFailed when the stream refuses. Without
   /// a stream it reads consecutive 12-byte id blocks from a bounded buffer
-  /// and stops before passing its capacity; with an unbounded buffer it
-  /// reads nothing and returns false.
+  /// and stops before passing its capacity (NotFound); with an unbounded
+  /// buffer it reads nothing and returns false (BadArgument).
   bool ScanIdBlock(const char* name, IdBlock& block);
 
   // ---- Byte order and memory buffer ------------------------------------
@@ -220,7 +236,9 @@ class QV_BASE_API QvNeutralFile {
   /// the elements before the failing one are stored and the failing one
   /// keeps its old value (a device error inside a large regular-file read
   /// may partly overwrite it). Float and double bit patterns are copied
-  /// unchanged, NaN payloads included.
+  /// unchanged, NaN payloads included. Reasons: Truncated at the end of the
+  /// data, ReadFailed when the stream refuses, BadArgument for null values
+  /// or neither stream nor buffer.
   bool ReadUInt(unsigned int& value);
   bool ReadAddress(std::int32_t& value);
   bool ReadInt(int* values, int n);
@@ -247,7 +265,10 @@ class QV_BASE_API QvNeutralFile {
 
   /// Always little-endian; true when every value was written. Array writes
   /// of n <= 0 write nothing and succeed; on a failure the elements before
-  /// the failing one have been written. Nothing is undone.
+  /// the failing one have been written. Nothing is undone. Reasons:
+  /// WriteFailed when the stream refuses, TooLarge past offset 2^31 - 1 or
+  /// a bounded buffer's capacity, BadArgument for null values or neither
+  /// stream nor buffer.
   bool WriteInt(const int* values, int n);
   bool WriteLong(const std::int32_t* values, int n);
   bool WriteUInt(const unsigned int* values, int n);

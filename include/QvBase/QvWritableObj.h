@@ -58,31 +58,38 @@ class QV_BASE_API QvWritableObj {
   virtual ~QvWritableObj();
 
   /// Opens path, finds this object's block from the start of the file and
-  /// reads it. False for a missing file, a file that is not a neutral file,
-  /// or one without the block.
+  /// reads it. False for a missing file (CannotOpen), a file that is not a
+  /// neutral file (NotNeutral), or one without the block (NotFound); see
+  /// ReadNF(QvNeutralFile&) for the rest.
   bool ReadNF(const char* path);
   /// Borrows an open stream (left open) and reads this object's block,
   /// searching from the stream's current position.
   bool ReadNF(std::FILE* stream);
   /// Finds this object's block from the file's current position and reads
-  /// it. Not found: the position is restored and the result is false. After
-  /// a read the position is wherever the object's reading left it.
+  /// it. Not found: the position is restored and the result is false
+  /// (NotFound). After a read the position is wherever the object's reading
+  /// left it; a ReadDataBlock that fails without giving a reason of its
+  /// own (QvLastError()) gives Damaged. Never throws.
   bool ReadNF(QvNeutralFile& file);
 
   /// Creates path as a neutral file holding a header and this object's
-  /// block. A failed write leaves the partial file on disk.
+  /// block. A failed write leaves the partial file on disk; CannotOpen
+  /// when path can't be created, WriteFailed when the system refuses.
   bool WriteNF(const char* path) const;
   /// Writes what WriteNF(path) writes, but through a temporary file that
   /// replaces path (or the file that path links to) only once it is
   /// complete and on storage (QvNeutralFile::OpenToReplace and Commit). On
   /// any failure the target keeps its previous content and nothing is
-  /// left beside it.
+  /// left beside it; the reasons are OpenToReplace's, the writes' and
+  /// Commit's.
   bool SaveNF(const char* path) const;
   /// Borrows an open stream (neither closed nor flushed) and writes this
   /// object's block at its current position; no header.
   bool WriteNF(std::FILE* stream) const;
   /// Writes this object's block at the file's current position. When the
-  /// data cannot be written the block keeps end address 0.
+  /// data cannot be written the block keeps end address 0; a
+  /// WriteDataBlock that fails without a reason of its own gives
+  /// WriteFailed. Never throws.
   bool WriteNF(QvNeutralFile& file) const;
 
   /// Begins this object's block; returns its address, or -1 on failure.

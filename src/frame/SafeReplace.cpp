@@ -190,7 +190,11 @@ bool CommitTemp(std::FILE* stream, const std::string& temp,
   ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
   if (ok) SyncFolder(target);
 #endif
-  if (!ok) std::remove(temp.c_str());
+  if (!ok) {
+    const int error = errno;  // the failed step's, for the caller
+    std::remove(temp.c_str());
+    errno = error;
+  }
   return ok;
 }
 

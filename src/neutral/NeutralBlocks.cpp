@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "frame/LastError.h"
 #include "frame/Platform.h"
 #include "neutral/ChainWalk.h"
 #include "neutral/OwnedStream.h"
@@ -74,7 +75,7 @@ bool QvNeutralFile::WriteHeader(const char* shortText, const char* longText) {
   char date[32];
   if (!FormatToday(date, sizeof date)) {
     NoteWriteFailure();
-    return false;
+    return qv::Fail(QvError::WriteFailed);  // no date to write
   }
   if (!WriteString(date, kDateWidth)) return false;
   if (!WriteString(shortText, kShortTextWidth)) return false;
@@ -88,7 +89,7 @@ bool QvNeutralFile::ReadHeader(char* date, char* shortText, char* longText) {
   if (!ReadIdBlock(block)) return false;
   if (std::strcmp(block.m_Name, kFileName) != 0 ||
       block.m_Version != kHeaderVersion)
-    return false;
+    return qv::Fail(QvError::NotNeutral);
   return ReadHeader20000701(date, shortText, longText);
 }
 
@@ -116,6 +117,7 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
       // A block inside one whose bytes are held: it starts where they end.
       if (held->Position() > INT32_MAX) {
         NoteWriteFailure();
+        qv::Fail(QvError::TooLarge);
         return -1;
       }
       address = static_cast<std::int32_t>(held->Position());
@@ -131,6 +133,7 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
     // is written.
     if (INT32_MAX - address < static_cast<std::int32_t>(kIdBlockSize)) {
       NoteWriteFailure();
+      qv::Fail(QvError::TooLarge);
       return -1;
     }
     // On a stream of its own the file holds the block's bytes until the
@@ -144,16 +147,17 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
 }
 
 bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
-  if (m_pFile == nullptr) return m_Buf != nullptr;
+  if (m_pFile == nullptr) return m_Buf != nullptr || qv::Fail(QvError::BadArgument);
   if (address < 0 || address > INT32_MAX - kEndAddressOffset) {
     NoteWriteFailure();
-    return false;
+    return qv::Fail(QvError::BadArgument);
   }
   if (m_Replace != nullptr) {
     qv::PendingWrites& held = Replacement::Of(m_Replace)->pending;
     const auto end = static_cast<std::uint32_t>(held.Position());
     if (held.Patch(address + kEndAddressOffset, end))
-      return !held.BeganAt(address) || HandOver();
+      return !held.BeganAt(address) || HandOver() ||
+             qv::FailWithErrno(QvError::WriteFailed);
   }
   return WriteAddressAt(address + kEndAddressOffset);
 }
@@ -177,7 +181,9 @@ bool QvNeutralFile::ReadIdBlock(IdBlock& block) {
       if (!GoToFilePosition(block.m_EndAddress)) return false;
       block.m_Address = block.m_EndAddress;
     } else {
-      GetFilePosition(block.m_Address);
+      // A stream without positions (a pipe) still reads: no failure.
+      const qv::KeptError kept = qv::KeepError();
+      if (!GetFilePosition(block.m_Address)) qv::RestoreError(kept);
     }
   } else {
     // In a buffer the block's place is its offset from the buffer's start.
@@ -196,18 +202,19 @@ bool QvNeutralFile::ReadIdBlock(IdBlock& block) {
 }
 
 bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
-  if (name == nullptr) return false;
+  if (name == nullptr) return qv::Fail(QvError::BadArgument);
   const NameKey key(name);
   block.m_EndAddress = -1;
   if (m_pFile == nullptr) {
     // A buffer has no end addresses: its id blocks follow each other, and
     // only a known capacity tells where they stop.
-    if (m_Buf == nullptr || !m_BufBounded) return false;
+    if (m_Buf == nullptr || !m_BufBounded)
+      return qv::Fail(QvError::BadArgument);
     while (BufRoom() >= kBufferIdBlockSize) {
       if (!ReadIdBlock(block)) return false;
       if (key.Matches(block)) return true;
     }
-    return false;
+    return qv::Fail(QvError::NotFound);
   }
 
   // The chain is followed by end addresses, which a damaged file (or one
@@ -217,16 +224,22 @@ bool QvNeutralFile::ScanIdBlock(const char* name, IdBlock& block) {
   // the start of this block's data, as ReadIdBlock does for any caller. Brent's
   // cycle finding keeps one remembered address and notices the return to it
   // within a few rounds of the loop, with no memory that grows with the file.
+  // The walk ends where no id block can be read: the end of the chain
+  // (the block is not there) unless the stream refused the read.
+  const auto walkEnds = [this] {
+    return std::ferror(m_pFile) != 0 ? qv::FailWithErrno(QvError::ReadFailed)
+                                     : qv::Fail(QvError::NotFound);
+  };
   HandOver();
   qv::ChainWalk walk(*this, m_pFile, m_L2R);
-  if (!walk.Step(block)) return false;
+  if (!walk.Step(block)) return walkEnds();
   std::int32_t remembered = block.m_Address;
   std::uint64_t span = 1;
   std::uint64_t steps = 0;
   for (;;) {
     if (key.Matches(block)) return true;
-    if (!walk.Step(block)) return false;
-    if (block.m_Address == remembered) return false;
+    if (!walk.Step(block)) return walkEnds();
+    if (block.m_Address == remembered) return qv::Fail(QvError::Damaged);
     if (++steps == span) {
       remembered = block.m_Address;
       span *= 2;

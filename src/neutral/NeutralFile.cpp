@@ -1,10 +1,12 @@
 // Construction, ownership of the stream, opening and positioning.
 #include <QvBase/QvNeutralFile.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 
+#include "frame/LastError.h"
 #include "frame/Platform.h"
 #include "frame/SafeReplace.h"
 #include "neutral/Encoding.h"
@@ -108,17 +110,18 @@ bool QvNeutralFile::OpenToRead(const char* path) {
 
 bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
   if (m_OwnFile) CloseFile();
-  if (path == nullptr || mode == nullptr) return false;
+  if (path == nullptr || mode == nullptr) return qv::Fail(QvError::BadArgument);
   const bool toWrite = std::strcmp(mode, "wb") == 0;
   const bool toAppend = std::strcmp(mode, "r+b") == 0;
   const bool toRead = std::strcmp(mode, "rb") == 0;
-  if (!toWrite && !toAppend && !toRead) return false;
+  if (!toWrite && !toAppend && !toRead) return qv::Fail(QvError::BadArgument);
 
   m_pFile = std::fopen(path, mode);
+  const int openError = errno;
   m_PosStream = nullptr;
   Replacement::DropPrivate(m_Replace);
   m_Replace = nullptr;  // a shared record stays its owner's
-  if (m_pFile == nullptr) return false;
+  if (m_pFile == nullptr) return qv::Fail(QvError::CannotOpen, openError);
   m_OwnFile = true;
   m_Replace = Replacement::For(m_pFile, !toRead);
   if (toWrite) return true;
@@ -127,9 +130,14 @@ bool QvNeutralFile::FileOpen(const char* path, const char* mode) {
     if (!GoToFileBegin() || !IsNeutralFile()) return false;
     return GoToFileEnd();
   }
-  if (!IsNeutralFile() || !ReadL2R()) {
+  if (!IsNeutralFile()) {
     CloseFile();
     return false;
+  }
+  if (!ReadL2R()) {
+    CloseFile();
+    return qv::Fail(
+        QvError::Truncated);  // the header ends before its order byte
   }
   return true;
 }
@@ -158,10 +166,17 @@ bool QvNeutralFile::HandOver() const {
 }
 
 bool QvNeutralFile::IsNeutralFile() {
+  // A file too short for an id block, or one that starts with another
+  // name, is not a neutral file; a refused read keeps its own reason.
   IdBlock block;
   block.m_EndAddress = 0;
-  if (!ReadIdBlock(block)) return false;
-  return std::strcmp(block.m_Name, kFileName) == 0;
+  if (!ReadIdBlock(block))
+    return QvLastError() == QvError::ReadFailed ||
+                   QvLastError() == QvError::SeekFailed
+               ? false
+               : qv::Fail(QvError::NotNeutral);
+  return std::strcmp(block.m_Name, kFileName) == 0 ||
+         qv::Fail(QvError::NotNeutral);
 }
 
 bool QvNeutralFile::ReadL2R() {
@@ -183,25 +198,29 @@ bool QvNeutralFile::GoToFileBegin() const {
 }
 
 bool QvNeutralFile::GoToFileEnd() const {
-  if (m_pFile == nullptr) return false;
+  if (m_pFile == nullptr) return qv::Fail(QvError::BadArgument);
   HandOver();
-  return std::fseek(m_pFile, 0, SEEK_END) == 0;
+  return std::fseek(m_pFile, 0, SEEK_END) == 0 ||
+         qv::FailWithErrno(QvError::SeekFailed);
 }
 
 bool QvNeutralFile::GoToFilePosition(const std::int32_t& pos) const {
-  if (m_pFile == nullptr || pos < 0) return false;
+  if (m_pFile == nullptr || pos < 0) return qv::Fail(QvError::BadArgument);
   HandOver();
   // A walk by end addresses mostly lands within what the stream has read.
   return qv::platform::SeekInBuffer(m_pFile, pos) ||
-         std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0;
+         std::fseek(m_pFile, static_cast<long>(pos), SEEK_SET) == 0 ||
+         qv::FailWithErrno(QvError::SeekFailed);
 }
 
 bool QvNeutralFile::GetFilePosition(std::int32_t& pos) const {
   pos = -1;
-  if (m_pFile == nullptr) return false;
+  if (m_pFile == nullptr) return qv::Fail(QvError::BadArgument);
   HandOver();
   SyncStreamPos();
-  if (m_StreamPos < 0) return false;
+  if (m_StreamPos < 0)
+    return qv::Fail(m_StreamPos == qv::kPastLimit ? QvError::TooLarge
+                                                  : QvError::SeekFailed);
   pos = m_StreamPos;
   return true;
 }
@@ -221,5 +240,6 @@ bool QvNeutralFile::GetWritePosition(std::int32_t& pos) const {
   const bool known = qv::platform::WritePosition(m_pFile, &at);
   const std::int32_t coded = qv::CodeOffset(known, at);
   pos = coded >= 0 ? coded : -1;
-  return coded >= 0;
+  return coded >= 0 || qv::Fail(coded == qv::kPastLimit ? QvError::TooLarge
+                                                        : QvError::SeekFailed);
 }

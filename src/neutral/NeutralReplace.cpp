@@ -2,10 +2,12 @@
 // target, which Commit renames over it once everything is on storage.
 #include <QvBase/QvNeutralFile.h>
 
+#include <cerrno>
 #include <new>
 #include <string>
 #include <utility>
 
+#include "frame/LastError.h"
 #include "frame/SafeReplace.h"
 #include "neutral/OwnedStream.h"
 
@@ -16,10 +18,20 @@ namespace {
 // created then: the names are built before the file).
 std::FILE* BeginReplacement(const char* path, std::string* target,
                             std::string* temp) noexcept {
+  if (path == nullptr || *path == '\0') {
+    qv::Fail(QvError::BadArgument);
+    return nullptr;
+  }
   try {
-    if (!qv::platform::ReplaceTarget(path, target)) return nullptr;
-    return qv::platform::CreateTempBeside(*target, temp);
+    if (!qv::platform::ReplaceTarget(path, target)) {
+      qv::FailWithErrno(QvError::CannotOpen);
+      return nullptr;
+    }
+    std::FILE* stream = qv::platform::CreateTempBeside(*target, temp);
+    if (stream == nullptr) qv::FailWithErrno(QvError::CannotOpen);
+    return stream;
   } catch (const std::bad_alloc&) {
+    qv::Fail(QvError::NoMemory);
     return nullptr;
   }
 }
@@ -35,7 +47,7 @@ bool QvNeutralFile::OpenToReplace(const char* path) {
   Replacement* record = Replacement::For(stream, true);
   if (record == nullptr) {
     qv::platform::DiscardTemp(stream, temp);
-    return false;
+    return qv::Fail(QvError::NoMemory);
   }
   record->replacing = true;
   record->target = std::move(target);
@@ -50,7 +62,8 @@ bool QvNeutralFile::OpenToReplace(const char* path) {
 }
 
 bool QvNeutralFile::Commit() {
-  if (!m_OwnFile || m_Replace == nullptr || !m_Replace->replacing) return false;
+  if (!m_OwnFile || m_Replace == nullptr || !m_Replace->replacing)
+    return qv::Fail(QvError::BadArgument);
   // The stream's error indicator covers the failures that the stream saw;
   // the flag those this object refused before they reached the stream.
   HandOver();
@@ -64,6 +77,9 @@ bool QvNeutralFile::Commit() {
     std::string temp;
     temp.swap(m_Replace->temp);
     committed = qv::platform::CommitTemp(stream, temp, m_Replace->target);
+    if (!committed) qv::FailWithErrno(QvError::WriteFailed);
+  } else {
+    qv::Fail(QvError::WriteFailed, std::ferror(m_pFile) != 0 ? errno : 0);
   }
   CloseFile();  // drops the replacement, discarding what is left of it
   return committed;

@@ -9,11 +9,26 @@
 #include "frame/Platform.h"
 #include "neutral/Encoding.h"
 #include "neutral/OwnedStream.h"
+#include "neutral/Reasons.h"
 
 namespace {
 
 constexpr int kNameWidth = 8;
 constexpr int kLongNameWidth = 80;
+
+// The reason for a failed array transfer; null values count as nothing to
+// transfer (BadArgument).
+QV_COLD bool ArrayReadFailure(std::FILE* stream, const char* buf,
+                              const void* values) {
+  return values == nullptr ? qv::Fail(QvError::BadArgument)
+                           : qv::FailedRead(stream, buf);
+}
+
+QV_COLD bool ArrayWriteFailure(std::FILE* stream, const char* buf,
+                               const void* values) {
+  return values == nullptr ? qv::Fail(QvError::BadArgument)
+                           : qv::FailedWrite(stream, buf);
+}
 
 }  // namespace
 
@@ -21,7 +36,7 @@ constexpr int kLongNameWidth = 80;
 
 bool QvNeutralFile::ReadUInt(unsigned int& value) {
   unsigned char bytes[4];
-  if (!ReadData(bytes, sizeof bytes)) return false;
+  if (!ReadData(bytes, sizeof bytes)) return qv::FailedRead(m_pFile, m_Buf);
   value = m_L2R ? qv::DecodeFixed32Reversed(bytes) : qv::DecodeFixed32(bytes);
   return true;
 }
@@ -36,7 +51,7 @@ bool QvNeutralFile::ReadAddress(std::int32_t& value) {
 bool QvNeutralFile::WriteUInt(const unsigned int& value) {
   unsigned char bytes[4];
   qv::EncodeFixed32(bytes, value);
-  return WriteData(bytes, sizeof bytes);
+  return WriteData(bytes, sizeof bytes) || qv::FailedWrite(m_pFile, m_Buf);
 }
 
 bool QvNeutralFile::WriteInt(const int& value) {
@@ -54,56 +69,58 @@ bool QvNeutralFile::WriteFloat(const float& value) {
 bool QvNeutralFile::WriteDouble(const double& value) {
   unsigned char bytes[8];
   qv::EncodeFixed64(bytes, qv::DoubleBits(value));
-  return WriteData(bytes, sizeof bytes);
+  return WriteData(bytes, sizeof bytes) || qv::FailedWrite(m_pFile, m_Buf);
 }
 
 // ---- arrays -----------------------------------------------------------------
 
+
 bool QvNeutralFile::ReadInt(int* values, int n) {
-  return ReadWords<4>(values, n);
+  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::ReadLong(std::int32_t* values, int n) {
-  return ReadWords<4>(values, n);
+  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::ReadUInt(unsigned int* values, int n) {
-  return ReadWords<4>(values, n);
+  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::ReadFloat(float* values, int n) {
-  return ReadWords<4>(values, n);
+  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::ReadDouble(double* values, int n) {
-  return ReadWords<8>(values, n);
+  return ReadWords<8>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::WriteInt(const int* values, int n) {
-  return WriteWords<4>(values, n);
+  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::WriteLong(const std::int32_t* values, int n) {
-  return WriteWords<4>(values, n);
+  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::WriteUInt(const unsigned int* values, int n) {
-  return WriteWords<4>(values, n);
+  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::WriteFloat(const float* values, int n) {
-  return WriteWords<4>(values, n);
+  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
 }
 
 bool QvNeutralFile::WriteDouble(const double* values, int n) {
-  return WriteWords<8>(values, n);
+  return WriteWords<8>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
 }
 
 // ---- bytes ------------------------------------------------------------------
 
 bool QvNeutralFile::ReadWyBOOL(unsigned char* value) {
   unsigned char byte = 0;
-  if (value == nullptr || !ReadData(&byte, 1)) return false;
+  if (value == nullptr) return qv::Fail(QvError::BadArgument);
+  if (!ReadData(&byte, 1)) return qv::FailedRead(m_pFile, m_Buf);
   *value = byte;
   return true;
 }
@@ -114,13 +131,14 @@ bool QvNeutralFile::ReadUChar(unsigned char* value) {
 
 bool QvNeutralFile::ReadBool(bool* value) {
   unsigned char byte = 0;
-  if (value == nullptr || !ReadWyBOOL(&byte)) return false;
+  if (value == nullptr) return qv::Fail(QvError::BadArgument);
+  if (!ReadWyBOOL(&byte)) return false;
   *value = byte != 0;
   return true;
 }
 
 bool QvNeutralFile::WriteWyBOOL(const unsigned char& value) {
-  return WriteData(&value, 1);
+  return WriteData(&value, 1) || qv::FailedWrite(m_pFile, m_Buf);
 }
 
 bool QvNeutralFile::WriteUChar(const unsigned char& value) {
@@ -129,14 +147,15 @@ bool QvNeutralFile::WriteUChar(const unsigned char& value) {
 
 bool QvNeutralFile::WriteBool(const bool& value) {
   const unsigned char byte = value ? 1 : 0;
-  return WriteData(&byte, 1);
+  return WriteData(&byte, 1) || qv::FailedWrite(m_pFile, m_Buf);
 }
 
 // ---- texts ------------------------------------------------------------------
 
 bool QvNeutralFile::ReadString(char* text, int width) {
-  if (text == nullptr || width < 0) return false;
-  if (!ReadData(text, static_cast<unsigned int>(width))) return false;
+  if (text == nullptr || width < 0) return qv::Fail(QvError::BadArgument);
+  if (!ReadData(text, static_cast<unsigned int>(width)))
+    return qv::FailedRead(m_pFile, m_Buf);
   text[width] = '\0';
   return true;
 }
@@ -144,7 +163,7 @@ bool QvNeutralFile::ReadString(char* text, int width) {
 bool QvNeutralFile::WriteString(const char* text, int width) {
   if (width < 0) {
     NoteWriteFailure();
-    return false;
+    return qv::Fail(QvError::BadArgument);
   }
   if (text == nullptr) text = "";
   const std::size_t w = static_cast<std::size_t>(width);
@@ -158,10 +177,13 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
           ? w
           : static_cast<std::size_t>(static_cast<const char*>(end) - text);
   // A field that would pass the size limit is not begun.
-  if (m_pFile != nullptr && w > StreamRoom(w)) return false;
-  if (length == w) return WriteData(text, static_cast<unsigned int>(w));
+  if (m_pFile != nullptr && w > StreamRoom(w))
+    return qv::Fail(QvError::TooLarge);
+  if (length == w)
+    return WriteData(text, static_cast<unsigned int>(w)) ||
+           qv::FailedWrite(m_pFile, m_Buf);
   if (length > 0 && !WriteData(text, static_cast<unsigned int>(length)))
-    return false;
+    return qv::FailedWrite(m_pFile, m_Buf);
   // The padding goes out in small pieces; each byte that can be written
   // is, so a failure leaves exactly the bytes before it, as byte-by-byte
   // writing would.
@@ -170,7 +192,7 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
   while (pad > 0) {
     const std::size_t piece = std::min(pad, sizeof kZeros);
     const std::size_t done = WriteSome(kZeros, piece);
-    if (done != piece) return false;
+    if (done != piece) return qv::FailedWrite(m_pFile, m_Buf);
     pad -= piece;
   }
   return true;

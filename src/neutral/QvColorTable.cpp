@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstring>
+
+#include "frame/LastError.h"
 #include <new>
 
 namespace {
@@ -44,7 +46,7 @@ bool QvColorTable::WriteDataBlock(QvNeutralFile& file) const {
   // The count is one byte: a larger table would store a count that
   // disagrees with its colours, so it is refused before anything is written.
   if (m_Colors.size() > static_cast<std::size_t>(kMaxStoredColors))
-    return false;
+    return qv::Fail(QvError::TooLarge);
   const unsigned char count = static_cast<unsigned char>(m_Colors.size());
   if (!file.WriteUChar(count)) return false;
   for (const QvColorStruct& c : m_Colors)
@@ -54,7 +56,7 @@ bool QvColorTable::WriteDataBlock(QvNeutralFile& file) const {
 
 bool QvColorTable::ReadDataBlock(QvNeutralFile& file, unsigned int version) {
   if (version == kVersion20010104) return ReadNF20010104(file);
-  return false;
+  return qv::Fail(QvError::Unsupported);
 }
 
 bool QvColorTable::ReadNF20010104(QvNeutralFile& file) {
@@ -65,7 +67,7 @@ bool QvColorTable::ReadNF20010104(QvNeutralFile& file) {
   try {
     m_Colors.reserve(count);
   } catch (const std::bad_alloc&) {
-    return false;
+    return qv::Fail(QvError::NoMemory);
   }
   m_Colors.clear();
   for (unsigned i = 0; i < count; ++i) {
@@ -105,6 +107,7 @@ int QvColorTable::AddColor(const float* rgba, float tolerance) {
   try {
     m_Colors.push_back(c);
   } catch (const std::bad_alloc&) {
+    qv::Fail(QvError::NoMemory);
     return -1;  // the table stays as it was
   }
   return static_cast<int>(m_Colors.size()) - 1;

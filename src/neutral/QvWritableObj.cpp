@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "frame/LastError.h"
+
 namespace {
 // The maker name written into both texts of a header that WriteNF creates.
 constexpr const char* kMakerName = "Vorlanex";
@@ -21,8 +23,9 @@ class CallFile : public QvNeutralFile {
   bool Finish() {
     std::int32_t pos = 0;
     GetFilePosition(pos);  // hands over what is held for a block
-    return m_pFile != nullptr && std::fflush(m_pFile) == 0 &&
-           std::ferror(m_pFile) == 0;
+    return (m_pFile != nullptr && std::fflush(m_pFile) == 0 &&
+            std::ferror(m_pFile) == 0) ||
+           qv::FailWithErrno(QvError::WriteFailed);
   }
 };
 }  // namespace
@@ -46,10 +49,16 @@ bool QvWritableObj::ReadNF(QvNeutralFile& file) {
   if (!file.GetFilePosition(start)) return false;
   QvNeutralFile::IdBlock block;
   if (!file.ScanIdBlock(IdString(), block)) {
+    // The reason is the scan's, whether or not the way back works.
+    const qv::KeptError kept = qv::KeepError();
     file.GoToFilePosition(start);
+    qv::RestoreError(kept);
     return false;
   }
-  return ReadDataBlock(file, block.m_Version);
+  // A class of the application may fail without a reason of its own.
+  const std::uint32_t failures = qv::FailureCount();
+  return ReadDataBlock(file, block.m_Version) ||
+         (qv::FailureCount() == failures ? qv::Fail(QvError::Damaged) : false);
 }
 
 bool QvWritableObj::WriteNF(const char* path) const {
@@ -70,7 +79,11 @@ bool QvWritableObj::WriteNF(std::FILE* stream) const {
 bool QvWritableObj::WriteNF(QvNeutralFile& file) const {
   const std::int32_t address = WriteIdBlock(file);
   if (address < 0) return false;
-  if (!WriteDataBlock(file)) return false;
+  // A class of the application may fail without a reason of its own.
+  const std::uint32_t failures = qv::FailureCount();
+  if (!WriteDataBlock(file))
+    return qv::FailureCount() == failures ? qv::Fail(QvError::WriteFailed)
+                                          : false;
   return file.UpdateIdBlock(address);
 }
 

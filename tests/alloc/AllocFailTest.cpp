@@ -8,6 +8,7 @@
 // and no descriptor stayed open, and that a saved file on disk is the old
 // one or the new one whole. POSIX only (fork).
 #include <QvBase/QvColorTable.h>
+#include <QvBase/QvError.h>
 #include <QvBase/QvFile.h>
 #include <QvBase/QvFileName.h>
 #include <QvBase/QvIdManager.h>
@@ -121,8 +122,8 @@ void RunPoint(Operation op, const std::string& folder, long nth, bool onward,
   if (__lsan_do_recoverable_leak_check() != 0) probe.Note("a leak; ");
 #endif
   std::snprintf(report.notes, sizeof report.notes, "%s", probe.Notes());
-  const bool sent = write(out, &report, sizeof report) ==
-                    static_cast<ssize_t>(sizeof report);
+  const bool sent =
+      write(out, &report, sizeof report) == static_cast<ssize_t>(sizeof report);
   _exit(sent ? 0 : 3);
 }
 
@@ -144,8 +145,8 @@ Totals Sweep(const char* name, Operation op) {
         ADD_FAILURE() << "pipe";
         return totals;
       }
-      const std::string folder = dir.File("p" + std::to_string(nth) +
-                                          (onward ? "o" : "n"));
+      const std::string folder =
+          dir.File("p" + std::to_string(nth) + (onward ? "o" : "n"));
       const pid_t child = fork();
       if (child == 0) {
         close(channel[0]);
@@ -153,9 +154,8 @@ Totals Sweep(const char* name, Operation op) {
       }
       close(channel[1]);
       Report report{};
-      const bool told =
-          read(channel[0], &report, sizeof report) ==
-          static_cast<ssize_t>(sizeof report);
+      const bool told = read(channel[0], &report, sizeof report) ==
+                        static_cast<ssize_t>(sizeof report);
       close(channel[0]);
       int status = 0;
       waitpid(child, &status, 0);
@@ -224,9 +224,17 @@ bool OnlyModel(const Probe& p) {
 
 // ---- Saves -----------------------------------------------------------------
 
+// A failure of the neutral file family that only memory can explain gives
+// NoMemory as its reason.
+void CheckReason(Probe& p, bool ok) {
+  if (!ok && QvLastError() != QvError::NoMemory)
+    p.Note("the reason is \"%s\", not NoMemory; ", QvErrorText(QvLastError()));
+}
+
 // After a save: a true result means the new file, a false one the old or
 // the new file whole, never a mix and no temporary file left.
 void CheckSaved(Probe& p, bool ok, const std::string& path) {
+  CheckReason(p, ok);
   const bool isNew = Holds(path, New());
   p.Expect(!ok || isNew, "saved, but the file is not the new one");
   p.Expect(isNew || Holds(path, Old()), "the file is neither old nor new");
@@ -254,7 +262,7 @@ void ReplaceAndCommit(Probe& p) {
   bool ok = file.OpenToReplace(path.c_str());
   ok = ok && file.WriteHeader("short", "long");
   ok = ok && table.WriteNF(file);
-  ok = file.Commit() && ok;
+  ok = ok && file.Commit();  // else the object discards the replacement
   p.Disarm();
   CheckSaved(p, ok, path);
   p.Expect(file.OpenToReplace(path.c_str()) && file.WriteHeader("s", "l") &&
@@ -268,6 +276,7 @@ void WriteByPath(Probe& p) {
   p.Arm();
   const bool ok = table.WriteNF(path.c_str());
   p.Disarm();
+  CheckReason(p, ok);
   p.Expect(!ok || Holds(path, New()), "written, but not the table");
   p.Expect(table.WriteNF(path.c_str()) && Holds(path, New()),
            "the write again fails");
@@ -282,6 +291,7 @@ void WriteByFile(Probe& p) {
   ok = ok && file.WriteHeader("short", "long") && table.WriteNF(file);
   file.CloseFile();
   p.Disarm();
+  CheckReason(p, ok);
   p.Expect(!ok || Holds(path, New()), "written, but not the table");
 }
 
@@ -295,6 +305,7 @@ void WriteByStream(Probe& p) {
   const bool ok = table.WriteNF(stream);
   p.Disarm();
   std::fclose(stream);
+  CheckReason(p, ok);
   p.Expect(!ok || Holds(path, New()), "written, but not the table");
 }
 
@@ -302,10 +313,12 @@ void WriteByStream(Probe& p) {
 
 // After a load: true means the stored table, false the table as it was.
 void CheckLoaded(Probe& p, bool ok, QvColorTable& table) {
+  CheckReason(p, ok);
   QvColorTable old = Old(), stored = New();
   p.Expect(ok ? Same(table, stored) : Same(table, old),
-           ok ? "loaded, but not the stored table" : "a failed load changed "
-                                                     "the table");
+           ok ? "loaded, but not the stored table"
+              : "a failed load changed "
+                "the table");
 }
 
 void LoadByPath(Probe& p) {
@@ -354,8 +367,10 @@ void Formatting(Probe& p) {
   struct Step {
     bool append;
     const char* part;
-  } const steps[] = {{false, "short"}, {true, "short"},
-                     {false, longPart.c_str()}, {true, longPart.c_str()}};
+  } const steps[] = {{false, "short"},
+                     {true, "short"},
+                     {false, longPart.c_str()},
+                     {true, longPart.c_str()}};
   for (const Step& s : steps) {
     QvStdString text("keep");
     const std::string whole =
@@ -477,7 +492,8 @@ void LocalMessages(Probe& p) {
   const bool opened = reporter.OpenLocalMessageFile(path.c_str());
   try {
     found = reporter.GetLocalMsg(QvStdString("DONE"), text);
-    reporter.ShowMessage(QvStdString("ERR_OPEN"), "%s", std::string(2000, 'x').c_str());
+    reporter.ShowMessage(QvStdString("ERR_OPEN"), "%s",
+                         std::string(2000, 'x').c_str());
   } catch (const std::bad_alloc&) {
     threw = true;
   }

@@ -6,6 +6,7 @@
 // formatting area) fail too.
 #include "alloc/FailingAlloc.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <new>
 
@@ -28,12 +29,14 @@ long g_counted = 0;
 long g_refused = 0;
 long g_live = 0;
 
-// Whether this allocation is to fail.
+// Whether this allocation is to fail; a refusal sets errno as the C
+// library's own does.
 bool Refuse() {
   if (!g_armed) return false;
   ++g_counted;
   if (g_counted == g_nth || (g_onward && g_counted > g_nth)) {
     ++g_refused;
+    errno = ENOMEM;
     return true;
   }
   return false;
