@@ -54,7 +54,9 @@ class QV_BASE_API QvFile : public QvNamedObj {
   /// Closes any open stream, then opens the path for reading in text
   /// (true) or binary (false) mode. An empty name or a failed open (also
   /// a path that is a directory) gives false and sets GetError() to
-  /// OpenError for good.
+  /// OpenError for good; QvLastError() (QvError.h) is BadArgument for the
+  /// empty name, else CannotOpen with the system's number in
+  /// QvLastSystemError() (EISDIR for a directory).
   bool OpenToRead(bool text);
   /// As OpenToRead, for writing: creates the file or empties it.
   bool OpenToWrite(bool text);
@@ -71,7 +73,9 @@ class QV_BASE_API QvFile : public QvNamedObj {
 
   /// Next line with its newline, or the next 1023 characters of a longer
   /// line. Null at the end of the file (the buffer keeps its content), on
-  /// a read error (the buffer is emptied) and on a closed file.
+  /// a read error (the buffer is emptied) and on a closed file; the reason
+  /// is EndOfFile, ReadFailed or BadArgument. The string reads below give
+  /// the same reasons.
   const char* GetLine();
   /// Next line holding a character outside the separator set; null when
   /// the end of the file comes first.

@@ -6,6 +6,7 @@
 
 #include "files/LineRead.h"
 #include "files/StringRead.h"
+#include "frame/LastError.h"
 #include "frame/Platform.h"
 #include "text/SeparatorSet.h"
 
@@ -66,6 +67,18 @@ const char* NextToken(char* data, std::size_t size, int& pos, IsDelim isDelim,
     pos = -1;
   }
   return s;
+}
+
+// The reason a read of the file gives nothing: no stream, a refused read
+// or the end of the file. Null, for `return NoRead(m_pFile)`.
+QV_COLD const char* NoRead(std::FILE* stream) {
+  if (stream == nullptr)
+    qv::Fail(QvError::BadArgument);
+  else if (std::ferror(stream) != 0)
+    qv::FailWithErrno(QvError::ReadFailed);
+  else
+    qv::Fail(QvError::EndOfFile);
+  return nullptr;
 }
 
 }  // namespace
@@ -145,12 +158,12 @@ bool QvFile::Open(const char* mode) {
   Close();
   if (m_Name.empty()) {
     m_Error = OpenError;
-    return false;
+    return qv::Fail(QvError::BadArgument);
   }
   m_pFile = qv::platform::OpenStream(m_Name.c_str(), mode);
   if (m_pFile == nullptr) {
     m_Error = OpenError;
-    return false;
+    return qv::FailWithErrno(QvError::CannotOpen);
   }
   m_pStreamBuf = new (std::nothrow) char[kStreamBufferSize];
   if (m_pStreamBuf != nullptr &&
@@ -191,7 +204,7 @@ void QvFile::SetSeparator(const char* separators) {
 }
 
 const char* QvFile::GetLine() {
-  if (m_pFile == nullptr) return nullptr;
+  if (m_pFile == nullptr) return NoRead(m_pFile);
   if (!qv::files::ReadLine(m_pFile, m_Data, kBufferSize)) {
     // At the end of the file the buffer keeps what it held; after a read
     // error its content is undefined, so it is emptied. The end-of-file
@@ -200,7 +213,7 @@ const char* QvFile::GetLine() {
       m_Data[0] = '\0';
       m_ScanPos = -1;
     }
-    return nullptr;
+    return NoRead(m_pFile);
   }
   m_ScanPos = 0;
   return m_Data;
@@ -242,17 +255,17 @@ const char* QvFile::GetString() {
 }
 
 const char* QvFile::ReadString(bool* hasZero) {
-  if (m_pFile == nullptr) return nullptr;
+  if (m_pFile == nullptr) return NoRead(m_pFile);
   const std::size_t n =
       qv::files::ReadString(m_pFile, m_Data, kBufferSize - 1, hasZero);
-  if (n == 0) return nullptr;
+  if (n == 0) return NoRead(m_pFile);
   m_Data[n] = '\0';
   m_ScanPos = 0;
   return m_Data;
 }
 
 const char* QvFile::GetNextString() {
-  if (m_pFile == nullptr) return nullptr;
+  if (m_pFile == nullptr) return NoRead(m_pFile);
   if (m_Data[0] != '\0' && m_ScanPos >= 0) {
     if (const char* word = GetNextWord()) return word;
   }

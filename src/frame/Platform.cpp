@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <climits>
 #include <clocale>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -203,7 +204,10 @@ bool WritePosition(std::FILE* stream, std::int64_t* pos) {
 std::FILE* OpenStream(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   FileStatus st;
-  if (StatPath(path, &st) && st.isDirectory) return nullptr;
+  if (StatPath(path, &st) && st.isDirectory) {
+    errno = EISDIR;  // as fopen gives for a folder opened to write
+    return nullptr;
+  }
 #if defined(_WIN32)
   return std::fopen(path, mode);
 #else

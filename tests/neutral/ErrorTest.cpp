@@ -301,6 +301,28 @@ TEST(QvError, EveryFailureGivesItsReason) {
          QvNeutralFile nf(m.f);
          return !t.WriteDataBlock(nf);
        }},
+      // Text files.
+      {"QvFile::OpenToRead without a name", QvError::BadArgument,
+       [](auto&) { return !QvFile().OpenToRead(true); }},
+      {"QvFile::OpenToRead of a missing file", QvError::CannotOpen,
+       [&](auto&) { return !QvFile(missing.c_str()).OpenToRead(true); }},
+      {"QvFile::OpenToRead of a folder", QvError::CannotOpen,
+       [](auto& d) { return !QvFile(d.Path().c_str()).OpenToRead(true); }},
+      {"QvFile::GetLine at the end", QvError::EndOfFile,
+       [](auto& d) {
+         qvtest::WriteAll(d.File("l.txt"), "one line\n");
+         QvFile f(d.File("l.txt").c_str());
+         return f.OpenToRead(true) && f.GetLine() != nullptr &&
+                f.GetLine() == nullptr;
+       }},
+      {"QvFile::GetString of a closed file", QvError::BadArgument,
+       [](auto&) { return QvFile().GetString() == nullptr; }},
+      {"QvFile::GetNextString at the end", QvError::EndOfFile,
+       [](auto& d) {
+         qvtest::WriteAll(d.File("w.txt"), "  \n");
+         QvFile f(d.File("w.txt").c_str());
+         return f.OpenToRead(true) && f.GetNextString() == nullptr;
+       }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -318,7 +340,7 @@ TEST(QvError, SystemNumberThreadsAndTexts) {
   qvtest::TempDir dir;
   EXPECT_FALSE(QvNeutralFile().OpenToRead(dir.File("missing").c_str()));
   EXPECT_EQ(ENOENT, QvLastSystemError());
-  EXPECT_FALSE(QvNeutralFile().OpenToWrite(dir.Path().c_str()));
+  EXPECT_FALSE(QvFile(dir.Path().c_str()).OpenToRead(true));
   EXPECT_EQ(EISDIR, QvLastSystemError());
   EXPECT_TRUE(QvColorTable().SaveNF(dir.File("ok.qnf").c_str()));
   EXPECT_EQ(QvError::CannotOpen, QvLastError());
