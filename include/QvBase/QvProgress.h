@@ -127,15 +127,18 @@ class QV_BASE_API QvProgress {
   /// Muted reporters suppress questions, errors and warnings.
   void SetMute(bool mute);
 
-  /// Null path: false, nothing changes. Otherwise closes the open file and
-  /// opens path for reading; true when it is now open.
+  /// Null path: false (BadArgument), nothing changes. Otherwise closes the
+  /// open file and opens path for reading; true when it is now open, else
+  /// CannotOpen (QvError.h) with the system's number.
   bool OpenLocalMessageFile(const char* path);
   /// True when a local message file is open.
   bool IfLocalMsg() const;
   /// Looks key up in the local message file; text is overwritten always
   /// (key and text may be the same string). Found: the trimmed message and
   /// true. Not found: the key and false. No file open: the key followed by
-  /// `"\nLocal Message file is not Found."` and false. Like a piece-by-piece
+  /// `"\nLocal Message file is not Found."` and false. QvLastError() after
+  /// false: NotFound (no such key), CannotOpen (no file open), ReadFailed.
+  /// Like a piece-by-piece
   /// read, the lookup leaves the file's stream right after the matching
   /// piece, or at the end of the file when no piece matched.
   bool GetLocalMsg(const QvStdString& key, QvStdString& text);

@@ -1,8 +1,10 @@
 #include <QvBase/QvProgress.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <new>
 
+#include "frame/LastError.h"
 #include "frame/Platform.h"
 #include "progress/LocalMessages.h"
 #include "text/Format.h"
@@ -98,10 +100,10 @@ void QvProgress::SetMute(bool mute) {
 // Local message file.
 
 bool QvProgress::OpenLocalMessageFile(const char* path) {
-  if (path == nullptr) return false;
+  if (path == nullptr) return qv::Fail(QvError::BadArgument);
   CloseLocalMessageFile();
   m_pLocalMsgFile = qv::platform::OpenStream(path, "rt");
-  if (m_pLocalMsgFile == nullptr) return false;
+  if (m_pLocalMsgFile == nullptr) return qv::FailWithErrno(QvError::CannotOpen);
   m_pMsgBuf = new (std::nothrow) char[qv::kMessageReadSize];
   return true;
 }
@@ -124,12 +126,14 @@ bool QvProgress::GetLocalMsg(const QvStdString& key, QvStdString& text) {
     text.reserve(key.size() + sizeof kNoFileNote);
     if (&text != &key) text.Set(key.Data(0));
     text.Append(kNoFileNote);
-    return false;
+    return qv::Fail(QvError::CannotOpen);
   }
   if (qv::FindLocalMessage(m_pLocalMsgFile, m_pMsgBuf, key.Data(0), &text))
     return true;
   if (&text != &key) text.Set(key.Data(0));
-  return false;
+  return std::ferror(m_pLocalMsgFile) != 0
+             ? qv::FailWithErrno(QvError::ReadFailed)
+             : qv::Fail(QvError::NotFound);
 }
 
 // Composing.

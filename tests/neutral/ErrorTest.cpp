@@ -323,6 +323,26 @@ TEST(QvError, EveryFailureGivesItsReason) {
          QvFile f(d.File("w.txt").c_str());
          return f.OpenToRead(true) && f.GetNextString() == nullptr;
        }},
+      // Local messages.
+      {"OpenLocalMessageFile of null", QvError::BadArgument,
+       [](auto&) { return !QvProgress().OpenLocalMessageFile(nullptr); }},
+      {"OpenLocalMessageFile of a missing file", QvError::CannotOpen,
+       [&](auto&) {
+         return !QvProgress().OpenLocalMessageFile(missing.c_str());
+       }},
+      {"GetLocalMsg without a file", QvError::CannotOpen,
+       [](auto&) {
+         QvStdString text;
+         return !QvProgress().GetLocalMsg(QvStdString("KEY"), text);
+       }},
+      {"GetLocalMsg of a missing key", QvError::NotFound,
+       [](auto& d) {
+         qvtest::WriteAll(d.File("m.txt"), "ONE \"one\"\n");
+         QvProgress p;
+         QvStdString text;
+         return p.OpenLocalMessageFile(d.File("m.txt").c_str()) &&
+                !p.GetLocalMsg(QvStdString("TWO"), text);
+       }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
