@@ -4,6 +4,7 @@
 // not know are shown as they are.
 //
 //   qv_console_reporter [--yes]     (--yes answers every question itself)
+#include <QvBase/QvError.h>
 #include <QvBase/QvFile.h>
 #include <QvBase/QvProgress.h>
 
@@ -152,7 +153,8 @@ int main(int argc, char** argv) {
   const bool answerYes = argc > 1 && std::strcmp(argv[1], "--yes") == 0;
   ConsoleReporter reporter(answerYes);
   if (!reporter.OpenLocalMessageFile(MessageFileBeside(argv[0]).c_str()))
-    std::fprintf(stderr, "(no messages.txt beside the program: keys shown)\n");
+    std::fprintf(stderr, "(messages.txt beside the program: %s; keys shown)\n",
+                 QvErrorText(QvLastError()));
 
   // Trailing blanks of a message are trimmed: the blank before the details
   // belongs to the format.

@@ -4,6 +4,7 @@
 // joined in a QvStdString and its words read by GetWord.
 #include "ObjImport.h"
 
+#include <QvBase/QvError.h>
 #include <QvBase/QvFile.h>
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
@@ -102,7 +103,8 @@ class Importer {
 bool ImportObj(const char* path, ObjMesh& mesh, std::string& error) {
   QvFile file(path);
   if (!file.OpenToRead(true)) {
-    error = std::string(path) + ": cannot open";
+    error = std::string(path) + ": " + QvErrorText(QvLastError()) + " (" +
+            std::strerror(QvLastSystemError()) + ")";
     return false;
   }
   mesh.Clear();

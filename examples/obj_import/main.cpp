@@ -2,6 +2,7 @@
 // file, reads it back and prints what it holds.
 //
 //   qv_obj_import FILE.obj [OUT.qnf]   (default: FILE.qnf beside FILE.obj)
+#include <QvBase/QvError.h>
 #include <QvBase/QvFileName.h>
 #include <QvBase/QvStopWatch.h>
 
@@ -46,12 +47,14 @@ int main(int argc, char** argv) {
   std::printf("  in %.3f s\n", seconds);
 
   if (!mesh.SaveNF(out.GetName())) {
-    std::fprintf(stderr, "cannot write %s\n", out.GetName());
+    std::fprintf(stderr, "cannot write %s: %s\n", out.GetName(),
+                 QvErrorText(QvLastError()));
     return 1;
   }
   ObjMesh back;
   if (!back.ReadNF(out.GetName())) {
-    std::fprintf(stderr, "cannot read %s back\n", out.GetName());
+    std::fprintf(stderr, "cannot read %s back: %s\n", out.GetName(),
+                 QvErrorText(QvLastError()));
     return 1;
   }
   PrintCounts("read back", back);

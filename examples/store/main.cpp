@@ -8,6 +8,7 @@
 // block. The closing null block is also what lets a reader that has just
 // read this object find objects stored before it.
 #include <QvBase/QvColorTable.h>
+#include <QvBase/QvError.h>
 #include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvWritableObj.h>
 
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
     if (!file.OpenToReplace(path) ||
         !file.WriteHeader("example", "two objects") || !colors.WriteNF(file) ||
         !path3d.WriteNF(file) || !file.Commit()) {
-      std::fprintf(stderr, "cannot write %s\n", path);
+      std::fprintf(stderr, "cannot write %s: %s\n", path,
+                   QvErrorText(QvLastError()));
       return 1;
     }
   }
@@ -117,7 +119,8 @@ int main(int argc, char** argv) {
   QvColorTable colorsBack;
   if (!file.OpenToRead(path) || !pathBack.ReadNF(file) ||
       !colorsBack.ReadNF(file)) {
-    std::fprintf(stderr, "cannot read %s back\n", path);
+    std::fprintf(stderr, "cannot read %s back: %s\n", path,
+                 QvErrorText(QvLastError()));
     return 1;
   }
   Print(pathBack);

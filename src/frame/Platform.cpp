@@ -4,10 +4,10 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <cerrno>
 #include <cinttypes>
 #include <climits>
 #include <clocale>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -147,7 +147,8 @@ std::int32_t QvNeutralFile::WriteIdBlock(const char* name,
 }
 
 bool QvNeutralFile::UpdateIdBlock(std::int32_t address) {
-  if (m_pFile == nullptr) return m_Buf != nullptr || qv::Fail(QvError::BadArgument);
+  if (m_pFile == nullptr)
+    return m_Buf != nullptr || qv::Fail(QvError::BadArgument);
   if (address < 0 || address > INT32_MAX - kEndAddressOffset) {
     NoteWriteFailure();
     return qv::Fail(QvError::BadArgument);

@@ -74,7 +74,6 @@ bool QvNeutralFile::WriteDouble(const double& value) {
 
 // ---- arrays -----------------------------------------------------------------
 
-
 bool QvNeutralFile::ReadInt(int* values, int n) {
   return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
 }

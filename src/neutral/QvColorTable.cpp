@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "frame/LastError.h"
 #include <new>
+#include "frame/LastError.h"
 
 namespace {
 
