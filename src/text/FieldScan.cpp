@@ -100,6 +100,7 @@ bool ScanField(const std::string& text, int& pos, QvStdString& word,
   if (&word == &text) {
     word.assign(s + start, end - start);
   } else {  // cheaper than assign, which allows for a source in `word`
+    word.reserve(end - start);  // memory short: `word` stays as it was
     word.clear();
     word.append(s + start, end - start);
   }

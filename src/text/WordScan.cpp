@@ -15,6 +15,7 @@ bool QvStdString::GetWord(int& pos, QvStdString& word,
   if (&word == this) {
     word.assign(data() + span.begin, len);
   } else {  // cheaper than assign, which allows for a source in `word`
+    word.reserve(len);  // memory short: `word` stays as it was
     word.clear();
     word.append(data() + span.begin, len);
   }

@@ -426,6 +426,7 @@ void Words(Probe& p) {
   }
   p.Disarm();
   p.Expect(threw || (count == 8 && value == 42), "words read wrong");
+  p.Expect(!word.empty(), "a failed word read emptied the word");
 }
 
 // ---- Text files and names -------------------------------------------------
