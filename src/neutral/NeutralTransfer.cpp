@@ -10,6 +10,7 @@
 #include "frame/Platform.h"
 #include "neutral/Encoding.h"
 #include "neutral/OwnedStream.h"
+#include "neutral/Reasons.h"
 #include "neutral/WordCodec.h"
 
 namespace {
@@ -217,10 +218,12 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
   return n;
 }
 
+// The reasons for a failure are told on the failure paths alone (see
+// Reasons.h), so that a transfer that succeeds costs nothing more.
 bool QvNeutralFile::ReadData(void* buf, unsigned int size) {
   if (m_pFile == nullptr && (m_Buf == nullptr || size > BufRoom()))
-    return false;
-  return ReadSome(buf, size) == size;
+    return qv::FailedRead(nullptr, m_Buf);
+  return ReadSome(buf, size) == size || qv::FailedRead(m_pFile, m_Buf);
 }
 
 bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
@@ -239,8 +242,8 @@ bool QvNeutralFile::WriteData(const void* buf, unsigned int size) {
   }
   if (m_pFile != nullptr ? size > StreamRoom(size)
                          : m_Buf == nullptr || size > BufRoom())
-    return false;
-  return WriteSome(buf, size) == size;
+    return qv::FailedWrite(m_pFile, m_Buf);
+  return WriteSome(buf, size) == size || qv::FailedWrite(m_pFile, m_Buf);
 }
 
 bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
@@ -263,16 +266,16 @@ bool QvNeutralFile::FreadLR(void* buf, unsigned int size) {
 template <std::size_t W>
 bool QvNeutralFile::ReadWords(void* values, int n) {
   if (n <= 0) return true;
-  if (values == nullptr) return false;
+  if (values == nullptr) return qv::Fail(QvError::BadArgument);
   auto* out = static_cast<unsigned char*>(values);
   std::size_t left = static_cast<std::size_t>(n);
 
   if (m_pFile == nullptr) {
-    if (m_Buf == nullptr) return false;
+    if (m_Buf == nullptr) return qv::FailedRead(nullptr, nullptr);
     const std::size_t fit = std::min(left, BufRoom() / W);
     Decode<W>(out, reinterpret_cast<const unsigned char*>(m_Buf), fit, m_L2R);
     AdvanceBuf(fit * W);
-    return fit == left;
+    return fit == left || qv::FailedRead(nullptr, m_Buf);
   }
 
   if (m_Replace != nullptr && Replacement::Of(m_Replace)->pending.Active())
@@ -280,7 +283,8 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
   if (left >= kDirectMinBytes / W) {
     const std::size_t direct = WordsInFile<W>(m_pFile, left);
     if (direct >= kDirectMinBytes / W) {
-      if (!ReadDirect<W>(m_pFile, out, direct, m_L2R)) return false;
+      if (!ReadDirect<W>(m_pFile, out, direct, m_L2R))
+        return qv::FailedRead(m_pFile, nullptr);
       out += direct * W;
       left -= direct;
     }
@@ -303,7 +307,7 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     const std::size_t got = qv::platform::ReadStream(stage, words * W, m_pFile);
     const std::size_t whole = got / W;
     Decode<W>(out, stage, whole, m_L2R);
-    if (whole != words) return false;
+    if (whole != words) return qv::FailedRead(m_pFile, nullptr);
     out += words * W;
     left -= words;
   }
@@ -320,17 +324,17 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
   if (n <= 0) return true;
   if (values == nullptr) {
     NoteWriteFailure();
-    return false;
+    return qv::Fail(QvError::BadArgument);
   }
   const auto* in = static_cast<const unsigned char*>(values);
   std::size_t left = static_cast<std::size_t>(n);
 
   if (m_pFile == nullptr) {
-    if (m_Buf == nullptr) return false;
+    if (m_Buf == nullptr) return qv::FailedWrite(nullptr, nullptr);
     const std::size_t fit = std::min(left, BufRoom() / W);
     Encode<W>(reinterpret_cast<unsigned char*>(m_Buf), in, fit);
     AdvanceBuf(fit * W);
-    return fit == left;
+    return fit == left || qv::FailedWrite(nullptr, m_Buf);
   }
 
   const std::size_t need = left <= SIZE_MAX / W ? left * W : SIZE_MAX;
@@ -343,7 +347,8 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
     // as few as a plain fwrite makes.
     while (left > 0) {
       const std::size_t words = std::min(left, kDirectBytes / W);
-      if (WriteSome(in, words * W) != words * W) return false;
+      if (WriteSome(in, words * W) != words * W)
+        return qv::FailedWrite(m_pFile, nullptr);
       in += words * W;
       left -= words;
     }
@@ -352,12 +357,13 @@ bool QvNeutralFile::WriteWords(const void* values, int n) {
     while (left > 0) {
       const std::size_t words = std::min(left, kStageBytes / W);
       Encode<W>(stage, in, words);
-      if (WriteSome(stage, words * W) != words * W) return false;
+      if (WriteSome(stage, words * W) != words * W)
+        return qv::FailedWrite(m_pFile, nullptr);
       in += words * W;
       left -= words;
     }
   }
-  return all;
+  return all || qv::Fail(QvError::TooLarge);
 }
 
 template bool QvNeutralFile::ReadWords<4>(void*, int);

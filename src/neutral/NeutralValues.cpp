@@ -16,27 +16,13 @@ namespace {
 constexpr int kNameWidth = 8;
 constexpr int kLongNameWidth = 80;
 
-// The reason for a failed array transfer; null values count as nothing to
-// transfer (BadArgument).
-QV_COLD bool ArrayReadFailure(std::FILE* stream, const char* buf,
-                              const void* values) {
-  return values == nullptr ? qv::Fail(QvError::BadArgument)
-                           : qv::FailedRead(stream, buf);
-}
-
-QV_COLD bool ArrayWriteFailure(std::FILE* stream, const char* buf,
-                               const void* values) {
-  return values == nullptr ? qv::Fail(QvError::BadArgument)
-                           : qv::FailedWrite(stream, buf);
-}
-
 }  // namespace
 
 // ---- single values --------------------------------------------------------
 
 bool QvNeutralFile::ReadUInt(unsigned int& value) {
   unsigned char bytes[4];
-  if (!ReadData(bytes, sizeof bytes)) return qv::FailedRead(m_pFile, m_Buf);
+  if (!ReadData(bytes, sizeof bytes)) return false;
   value = m_L2R ? qv::DecodeFixed32Reversed(bytes) : qv::DecodeFixed32(bytes);
   return true;
 }
@@ -51,7 +37,7 @@ bool QvNeutralFile::ReadAddress(std::int32_t& value) {
 bool QvNeutralFile::WriteUInt(const unsigned int& value) {
   unsigned char bytes[4];
   qv::EncodeFixed32(bytes, value);
-  return WriteData(bytes, sizeof bytes) || qv::FailedWrite(m_pFile, m_Buf);
+  return WriteData(bytes, sizeof bytes);
 }
 
 bool QvNeutralFile::WriteInt(const int& value) {
@@ -69,49 +55,49 @@ bool QvNeutralFile::WriteFloat(const float& value) {
 bool QvNeutralFile::WriteDouble(const double& value) {
   unsigned char bytes[8];
   qv::EncodeFixed64(bytes, qv::DoubleBits(value));
-  return WriteData(bytes, sizeof bytes) || qv::FailedWrite(m_pFile, m_Buf);
+  return WriteData(bytes, sizeof bytes);
 }
 
 // ---- arrays -----------------------------------------------------------------
 
 bool QvNeutralFile::ReadInt(int* values, int n) {
-  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
+  return ReadWords<4>(values, n);
 }
 
 bool QvNeutralFile::ReadLong(std::int32_t* values, int n) {
-  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
+  return ReadWords<4>(values, n);
 }
 
 bool QvNeutralFile::ReadUInt(unsigned int* values, int n) {
-  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
+  return ReadWords<4>(values, n);
 }
 
 bool QvNeutralFile::ReadFloat(float* values, int n) {
-  return ReadWords<4>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
+  return ReadWords<4>(values, n);
 }
 
 bool QvNeutralFile::ReadDouble(double* values, int n) {
-  return ReadWords<8>(values, n) || ArrayReadFailure(m_pFile, m_Buf, values);
+  return ReadWords<8>(values, n);
 }
 
 bool QvNeutralFile::WriteInt(const int* values, int n) {
-  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
+  return WriteWords<4>(values, n);
 }
 
 bool QvNeutralFile::WriteLong(const std::int32_t* values, int n) {
-  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
+  return WriteWords<4>(values, n);
 }
 
 bool QvNeutralFile::WriteUInt(const unsigned int* values, int n) {
-  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
+  return WriteWords<4>(values, n);
 }
 
 bool QvNeutralFile::WriteFloat(const float* values, int n) {
-  return WriteWords<4>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
+  return WriteWords<4>(values, n);
 }
 
 bool QvNeutralFile::WriteDouble(const double* values, int n) {
-  return WriteWords<8>(values, n) || ArrayWriteFailure(m_pFile, m_Buf, values);
+  return WriteWords<8>(values, n);
 }
 
 // ---- bytes ------------------------------------------------------------------
@@ -119,7 +105,7 @@ bool QvNeutralFile::WriteDouble(const double* values, int n) {
 bool QvNeutralFile::ReadWyBOOL(unsigned char* value) {
   unsigned char byte = 0;
   if (value == nullptr) return qv::Fail(QvError::BadArgument);
-  if (!ReadData(&byte, 1)) return qv::FailedRead(m_pFile, m_Buf);
+  if (!ReadData(&byte, 1)) return false;
   *value = byte;
   return true;
 }
@@ -137,7 +123,7 @@ bool QvNeutralFile::ReadBool(bool* value) {
 }
 
 bool QvNeutralFile::WriteWyBOOL(const unsigned char& value) {
-  return WriteData(&value, 1) || qv::FailedWrite(m_pFile, m_Buf);
+  return WriteData(&value, 1);
 }
 
 bool QvNeutralFile::WriteUChar(const unsigned char& value) {
@@ -146,15 +132,14 @@ bool QvNeutralFile::WriteUChar(const unsigned char& value) {
 
 bool QvNeutralFile::WriteBool(const bool& value) {
   const unsigned char byte = value ? 1 : 0;
-  return WriteData(&byte, 1) || qv::FailedWrite(m_pFile, m_Buf);
+  return WriteData(&byte, 1);
 }
 
 // ---- texts ------------------------------------------------------------------
 
 bool QvNeutralFile::ReadString(char* text, int width) {
   if (text == nullptr || width < 0) return qv::Fail(QvError::BadArgument);
-  if (!ReadData(text, static_cast<unsigned int>(width)))
-    return qv::FailedRead(m_pFile, m_Buf);
+  if (!ReadData(text, static_cast<unsigned int>(width))) return false;
   text[width] = '\0';
   return true;
 }
@@ -178,11 +163,9 @@ bool QvNeutralFile::WriteString(const char* text, int width) {
   // A field that would pass the size limit is not begun.
   if (m_pFile != nullptr && w > StreamRoom(w))
     return qv::Fail(QvError::TooLarge);
-  if (length == w)
-    return WriteData(text, static_cast<unsigned int>(w)) ||
-           qv::FailedWrite(m_pFile, m_Buf);
+  if (length == w) return WriteData(text, static_cast<unsigned int>(w));
   if (length > 0 && !WriteData(text, static_cast<unsigned int>(length)))
-    return qv::FailedWrite(m_pFile, m_Buf);
+    return false;
   // The padding goes out in small pieces; each byte that can be written
   // is, so a failure leaves exactly the bytes before it, as byte-by-byte
   // writing would.
