@@ -1,6 +1,8 @@
 // The number readers against sscanf in the "C" locale, and the writers
-// against snprintf with the same trimming, in a rounding mode that the
-// input picks.
+// against snprintf with the same trimming, in a floating-point mode that
+// the input picks: a rounding mode set with fesetround and, on x86, now
+// and then the SSE unit's rounding field alone and its flush-to-zero and
+// denormals-are-zero flags.
 #include <QvBase/QvNumberText.h>
 
 #include <cfenv>
@@ -11,6 +13,10 @@
 #include <string>
 
 #include "FuzzUtil.h"
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -43,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   static const int kModes[] = {FE_TONEAREST, FE_TONEAREST, FE_UPWARD,
                                FE_DOWNWARD, FE_TOWARDZERO};
   std::fesetround(kModes[h % 5]);
+#if defined(__SSE2__)
+  const unsigned csr = _mm_getcsr();
+  unsigned mode = csr;
+  if ((h >> 25) & 1) mode = (mode & ~0x6000u) | ((h >> 26) & 3) << 13;
+  if ((h >> 28) & 1) mode |= 0x8000u;  // flush to zero
+  if ((h >> 29) & 1) mode |= 0x40u;    // denormals are zero
+  _mm_setcsr(mode);
+#endif
 
   double d = 0;
   const double wantD = std::sscanf(s, "%lf", &d) == 1 ? d : QV_NO_DOUBLE;
@@ -60,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   // The number read, or else the first eight bytes as a double's bits,
   // written by a fixed-point format with an optional '-' flag, width and
-  // precision.
+  // precision (now and then up to 340, past the first digits of the
+  // smallest subnormal).
   double v = wantD;
   if (wantD == QV_NO_DOUBLE) {
     std::uint64_t bits = 0;
@@ -69,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
   std::string format = (h >> 3) & 1 ? "%-" : "%";
   if ((h >> 4) & 1) format += std::to_string(1 + (h >> 5) % 120);
-  if ((h >> 12) % 8 != 0) format += "." + std::to_string((h >> 15) % 24);
+  if ((h >> 12) % 8 != 0)
+    format += "." + std::to_string((h >> 15) % ((h >> 30) & 1 ? 341 : 24));
   format += (h >> 20) % 5 == 0 ? "lf" : "f";
   const bool drop = (h >> 23) & 1;
   QV_FUZZ_CHECK(QvWriteDouble(format.c_str(), v, drop) ==
@@ -79,5 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                 Want(format.c_str(), vf, drop));
   QV_FUZZ_CHECK(QvWrite(v) == Want("%.3f", v, true));
   std::fesetround(FE_TONEAREST);
+#if defined(__SSE2__)
+  _mm_setcsr(csr);
+#endif
   return 0;
 }

@@ -7,7 +7,10 @@
 // two could treat differently goes to sscanf in the "C" locale: inf and
 // nan (a nan's payload), hexadecimal forms, a value out of range (overflow,
 // underflow to zero), an exponent letter that no complete exponent
-// follows; and every text read in a directed rounding mode.
+// follows; and every text read in a directed rounding mode. Flushing
+// subnormals to zero or reading them as zero changes nothing here: the
+// short decimals' operands and results are normal numbers, and
+// std::from_chars, like the C library, builds a subnormal from its bits.
 #include "text/NumberParse.h"
 
 #include <cfloat>

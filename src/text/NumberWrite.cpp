@@ -1,9 +1,10 @@
 // The number writers: format, then trim behind the decimal point. The
 // fixed-point formats "%[-][width][.N][l]f" have a fast writer for finite
-// values that rounds to nearest; other formats and values, and every value
-// in a directed rounding mode, go to the C library. Each family owns one result
-// area of 100 bytes; a longer text moves to a heap area of the family that
-// grows as needed and is kept for later calls.
+// values that rounds to nearest; other formats and values, every value in
+// a directed rounding mode and subnormals where the mode flushes them go
+// to the C library. Each family owns one result area of 100 bytes; a
+// longer text moves to a heap area of the family that grows as needed and
+// is kept for later calls.
 #include <QvBase/QvNumberText.h>
 
 #include <cmath>
@@ -73,9 +74,13 @@ const char* Write(ResultText& area, const char* format, double value,
   std::size_t n;
   bool hasPoint;
   // Infinities and NaN go to the C library too, which spells them its own
-  // way (a NaN's sign shows in some libraries only).
-  if (RoundsToNearest() && std::isfinite(value) &&
-      ParseFixedLayout(format, &layout)) {
+  // way (a NaN's sign shows in some libraries only). So does a subnormal
+  // where subnormals are flushed or read as zero: std::to_chars compares
+  // the value with zero, which such a mode answers as for a zero, while
+  // the C library writes the value from its bits.
+  const FloatMode mode = CurrentFloatMode();
+  if ((mode.Default() || (mode.Nearest() && !IsSubnormal(value))) &&
+      std::isfinite(value) && ParseFixedLayout(format, &layout)) {
     const std::size_t bound = FixedBound(value, layout);
     out = area.Reserve(bound);
     n = FormatFixed(out, bound, value, layout);

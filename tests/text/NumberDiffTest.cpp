@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
-#include <tuple>
 #include <type_traits>
 
 #include <locale.h>
@@ -246,41 +246,76 @@ class CLocaleScope {
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
-// x86's SSE unit rounding upward while the x87 unit, and so fegetround and
-// the C library, round to nearest: what SIMD code sets with
-// _MM_SET_ROUNDING_MODE.
-constexpr int kSseUpward = -1;
+// A run's process locale and floating-point mode. `rounding` is set with
+// fesetround; on x86 `sse`, unless kSseAsSet, then sets the SSE unit's
+// rounding field alone (the x87 unit, and so fegetround and the C library,
+// keep `rounding`), as SIMD code does with _MM_SET_ROUNDING_MODE; and
+// `flush` sets the SSE unit's flush-to-zero and denormals-are-zero flags,
+// as -ffast-math start-up code does. The C library's results are computed
+// in the same mode (MinGW-w64's round to nearest in every mode, glibc's
+// follow it). The generated-case counts are divided by `share`: the later
+// runs send the texts down paths that the first ones already take, and
+// the every-precision test covers what they change.
+constexpr int kSseAsSet = -1;
+constexpr int kSseUp = 0x4000, kSseDown = 0x2000, kSseTowardZero = 0x6000;
+constexpr unsigned kFtz = 0x8000, kDaz = 0x40;  // MXCSR bits 15 and 6
 
-// The process locale and the floating-point rounding mode for a test; the
-// C library's results are computed in the same mode (MinGW-w64's round to
-// nearest in every mode, glibc's follow it). Every system the project
-// builds on has a comma locale, so a missing one fails the test with the
-// way to get it.
-class QvNumberDiff
-    : public testing::TestWithParam<std::tuple<const char*, int>> {
+struct Run {
+  const char* name;
+  bool comma;  // kCommaLocale, else "C"
+  int rounding;
+  int sse;
+  unsigned flush;
+  int share;
+};
+
+const Run kRuns[] = {
+    {"CNearest", false, FE_TONEAREST, kSseAsSet, 0, 1},
+    {"CommaNearest", true, FE_TONEAREST, kSseAsSet, 0, 1},
+    {"CUpward", false, FE_UPWARD, kSseAsSet, 0, 1},
+    {"CDownward", false, FE_DOWNWARD, kSseAsSet, 0, 1},
+    {"CTowardZero", false, FE_TOWARDZERO, kSseAsSet, 0, 1},
+    {"CSseUpward", false, FE_TONEAREST, kSseUp, 0, 1},
+    {"CSseDownward", false, FE_TONEAREST, kSseDown, 0, 16},
+    {"CSseTowardZero", false, FE_TONEAREST, kSseTowardZero, 0, 16},
+    {"CFlushToZero", false, FE_TONEAREST, kSseAsSet, kFtz, 16},
+    {"CDenormalsAreZero", false, FE_TONEAREST, kSseAsSet, kDaz, 16},
+    {"CFtzDaz", false, FE_TONEAREST, kSseAsSet, kFtz | kDaz, 8},
+    {"CUpwardFtzDaz", false, FE_UPWARD, kSseAsSet, kFtz | kDaz, 16},
+    {"CSseDownwardFtzDaz", false, FE_TONEAREST, kSseDown, kFtz | kDaz, 16}};
+
+void PrintTo(const Run& run, std::ostream* os) {
+  *os << run.name;
+}
+
+// Every system the project builds on has a comma locale, so a missing one
+// fails the test with the way to get it.
+class QvNumberDiff : public testing::TestWithParam<Run> {
  protected:
-  static const char* Locale() { return std::get<0>(GetParam()); }
+  static const char* Locale() { return GetParam().comma ? kCommaLocale : "C"; }
+  static int Cases(int count) { return count / GetParam().share; }
   void SetUp() override {
     ASSERT_NE(nullptr, std::setlocale(LC_ALL, Locale()))
         << "locale " << Locale()
         << " is not installed (run scripts/install-deps.sh)";
-    const bool comma = std::strcmp(Locale(), "C") != 0;
-    ASSERT_STREQ(comma ? "," : ".", std::localeconv()->decimal_point);
-    const int mode = std::get<1>(GetParam());
-    if (mode != kSseUpward) {
-      ASSERT_EQ(0, std::fesetround(mode));
-      return;
-    }
+    ASSERT_STREQ(GetParam().comma ? "," : ".",
+                 std::localeconv()->decimal_point);
+    ASSERT_EQ(0, std::fesetround(GetParam().rounding));
+    if (GetParam().sse == kSseAsSet && GetParam().flush == 0) return;
 #if defined(__SSE2__)
-    _mm_setcsr((_mm_getcsr() & ~_MM_ROUND_MASK) | _MM_ROUND_UP);
+    unsigned csr = _mm_getcsr();
+    if (GetParam().sse != kSseAsSet)
+      csr = (csr & ~0x6000u) | static_cast<unsigned>(GetParam().sse);
+    _mm_setcsr(csr | GetParam().flush);
 #else
-    GTEST_SKIP() << "no SSE rounding field beside the main one here";
+    GTEST_SKIP() << "no SSE unit here: its rounding field and its "
+                    "flush-to-zero and denormals-are-zero flags do not exist";
 #endif
   }
   void TearDown() override {
     std::fesetround(FE_TONEAREST);
 #if defined(__SSE2__)
-    _mm_setcsr((_mm_getcsr() & ~_MM_ROUND_MASK) | _MM_ROUND_NEAREST);
+    _mm_setcsr(_mm_getcsr() & ~(0x6000u | kFtz | kDaz));
 #endif
     std::setlocale(LC_ALL, "C");
   }
@@ -289,17 +324,10 @@ class QvNumberDiff
 // The comma locale in the default mode only: a directed mode sends every
 // text to the C-library calls in the "C" locale that the comma run already
 // reaches with the forms the fast paths leave.
-const char* const kRunNames[] = {"CNearest",  "CommaNearest", "CUpward",
-                                 "CDownward", "CTowardZero",  "CSseUpward"};
-INSTANTIATE_TEST_SUITE_P(
-    LocalesAndRounding, QvNumberDiff,
-    testing::Values(std::make_tuple("C", FE_TONEAREST),
-                    std::make_tuple(kCommaLocale, FE_TONEAREST),
-                    std::make_tuple("C", FE_UPWARD),
-                    std::make_tuple("C", FE_DOWNWARD),
-                    std::make_tuple("C", FE_TOWARDZERO),
-                    std::make_tuple("C", kSseUpward)),
-    [](const auto& info) { return std::string(kRunNames[info.index]); });
+INSTANTIATE_TEST_SUITE_P(LocalesAndModes, QvNumberDiff,
+                         testing::ValuesIn(kRuns), [](const auto& info) {
+                           return std::string(info.param.name);
+                         });
 
 // sscanf of one value; integers are words of digits and signs only.
 template <typename T>
@@ -355,7 +383,7 @@ void RunCases(std::uint64_t seed, int count, Check check) {
 }
 
 TEST_P(QvNumberDiff, Readers) {
-  RunCases(0x5EED0001, kCases, [](NumberCases& gen) -> std::string {
+  RunCases(0x5EED0001, Cases(kCases), [](NumberCases& gen) -> std::string {
     const std::string w = gen.RealWord();
     const char* s = w.c_str();
     if (!SameBits(QvGetDouble(s), Ref(s, "%lf", -9.999e10)))
@@ -372,7 +400,7 @@ TEST_P(QvNumberDiff, Readers) {
 // Joins 16 generated words into a text with white space between them and
 // walks it with GetValue of one kind, word by word against sscanf.
 TEST_P(QvNumberDiff, ValueReads) {
-  RunCases(0x5EED0003, kCases / 16, [](NumberCases& gen) -> std::string {
+  RunCases(0x5EED0003, Cases(kCases / 16), [](NumberCases& gen) -> std::string {
     static const char* const kGaps[] = {" ", "\t", "\n", "\r\n", "  \t "};
     std::string text, list[16];
     for (std::string& w : list) {
@@ -405,9 +433,9 @@ TEST_P(QvNumberDiff, ValueReads) {
 // too when `drop` is set.
 std::string Want(const char* format, double value, bool drop) {
   const CLocaleScope inC;
-  char buf[512];
-  std::snprintf(buf, sizeof buf, format, value);
-  const std::string text(buf);
+  std::string text(1024, '\0');
+  text.resize(static_cast<std::size_t>(
+      std::snprintf(&text[0], text.size(), format, value)));
   if (text.find('.') == std::string::npos) return text;
   std::size_t i = text.size() - 1;
   while (i > 0 && (text[i] == '0' || text[i] == ' ')) --i;
@@ -418,7 +446,7 @@ TEST_P(QvNumberDiff, Writers) {
   // Formats that only look fixed-point at first go to the C library whole.
   for (const char* fmt : {"%9e2f", "%8.2e", "%5.1g", "%-3.0a"})
     EXPECT_EQ(Want(fmt, 2.5, false), QvWriteDouble(fmt, 2.5, false)) << fmt;
-  RunCases(0x5EED0004, kCases, [](NumberCases& gen) -> std::string {
+  RunCases(0x5EED0004, Cases(kCases), [](NumberCases& gen) -> std::string {
     const std::string format = gen.Format();
     const std::size_t dot = format.find('.');
     const int precision =
@@ -439,11 +467,90 @@ TEST_P(QvNumberDiff, Writers) {
   });
 }
 
+std::string Hex(std::uint64_t bits) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "0x%llx",
+                static_cast<unsigned long long>(bits));
+  return buf;
+}
+
+// Every precision from 0 to 340, past the first significant digits of the
+// smallest subnormal (2^-1074 is about 4.9e-324), in three fixed-point
+// layouts, over subnormals of both signs, the edges of the normal range,
+// zeros and a random double and float of any magnitude; and the readers
+// over those texts and short exponent forms of the same values, one by one
+// and as the words of one line. All values come from bits: arithmetic in
+// a flushing mode would change them.
+TEST_P(QvNumberDiff, EveryPrecision) {
+  constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+  constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
+  int precision = 0;
+  RunCases(0x5EED0005, 341, [&precision](NumberCases& gen) -> std::string {
+    const int p = precision++;
+    const std::uint64_t sign = gen.Next() & kSign;
+    const std::uint64_t bits[] = {
+        1,                                        // 2^-1074
+        kSign | 1,                                // its negative
+        kFraction,                                // the largest subnormal
+        sign | (gen.Next() & kFraction),          // two more subnormals
+        (gen.Next() & (kFraction >> 20)) | sign,  // small ones
+        std::uint64_t{1} << 52 | sign,            // the smallest normal
+        (gen.Next() & ~kSign) % (std::uint64_t{60} << 52) | sign,
+        kSign,                                      // -0
+        std::uint64_t{0x7FEFFFFFFFFFFFFF},          // the largest double
+        gen.Next() % (std::uint64_t{0x7FF} << 52),  // any finite one
+    };
+    std::string line;
+    for (const std::uint64_t b : bits) {
+      double d;
+      std::memcpy(&d, &b, sizeof d);
+      const auto fb = static_cast<std::uint32_t>(b >> (b & 1 ? 0 : 32));
+      float f;
+      std::memcpy(&f, &fb, sizeof f);
+      const std::string format =
+          gen.Below(3) == 0   ? "%." + std::to_string(p) + "f"
+          : gen.Below(2) == 0 ? "%-" + std::to_string(gen.Below(400)) + "." +
+                                    std::to_string(p) + "lf"
+                              : "%" + std::to_string(1 + gen.Below(400)) + "." +
+                                    std::to_string(p) + "f";
+      const char* fmt = format.c_str();
+      const bool drop = gen.Below(2) != 0;
+      const std::string want = Want(fmt, d, drop);
+      const std::string note = format + " drop " + std::to_string(drop) + ": ";
+      if (QvWriteDouble(fmt, d, drop) != want)
+        return note + "double bits " + Hex(b);
+      if (QvWriteFloat(fmt, f, drop) != Want(fmt, f, drop))
+        return note + "float bits " + Hex(fb);
+      char exp[64];
+      std::snprintf(exp, sizeof exp, "%.*e", p % 20, d);
+      for (const std::string& t : {want, std::string(exp)}) {
+        const char* s = t.c_str();
+        if (!SameBits(QvGetDouble(s), Ref(s, "%lf", -9.999e10)))
+          return "double \"" + t + "\"";
+        if (!SameBits(QvGetFloat(s), Ref(s, "%f", -9.999e10f)))
+          return "float \"" + t + "\"";
+        line += t + ' ';
+      }
+    }
+    const QvStdString text(line);
+    int posD = 0, posF = 0;
+    for (std::size_t at = 0, end; at < line.size(); at = end + 1) {
+      end = line.find(' ', at);
+      const std::string word = line.substr(at, end - at);
+      if (word.empty()) continue;  // a blank of a padded text
+      if (!SameRead(text, posD, word.c_str(), "%lf", 1.25) ||
+          !SameRead(text, posF, word.c_str(), "%f", 1.25f))
+        return "value read of \"" + word + "\"";
+    }
+    return "";
+  });
+}
+
 // String formatting follows the process's locale, while reading stays in
 // the "C" one (a comma ends the number); the calls leave the locale as it
 // was.
 TEST_P(QvNumberDiff, FormatFollowsTheLocale) {
-  const bool comma = std::strcmp(Locale(), "C") != 0;
+  const bool comma = GetParam().comma;
   QvStdString s("%.1f", 2.5);
   s.AppendFormat(" %.2f", 0.25);
   EXPECT_EQ(comma ? "2,5 0,25" : "2.5 0.25", s);
