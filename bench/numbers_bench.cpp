@@ -1,6 +1,8 @@
 // Speed of the number texts beside the C++ standard library's exact
 // conversions, which applications would use instead:
 //   QvGetDouble, QvGetFloat per text  vs std::from_chars per text
+//   QvGetDouble per text out of a     vs std::from_chars, which leaves
+//   double's range                       those unread
 //   GetValue(pos, double&) over one text of the same words (vs QvGetDouble)
 //   QvWriteDouble("%.Nf"), N = 0..9   vs std::to_chars(fixed, N) and the
 //                                        same trimming, in three magnitude
@@ -108,6 +110,68 @@ void BM_StdGetFloat(benchmark::State& state) {
   benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(BM_StdGetFloat)->Unit(benchmark::kMillisecond);
+
+// Texts out of a double's range, half of them negative: short ones just
+// past either end, long mantissas with exponents of five digits, and
+// 17-digit ones 4 to 100 powers of ten past the range.
+const std::vector<std::string>& OutOfRangeTexts() {
+  static const std::vector<std::string> texts = [] {
+    std::vector<std::string> t;
+    std::uint64_t s = 13;
+    char buf[160];
+    for (int i = 0; i < 1000000; ++i) {
+      const std::uint64_t r = Mix(s);
+      const char* sign = (r & 1) ? "-" : "";
+      const int up = (r >> 1) & 1 ? 1 : -1;
+      const auto digits = static_cast<unsigned long long>(Mix(s) >> 8);
+      switch ((r >> 2) % 3) {
+        case 0:
+          std::snprintf(buf, sizeof buf, "%s%d.%de%d", sign,
+                        static_cast<int>(r >> 8) % 9 + 1,
+                        static_cast<int>(r >> 12) % 1000,
+                        up * (330 + static_cast<int>(r >> 24) % 70));
+          break;
+        case 1:
+          std::snprintf(buf, sizeof buf, "%s%llu%llu%llu.%llue%d", sign, digits,
+                        digits >> 3, digits >> 5, digits >> 7,
+                        up * (10000 + static_cast<int>(r >> 24) % 90000));
+          break;
+        default:
+          std::snprintf(buf, sizeof buf, "%s%d.%016llue%d", sign,
+                        static_cast<int>(r >> 8) % 9 + 1,
+                        digits % 10000000000000000ull,
+                        up * (328 + static_cast<int>(r >> 24) % 80));
+      }
+      t.emplace_back(buf);
+    }
+    return t;
+  }();
+  return texts;
+}
+
+void BM_QvGetDoubleOutOfRange(benchmark::State& state) {
+  const std::vector<std::string>& texts = OutOfRangeTexts();
+  double sum = 0;
+  for (auto _ : state)
+    for (const std::string& t : texts) sum += QvGetDouble(t.c_str());
+  state.SetItemsProcessed(state.iterations() * 1000000);
+  benchmark::DoNotOptimize(sum);
+}
+BENCHMARK(BM_QvGetDoubleOutOfRange)->Unit(benchmark::kMillisecond);
+
+void BM_StdGetDoubleOutOfRange(benchmark::State& state) {
+  const std::vector<std::string>& texts = OutOfRangeTexts();
+  double sum = 0;
+  for (auto _ : state)
+    for (const std::string& t : texts) {
+      double v = 0;
+      std::from_chars(t.data(), t.data() + t.size(), v);
+      sum += v;
+    }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+  benchmark::DoNotOptimize(sum);
+}
+BENCHMARK(BM_StdGetDoubleOutOfRange)->Unit(benchmark::kMillisecond);
 
 // The same texts as the words of one line; compare with BM_QvGetDouble.
 void BM_QvGetValueDouble(benchmark::State& state) {

@@ -5,9 +5,10 @@
 // does in that mode; a short text whose digits and power of ten are exact
 // in a double is read on the spot by one rounded operation. Whatever the
 // two could treat differently goes to sscanf in the "C" locale: inf and
-// nan (a nan's payload), hexadecimal forms, a value out of range (overflow,
-// underflow to zero), an exponent letter that no complete exponent
-// follows; and every text read in a directed rounding mode. Flushing
+// nan (a nan's payload), hexadecimal forms, an exponent letter that no
+// complete exponent follows; and every text read in a directed rounding
+// mode. A value out of range, which std::from_chars leaves unread, is
+// infinity or zero, told by the text's power of ten. Flushing
 // subnormals to zero or reading them as zero changes nothing here: the
 // short decimals' operands and results are normal numbers, and
 // std::from_chars, like the C library, builds a subnormal from its bits.
@@ -17,6 +18,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -74,12 +76,27 @@ bool NarrowExact(double d, double* out) {
   return true;
 }
 
+// The powers of ten from which on a value of at least one is past T's
+// largest finite value by more than half a unit in the last place, and up
+// to which a value below ten is under half T's smallest subnormal.
+template <typename T>
+struct Range;
+template <>
+struct Range<double> {
+  static constexpr int kOver = 309, kUnder = -325;
+};
+template <>
+struct Range<float> {
+  static constexpr int kOver = 39, kUnder = -46;
+};
+
 // A short plain decimal at p (past its sign): at most 16 digits with an
-// optional point, and an optional exponent of up to three digits, whose
-// digits (below 2^53) and power of ten (at most 22 either way) are exact in
-// a double. False for anything else, with nothing written; a longer run of
-// digits is given up at its 17th. The scan stops at the first character
-// that cannot continue a number.
+// optional point, and an optional exponent, whose digits (below 2^53) and
+// power of ten (at most 22 either way) are exact in a double, or whose
+// value lies so far out of T's range that it is infinity or zero. False
+// for anything else, with nothing written; a longer run of digits is given
+// up at its 17th. The scan stops at the first character that cannot
+// continue a number.
 template <typename T>
 bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
@@ -107,14 +124,25 @@ bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
     if (sign == '+' || sign == '-') ++p;
     int written = 0, k = 0;
     for (; k < 4 && IsDigit(p[k]); ++k) written = written * 10 + (p[k] - '0');
-    if (k == 0 || k == 4) return false;  // none, or perhaps out of range
+    if (k == 0) return false;  // no exponent: the C library decides
+    if (k == 4)                // a long one, held far out of range
+      for (; IsDigit(p[k]); ++k)
+        if (written < 100000) written = written * 10 + (p[k] - '0');
     exponent += sign == '-' ? -written : written;
     p += k;
   }
   T v;
   if (digits > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22 ||
-      !NarrowExact(ExactDecimal(digits, exponent), &v))
-    return false;
+      !NarrowExact(ExactDecimal(digits, exponent), &v)) {
+    // Rounded to nearest, digits * 10^exponent (digits below 10^16) is
+    // infinity or zero from some way out of T's range on.
+    if (digits == 0 || exponent + 16 <= Range<T>::kUnder)
+      v = 0;
+    else if (exponent >= Range<T>::kOver)
+      v = std::numeric_limits<T>::infinity();
+    else
+      return false;
+  }
   *out = negative ? -v : v;
   *stop = p;
   return true;
@@ -125,6 +153,81 @@ bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
   (void)stop;
   return false;
 #endif
+}
+
+// The power of ten of the leading digit of the decimal between s and stop,
+// a form [digits][.digits][(e|E)[sign]digits] that holds a digit other
+// than 0, as far as it tells whether that is below 0; saturated far past
+// any floating-point range either way.
+long long DecimalMagnitude(const char* s, const char* stop) {
+  constexpr long long kFar = 1000000000000;
+  // The exponent first, from the end: a mantissa of n characters has its
+  // leading digit's power between -n and n - 1.
+  const char* e = stop;
+  while (e != s && IsDigit(e[-1])) --e;
+  if (e != s && e[-1] != '.') {
+    long long exponent = 0;
+    for (const char* d = e; d != stop && exponent < kFar; ++d)
+      exponent = exponent * 10 + (*d - '0');
+    if (e[-1] == '-') exponent = -exponent;
+    const long long n = (e[-1] == '+' || e[-1] == '-' ? e - 2 : e - 1) - s;
+    if (exponent >= n || exponent < 1 - n) return exponent;
+  }
+  // Else digit by digit.
+  const char* p = s;
+  while (p != stop && *p == '0') ++p;
+  const char* const whole = p;
+  while (p != stop && IsDigit(*p)) ++p;
+  long long magnitude = p - whole - 1;
+  if (p != stop && *p == '.') {
+    const char* const fraction = ++p;
+    if (magnitude < 0) {  // no digit but 0 before the point
+      while (p != stop && *p == '0') ++p;
+      magnitude = -(p - fraction) - 1;
+    }
+    while (p != stop && IsDigit(*p)) ++p;
+  }
+  long long exponent = 0;
+  if (p != stop) {  // the exponent letter
+    const bool negative = *++p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    for (; p != stop && exponent < kFar; ++p)
+      exponent = exponent * 10 + (*p - '0');
+    if (negative) exponent = -exponent;
+  }
+  return magnitude + exponent;
+}
+
+// The value of the decimal between p (at its sign) and stop that
+// std::from_chars found out of T's range: past the largest finite value or
+// below half the smallest subnormal, by hundreds of powers of ten either
+// way. Rounded to nearest, that is infinity or zero with the text's sign.
+template <typename T>
+T OutOfRange(const char* p, const char* stop) {
+  const bool negative = *p == '-';
+  const T v = DecimalMagnitude(p + negative, stop) >= 0
+                  ? std::numeric_limits<T>::infinity()
+                  : T(0);
+  return negative ? -v : v;
+}
+
+// The decimal form at p (at its sign) up to end read by std::from_chars;
+// a function of its own, so that the short texts' path pays nothing for it.
+template <typename T>
+[[gnu::noinline]] Fast FullRead(const char* p, const char* end, T* value,
+                                const char** stop) {
+  T v;
+  const auto r = std::from_chars(p, end, v);
+  // Neither reads a text without digits (the forms above aside).
+  if (r.ec == std::errc::invalid_argument) return Fast::kNoNumber;
+  if (r.ptr < end && Lower(*r.ptr) == 'e') return Fast::kUnsure;
+  if (r.ec != std::errc()) {
+    if (r.ec != std::errc::result_out_of_range) return Fast::kUnsure;
+    v = OutOfRange<T>(p, r.ptr);
+  }
+  *value = v;
+  *stop = r.ptr;
+  return Fast::kValue;
 }
 
 // Reads the number at the start of the text s, which ends at its first zero
@@ -147,16 +250,8 @@ Fast FastRead(const char* s, const char* limit, T* value, const char** stop) {
   if (c == 'i' || c == 'n') return Fast::kUnsure;
   if (c == '0' && Lower(lead[1]) == 'x') return Fast::kUnsure;
   if (ShortDecimal(lead, negative, value, stop)) return Fast::kValue;
-  const char* const end = limit != nullptr ? limit : p + std::strlen(p);
-  T v;
-  const auto r = std::from_chars(p, end, v);
-  // Neither reads a text without digits (the forms above aside).
-  if (r.ec == std::errc::invalid_argument) return Fast::kNoNumber;
-  if (r.ec != std::errc()) return Fast::kUnsure;
-  if (r.ptr < end && Lower(*r.ptr) == 'e') return Fast::kUnsure;
-  *value = v;
-  *stop = r.ptr;
-  return Fast::kValue;
+  return FullRead(p, limit != nullptr ? limit : p + std::strlen(p), value,
+                  stop);
 }
 
 // Hands the text to the C library as a zero-terminated copy.

@@ -106,6 +106,8 @@ struct NumberCases {
       for (char* p = buf; *p; ++p)
         if (*p == ',') *p = '.';
       w += buf;
+    } else if (kind < 14) {
+      w += OutOfRange();
     } else {
       std::string m(static_cast<std::size_t>(Below(8) == 0 ? Below(5) : 0),
                     '0');
@@ -133,6 +135,42 @@ struct NumberCases {
       }
     }
     return w + kTail[Below(sizeof kTail / sizeof *kTail)];
+  }
+
+  // A decimal just past either end of the double or float range, or far
+  // past it, its power of ten split between the mantissa (leading zeros,
+  // long digit runs) and the exponent (of either sign, now and then of
+  // more digits than any integer holds).
+  std::string OutOfRange() {
+    std::string m;
+    long long lead;  // the power of ten of the mantissa's leading digit
+    const char first = static_cast<char>('1' + Below(9));
+    if (Below(3) == 0) {
+      const int zeros = Below(400);
+      m = "0." + std::string(static_cast<std::size_t>(zeros), '0') + first +
+          Digits(Below(30));
+      lead = -zeros - 1;
+    } else {
+      const int n = Below(4) == 0 ? Below(400) : Below(20);
+      m = std::string(static_cast<std::size_t>(Below(3)), '0') + first +
+          Digits(n);
+      lead = n;
+      if (Below(2)) m += "." + Digits(Below(20));
+    }
+    static const int kEdges[] = {308,  309, 310, 325, -323, -324, -325,
+                                 -330, 38,  39,  -45, -46,  -47};
+    const int side = Below(2) ? 1 : -1;
+    if (Below(8) == 0)
+      return m + "e" + (side < 0 ? "-" : "") + "99999999999999999999" +
+             Digits(3);
+    const long long target =
+        Below(4) != 0 ? kEdges[Below(13)] : side * (400 + Below(1000000));
+    const long long e = target - lead;
+    return m + (Below(2) ? "e" : "E") +
+           (e < 0           ? "-"
+            : Below(3) == 0 ? "+"
+                            : "") +
+           std::to_string(e < 0 ? -e : e);
   }
 
   // Mostly digits and signs.
