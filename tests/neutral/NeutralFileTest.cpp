@@ -28,6 +28,8 @@ using ArrayRead = bool (*)(QvNeutralFile&, void*, int);
 // same bytes to a stream and to a buffer; empty arrays write nothing.
 TEST(QvNeutralValues, WritesGiveExactLittleEndianBytes) {
   static const int ints[2] = {1, -2};
+  static const std::int32_t longs[2] = {0x01020304, -8};
+  static const unsigned int uints[1] = {0xA0B0C0D0u};
   static const double one = 1.0;
   Bytes longName(80, 0);
   longName[0] = 'x';
@@ -39,6 +41,11 @@ TEST(QvNeutralValues, WritesGiveExactLittleEndianBytes) {
        },
        {0xFE, 0xFF, 0xFF, 0xFF, 4, 3, 2,    1,    0xD0, 0xC0,
         0xB0, 0xA0, 1,    0,    0, 0, 0xFE, 0xFF, 0xFF, 0xFF}},
+      {[](QvNeutralFile& f) {
+         return f.WriteLong(longs, 2) && f.WriteUInt(uints, 1) &&
+                f.WriteLong(longs, 0) && f.WriteUInt(nullptr, -1);
+       },
+       {4, 3, 2, 1, 0xF8, 0xFF, 0xFF, 0xFF, 0xD0, 0xC0, 0xB0, 0xA0}},
       {[](QvNeutralFile& f) {
          return f.WriteFloat(-2.5f) && f.WriteDouble(-2.0) &&
                 f.WriteDouble(&one, 1);
@@ -245,6 +252,14 @@ TEST(QvNeutralValues, BoundedOrMissingBufferRefusesTransfers) {
                none.UpdateIdBlock(0) || none.WriteIdBlock("x", 1) != -1);
   EXPECT_TRUE(i == 1 && u == 1 && f == 1 && d == 1 && b && c == 1);
   EXPECT_STREQ("keep", text);
+  // On a stream, a negative width and an address no block can have fail
+  // and write nothing; the base makes no object for any name.
+  MemFile mem;
+  QvNeutralFile onStream(mem.f);
+  EXPECT_FALSE(onStream.WriteString("a", -1) || onStream.UpdateIdBlock(-1) ||
+               onStream.UpdateIdBlock(INT32_MAX));
+  EXPECT_TRUE(mem.Contents().empty());
+  EXPECT_EQ(nullptr, onStream.Alloc("ColorTable"));
 }
 
 TEST(QvNeutralContainer, HeaderTextsAreCutAndReadBackFromAnyPosition) {

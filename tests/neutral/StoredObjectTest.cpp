@@ -1,5 +1,6 @@
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
+#include <QvBase/QvSerializableObj.h>
 #include <QvBase/QvWritableObj.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -252,6 +254,32 @@ TEST(QvWritableObj, FailuresGiveFalse) {
   EXPECT_FALSE(line.ReadNF(nf));
   EXPECT_EQ(121, qvtest::Position(nf));
   EXPECT_FALSE(line.ReadNF(table.c_str()));
+}
+
+// The base moves no bytes; a derived class is reached through the base and
+// sees the one read version, which Set swaps and reports.
+TEST(QvSerializableObj, BaseMovesNothingAndReadVersionIsShared) {
+  struct Versioned : QvSerializableObj {
+    void Read(std::istream& in) override { in >> got; }
+    void Write(std::ostream& out) override { out << GetReadVersion() << ' '; }
+    unsigned int got = 0;
+  } derived;
+  QvSerializableObj base;
+  std::stringstream s("17 ");
+  base.Read(s);
+  base.Write(s);
+  EXPECT_EQ("17 ", s.str());
+  QvSerializableObj& viaBase = derived;
+  viaBase.Read(s);
+  EXPECT_EQ(17u, derived.got);
+  const unsigned int old = QvSerializableObj::SetReadVersion(20260101);
+  EXPECT_EQ(0u, old);  // nothing else in this program sets it
+  EXPECT_EQ(20260101u, QvSerializableObj::SetReadVersion(5));
+  EXPECT_EQ(5u, QvSerializableObj::GetReadVersion());
+  std::stringstream out;
+  viaBase.Write(out);
+  EXPECT_EQ("5 ", out.str());
+  QvSerializableObj::SetReadVersion(old);
 }
 
 // Every way a save can fail leaves the old file byte for byte and nothing
