@@ -137,6 +137,31 @@ TEST(QvHeldWrites, CopiesAndCallersWriteInTheirPlace) {
     ASSERT_EQ(3u, std::fwrite("abc", 1, 3, own.File()));
     ASSERT_TRUE(qvtest::Filled(2, 3).WriteNF(own));
   }
+  // Reads in the middle of a block hand the held bytes over first: they
+  // find the end of the file, and the block comes out whole.
+  const std::string own = dir.File("own.nf");
+  const Bytes ownBefore = qvtest::ReadAll(own);
+  const std::size_t start = ownBefore.size();
+  {
+    QvNeutralFile nf;
+    unsigned int u = 5;
+    int two[2] = {5, 5};
+    const std::int32_t at =
+        nf.OpenToAppend(own.c_str()) ? nf.WriteIdBlock("Tail", 1) : -1;
+    ASSERT_TRUE(at > 0 && nf.WriteInt(9));
+    EXPECT_FALSE(nf.ReadUInt(u));
+    ASSERT_TRUE(nf.WriteInt(8));
+    EXPECT_FALSE(nf.ReadInt(two, 2));
+    EXPECT_TRUE(u == 5 && two[1] == 5);
+    ASSERT_TRUE(nf.UpdateIdBlock(at));
+  }
+  const Bytes tail = qvtest::ReadAll(own);
+  ASSERT_EQ(start + 16 + 8, tail.size());
+  EXPECT_EQ('T', tail[start]);
+  EXPECT_EQ(tail.size(), tail[start + 8]);
+  EXPECT_EQ(Bytes({9, 0, 0, 0, 8, 0, 0, 0}),
+            Bytes(tail.begin() + start + 16, tail.end()));
+  ASSERT_TRUE(qvtest::WriteAll(own, ownBefore.data(), start));  // as before
   const std::string path = dir.File("borrowed.nf");
   std::FILE* f = std::fopen(path.c_str(), "w+b");
   ASSERT_NE(nullptr, f);
