@@ -10,6 +10,7 @@ unsigned Tests(const QvDrawableAttrib& a) {
   const bool bits[] = {a.IsVisible(), a.IsPickable(),   a.IsSelected(),
                        a.IsShading(), a.IsHiddenLine(), nonConst.IsIsoLine(),
                        a.IsMarking(), a.IsWireframe(),  a.IsVisiPickable()};
+  EXPECT_EQ(nonConst.IsIsoLine(), a.IsIsoLine());
   unsigned v = 0;
   for (int i = 0; i < 9; ++i) v |= bits[i] ? 1u << i : 0u;
   return v;

@@ -30,6 +30,8 @@ TEST(QvUserData, ViewsShareLittleEndianBytes) {
   EXPECT_EQ(-3.5f, d.fValues()[0]);
   d.ResetData();
   EXPECT_EQ(0x4000000000000000u, AllBytes(d));
+  d.Set(-2);  // the int form, as SetInt
+  EXPECT_EQ(0x40000000FFFFFFFEu, AllBytes(d));
 
   const double v = 1 + 0x1p-23;  // a bit in each half
   d.Set(v);

@@ -46,6 +46,10 @@ struct Reporter : QvProgress {
   long Position() { return std::ftell(pLocalMsgFile()); }
   std::string Rest() { return ReadRest(pLocalMsgFile()); }
   void Seek(long pos) { std::fseek(pLocalMsgFile(), pos, SEEK_SET); }
+  bool ConstFileIsTheFile() const {
+    return pLocalMsgFile() != nullptr &&
+           pLocalMsgFile() == const_cast<Reporter*>(this)->pLocalMsgFile();
+  }
 };
 
 // A reporter with a message file of the given content.
@@ -170,7 +174,23 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   EXPECT_TRUE(base.QuestionApplyAll(key, nullptr));
   base.SendWarning(key, nullptr);
   base.SendError(key, nullptr);
+  // The base shows nothing by number or by plain text, muted or not.
+  for (const bool mute : {true, false}) {
+    base.SetMute(mute);
+    base.ShowProgress(1, true);
+    base.ShowProgress(key, false);
+    base.ShowMessage(1, 2);
+    base.ShowMessage(1, "x %d", 2);
+    base.ShowStatus(1, 2);
+    base.ShowStatus(1, "x %d", 2);
+    base.SendError(1, 2);
+    base.SendError(1, "x %d", 2);
+    base.SendWarning(1, 2);
+    base.SendWarning(1, "x %d", 2);
+  }
   EXPECT_EQ(3, fx.rep.Position());
+  EXPECT_TRUE(fx.rep.ConstFileIsTheFile());
+  base.SetMute(true);
   base.ShowStatus(key, nullptr);
   EXPECT_NE(3, fx.rep.Position());
 }

@@ -34,6 +34,10 @@ TEST(QvStdStringFormat, FormatOrLiteralAndNeverCut) {
   EXPECT_EQ("abb", s);
   s.Set(static_cast<const char*>(nullptr));
   EXPECT_TRUE(s.empty());
+  s.Set(QvStdString("%d%%", 5));  // copied, not formatted again
+  EXPECT_EQ("5%", s);
+  s.Clear();
+  EXPECT_TRUE(s.empty());
   s.Set("x");
   s.SetFormat("%ls", bad);
   EXPECT_TRUE(s.empty());

@@ -33,6 +33,9 @@ TEST(QvTime, ConstructionSetAndDifferences) {
   EXPECT_EQ(-9223372036854000000 + 5000,
             Us(QvTime(_timeb{-9223372036854, 5, 0, 0})));
   EXPECT_EQ(kMin, Us(QvTime(_timeb{-9223372036855, 0, 0, 0})));
+  // The latest millisecond that fits, and one after it.
+  EXPECT_EQ(kMax - 807, Us(QvTime(_timeb{9223372036854, 775, 0, 0})));
+  EXPECT_EQ(kMax, Us(QvTime(_timeb{9223372036854, 776, 0, 0})));
   EXPECT_EQ(-1000, Us(QvTime(0, -1)));
   EXPECT_EQ(INT32_MIN * INT64_C(1000000) + 999000, Us(QvTime(INT32_MIN, 999)));
   EXPECT_EQ(-3, Us(QvTime(std::int64_t{-3})));
@@ -324,6 +327,8 @@ TEST_F(StopWatchTest, Init0CreatedStoppedAndTheClockSource) {
   EXPECT_EQ(1000000000007000, Us(QvTime()));
   qvtest::UseTimeZone("UTC");
   EXPECT_STREQ("Sun Sep 09 01:46:40 2001\n", QvStopWatch::GetCurrTimeString());
+  now_.time = std::numeric_limits<std::time_t>::max();  // past any calendar
+  EXPECT_STREQ("??? ??? ?? ??:??:?? ????\n", QvStopWatch::GetCurrTimeString());
   qv::platform::SetClockSource(nullptr);  // back to the real clock
   EXPECT_GT(QvStopWatch::GetCurrTime(), 1.5e9);
 }
