@@ -122,6 +122,7 @@ TEST(QvProgress, LookupTakesTheFirstPieceHoldingTheKeyAndComposes) {
       {"K a K b\n", "K", true, "a K b"},
       {"no final newline: K tail", "K", true, "tail"},
       {std::string("a\0K hidden\nK seen\n", 18), "K", true, "seen"},
+      {std::string("K cut\0off\nL next\n", 17), "K", true, "cut"},
       {longLine, "SPLIT", false, "SPLIT"},
       {longLine + "SPLIT again\n", "SPLIT", true, "again"},
       {std::string(1030, 'y') + "LATE text\n", "LATE", true, "text"},

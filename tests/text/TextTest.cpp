@@ -299,6 +299,11 @@ TEST(QvNumberWrite, TrimsBehindThePointEachFamilyInItsArea) {
   EXPECT_EQ(want, std::string(QvWriteDouble("%.3f", 1e120, true)));
   EXPECT_EQ(std::string(150, ' ') + "2.5", QvWriteDouble("%153.1f", 2.5, true));
   EXPECT_EQ("2.5", std::string(QvWriteDouble("%-153.1f", 2.5, true)));
+  // Past 4096 the C library takes the width; past int, it refuses it.
+  EXPECT_EQ(std::string(4095, ' ') + "2.5",
+            std::string(QvWriteDouble("%4098.1f", 2.5, true)));
+  const char* const tooWide = "%4294967296f";
+  EXPECT_STREQ("", QvWriteDouble(tooWide, 2.5, true));
   EXPECT_EQ(first, QvWrite(3.0));
   const char* edge = QvWriteFloat("%099.1f", 1.0f, false);
   EXPECT_EQ(std::string(96, '0') + "1.", edge);
