@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "support/OpenFiles.h"
@@ -191,9 +192,19 @@ TEST(QvProgress, BaseAnswersYesAndMutingSparesTheFile) {
   }
   EXPECT_EQ(3, fx.rep.Position());
   EXPECT_TRUE(fx.rep.ConstFileIsTheFile());
-  base.SetMute(true);
-  base.ShowStatus(key, nullptr);
-  EXPECT_NE(3, fx.rep.Position());
+  // Unmuted, errors and warnings look their key up too.
+  const std::function<void()> lookups[] = {
+      [&] { base.SendError(key, "%d", 1); },
+      [&] { base.SendWarning(key, nullptr); },
+      [&] {
+        base.SetMute(true);
+        base.ShowStatus(key, nullptr);
+      }};
+  for (const auto& lookup : lookups) {
+    fx.rep.Seek(3);
+    lookup();
+    EXPECT_NE(3, fx.rep.Position());
+  }
 }
 
 // Copies start without a file and every stream closes once; a failed open
