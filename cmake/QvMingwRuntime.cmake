@@ -14,7 +14,11 @@ endforeach()
 if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
   file(COPY ${qv_runtime_dlls} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 endif()
-install(FILES ${qv_runtime_dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(NOT QV_INSTALL)
+  return()
+endif()
+install(FILES ${qv_runtime_dlls} DESTINATION ${CMAKE_INSTALL_BINDIR}
+  COMPONENT Runtime)
 # A stripped install (cmake --install --strip, or CPack's ZIP) strips the
 # copies of the runtime DLLs as well: Debian ships them with their
 # debugging information, which makes libstdc++ alone over 20 MB.
@@ -25,6 +29,6 @@ if(CMAKE_STRIP)
       if(CMAKE_INSTALL_DO_STRIP)
         execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
           \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${name}\")
-      endif()")
+      endif()" COMPONENT Runtime)
   endforeach()
 endif()

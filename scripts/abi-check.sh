@@ -29,7 +29,8 @@ echo "abi-check: $(basename "$lib"), SONAME $soname"
 # Only the types of the public headers, and no paths of this machine, so
 # that the baseline is the same from every checkout.
 current=build/dist/QvBase.abi
-abidw --headers-dir include/QvBase --drop-private-types --no-corpus-path \
+abidw --headers-dir include/QvBase --headers-dir build/dist/include/QvBase \
+  --drop-private-types --no-corpus-path \
   --no-comp-dir-path --short-locs --out-file "$current" "$lib"
 if $update; then
   cp "$current" abi/QvBase.abi

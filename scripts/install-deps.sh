@@ -2,15 +2,16 @@
 # Installs the Debian packages that building and testing QvBase need, when
 # they are missing; with no argument, what a bare Debian 12 needs to build
 # the library, its tools and examples and run the whole test suite. Safe to
-# run again: it installs only what is absent. Arguments add the packages of
+# run again: it installs only what is absent. git and meson serve the
+# tests that take QvBase as another project would (FetchContent, Meson). Arguments add the packages of
 # other checks: "mingw" (MinGW-w64 and Wine), "s390x" (the s390x cross
 # compiler and QEMU's user mode), "valgrind", "fuzz" (clang and libFuzzer),
 # "format" (clang-format), "bench" (GNU time, for bench/qvnf-bench.sh), and
 # the release checks: "abi" (libabigail's abidw and abidiff), "docs"
 # (Doxygen), "deb" (build-essential, which dpkg-buildpackage takes for
 # granted, and debhelper for the .debs, lintian to judge them, man-db to
-# find their manual page) and "zip" (the MinGW-w64 compiler and unzip for
-# the Windows ZIP).
+# find their manual page, Doxygen for the reference they carry) and "zip"
+# (the MinGW-w64 compiler and unzip for the Windows ZIP).
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
@@ -20,6 +21,7 @@ packages=(
   libgl-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   locales
   libcli11-dev nlohmann-json3-dev
+  git meson
 )
 for leg in "$@"; do
   case "$leg" in
@@ -31,7 +33,7 @@ for leg in "$@"; do
     bench) packages+=(time) ;;
     abi) packages+=(abigail-tools) ;;
     docs) packages+=(doxygen) ;;
-    deb) packages+=(build-essential debhelper lintian man-db) ;;
+    deb) packages+=(build-essential debhelper lintian man-db doxygen) ;;
     zip) packages+=(g++-mingw-w64-x86-64 unzip) ;;
     *) echo "unknown package group: $leg" >&2; exit 2 ;;
   esac

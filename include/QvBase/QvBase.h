@@ -26,6 +26,7 @@
 #include <QvBase/QvTime.h>
 #include <QvBase/QvUserData.h>
 #include <QvBase/QvUserDataUse.h>
+#include <QvBase/QvVersion.h>
 #include <QvBase/QvWritableObj.h>
 
 #endif  // QVBASE_QVBASE_H

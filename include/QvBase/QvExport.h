@@ -8,8 +8,10 @@
 /// it is `__declspec(dllexport)` while the library itself is built and
 /// `__declspec(dllimport)` for callers; elsewhere it gives the symbol
 /// default visibility in a library otherwise built with hidden visibility.
+/// A static QvBase defines `QV_BASE_STATIC` for itself and its callers
+/// (through its CMake target and `qvbase.pc`), which makes it empty.
 
-#if defined(QV_BASE_STATIC_INTERNAL)
+#if defined(QV_BASE_STATIC)
 #define QV_BASE_API
 #elif defined(_WIN32) || defined(__CYGWIN__)
 #if defined(QV_BASE_BUILDING)

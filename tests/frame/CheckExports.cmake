@@ -1,6 +1,7 @@
 # Checks the dynamic symbol table of the shared library: the twelve global
-# values, the four global stopwatches and the time constants are exported,
-# and no symbol of the internal namespace qv:: is. With OBJDUMP set, LIB is
+# values, the four global stopwatches, the time constants and
+# QvBaseVersion() are exported, and no symbol of the internal namespace
+# qv:: is. With OBJDUMP set, LIB is
 # a Windows DLL and its export table is read instead; its rows, such as
 # "[  12] QvTime::ZERO_TIME" once demangled, give no symbol kinds, so there
 # only the names are checked.
@@ -9,11 +10,13 @@ if(OBJDUMP)
   set(list_symbols ${OBJDUMP} -p ${LIB})
   set(data_kind "\\] ")
   set(constant_kind "\\] ")
+  set(code_kind "\\] ")
 else()
   find_program(NM nm REQUIRED)
   set(list_symbols ${NM} -D --defined-only ${LIB})
   set(data_kind "[BD] ")
   set(constant_kind "R ")  # constant-initialised: no code at load
+  set(code_kind "T ")
 endif()
 execute_process(COMMAND ${list_symbols} COMMAND ${CXXFILT}
                 OUTPUT_VARIABLE syms RESULTS_VARIABLE rcs)
@@ -33,6 +36,9 @@ foreach(name ZERO_TIME INF_TIME ZERO_TIME_SPAN INF_TIME_SPAN)
     message(FATAL_ERROR "QvTime::${name} is not exported as a constant")
   endif()
 endforeach()
+if(NOT syms MATCHES "${code_kind}QvBaseVersion\\(\\)\n")
+  message(FATAL_ERROR "QvBaseVersion() is not exported")
+endif()
 string(REGEX MATCHALL "[^\n]* qv::[^\n]*" internal "${syms}")
 if(internal)
   string(REPLACE ";" "\n" internal "${internal}")

@@ -6,8 +6,11 @@
 // the input was sound), 1 a damaged or different file, or one that is not
 // a neutral file, 2 a usage or I/O error (output that cannot be written
 // too).
+#include <QvBase/QvVersion.h>
 #include <CLI/CLI.hpp>
 #include <cstdio>
+
+#include <string>
 
 #include "Commands.h"
 
@@ -17,10 +20,12 @@ int main(int argc, char** argv) {
   // Options start with '-' on every system, so that a path such as
   // /data/model.qnf is a file on Windows too.
   app.allow_windows_style_options(false);
-  // qvnf is built with the library, so both carry the project's version.
-  app.set_version_flag("-V,--version",
-                       "qvnf " QVNF_VERSION "\nQvBase " QV_LIBRARY_VERSION,
-                       "print the versions of qvnf and of QvBase and exit");
+  // The library's version is the loaded library's own, which a newer 1.x
+  // installed since qvnf was built changes.
+  app.set_version_flag(
+      "-V,--version",
+      std::string("qvnf " QVNF_VERSION "\nQvBase ") + QvBaseVersion(),
+      "print the versions of qvnf and of QvBase and exit");
   qvnf::Options o;
   int (*chosen)(const qvnf::Options&) = nullptr;
   auto command = [&](const char* name, const char* help,
