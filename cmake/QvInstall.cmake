@@ -82,9 +82,10 @@ endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   DESTINATION ${QV_INSTALL_DOCDIR} COMPONENT Documentation)
+# docs/mainpage.md is the reference's main page, installed as its HTML.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/
   DESTINATION ${QV_INSTALL_DOCDIR} COMPONENT Documentation
-  FILES_MATCHING PATTERN "*.md")
+  FILES_MATCHING PATTERN "*.md" PATTERN mainpage.md EXCLUDE)
 if(QV_BUILD_DOCS)
   install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/html
     DESTINATION ${QV_INSTALL_DOCDIR} COMPONENT Documentation)
