@@ -8,7 +8,9 @@
 #   libqvbase1_<version>_<arch>.deb     libQvBase.so.1 and its shlibs file
 #   libqvbase-dev_<version>_<arch>.deb  headers, the .so link, the CMake
 #                                       package, qvbase.pc, the documents
+#                                       and the API reference
 #   qvbase-tools_<version>_<arch>.deb   qvnf and its manual page
+# each made of the CMake install components that debian/rules names.
 # lintian judges them (any error or warning fails), then the CTest project
 # tests/consumer/package unpacks them into a temporary root, never
 # installing them: qvnf prints its version, its manual page is found, and
