@@ -15,9 +15,12 @@
 set -euo pipefail
 
 # libopengl-dev: CMake names the EGL target only beside GLVND's libOpenGL.
+# libcereal-dev, libflatbuffers-dev and flatbuffers-compiler: the peers that
+# bench/model_bench stores its model with (the benchmarks alone need them).
 packages=(
   cmake ninja-build g++ pkg-config binutils python3
   libgtest-dev libbenchmark-dev
+  libcereal-dev libflatbuffers-dev flatbuffers-compiler
   libgl-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   locales
   libcli11-dev nlohmann-json3-dev
