@@ -42,6 +42,13 @@
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "BenchRandom.h"
 #include "model_bench_generated.h"
 
@@ -573,15 +580,55 @@ bool FbWrite(const Nodes& nodes, const std::string& path) {
          s.Put(builder.GetBufferPointer(), builder.GetSize()) && s.Close();
 }
 
-// The whole file in memory, as FlatBuffers reads it.
-bool FbLoad(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  Stdio s(path, "rb");
-  if (s.f == nullptr || std::fseek(s.f, 0, SEEK_END) != 0) return false;
-  const long size = std::ftell(s.f);
-  if (size < 0 || std::fseek(s.f, 0, SEEK_SET) != 0) return false;
-  bytes.resize(static_cast<std::size_t>(size));
-  return s.Get(bytes.data(), bytes.size());
-}
+// The whole file in memory, as FlatBuffers reads it: mapped where the
+// system maps files (no copy; only the pages touched are read), else read
+// into a buffer.
+class FbFile {
+ public:
+  explicit FbFile(const std::string& path) {
+#if !defined(_WIN32)
+    const int fd = open(path.c_str(), O_RDONLY);
+    struct stat st;
+    if (fd < 0) return;
+    if (fstat(fd, &st) == 0 && st.st_size > 0) {
+      void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ,
+                     MAP_PRIVATE, fd, 0);
+      if (p != MAP_FAILED) {
+        m_Data = static_cast<const std::uint8_t*>(p);
+        m_Size = static_cast<std::size_t>(st.st_size);
+      }
+    }
+    close(fd);
+#else
+    Stdio s(path, "rb");
+    if (s.f == nullptr || std::fseek(s.f, 0, SEEK_END) != 0) return;
+    const long size = std::ftell(s.f);
+    if (size <= 0 || std::fseek(s.f, 0, SEEK_SET) != 0) return;
+    m_Bytes.resize(static_cast<std::size_t>(size));
+    if (!s.Get(m_Bytes.data(), m_Bytes.size())) return;
+    m_Data = m_Bytes.data();
+    m_Size = m_Bytes.size();
+#endif
+  }
+  ~FbFile() {
+#if !defined(_WIN32)
+    if (m_Data != nullptr) munmap(const_cast<std::uint8_t*>(m_Data), m_Size);
+#endif
+  }
+  FbFile(const FbFile&) = delete;
+  FbFile& operator=(const FbFile&) = delete;
+  // The model's root, null when the file could not be had.
+  const qvbench::fb::Model* Model() const {
+    return m_Data == nullptr ? nullptr : qvbench::fb::GetModel(m_Data);
+  }
+
+ private:
+  const std::uint8_t* m_Data = nullptr;
+  std::size_t m_Size = 0;
+#if defined(_WIN32)
+  std::vector<std::uint8_t> m_Bytes;
+#endif
+};
 
 bool FbUnpack(const qvbench::fb::Node* in, Node& n) {
   if (in->name() == nullptr || in->transform() == nullptr ||
@@ -602,10 +649,9 @@ bool FbUnpack(const qvbench::fb::Node* in, Node& n) {
 
 // Read without the verifier: the peer's fastest load.
 bool FbRead(const std::string& path, Nodes& nodes) {
-  std::vector<std::uint8_t> bytes;
-  if (!FbLoad(path, bytes)) return false;
-  const auto* model = qvbench::fb::GetModel(bytes.data());
-  if (model->nodes() == nullptr) return false;
+  const FbFile file(path);
+  const qvbench::fb::Model* model = file.Model();
+  if (model == nullptr || model->nodes() == nullptr) return false;
   nodes.resize(model->nodes()->size());
   for (flatbuffers::uoffset_t i = 0; i < model->nodes()->size(); ++i)
     if (!FbUnpack(model->nodes()->Get(i), nodes[i])) return false;
@@ -613,10 +659,9 @@ bool FbRead(const std::string& path, Nodes& nodes) {
 }
 
 bool FbFind(const std::string& path, const std::string& name, Node& out) {
-  std::vector<std::uint8_t> bytes;
-  if (!FbLoad(path, bytes)) return false;
-  const auto* model = qvbench::fb::GetModel(bytes.data());
-  if (model->nodes() == nullptr) return false;
+  const FbFile file(path);
+  const qvbench::fb::Model* model = file.Model();
+  if (model == nullptr || model->nodes() == nullptr) return false;
   for (const auto* n : *model->nodes()) {
     const flatbuffers::String* s = n->name();
     if (s != nullptr && s->size() == name.size() &&
