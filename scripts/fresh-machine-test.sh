@@ -131,8 +131,21 @@ for f in /etc/apt/apt.conf.d/*; do
 done
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
-mount --bind /dev "$root/dev"
+# A /dev of its own, never this machine's: a package script or a test
+# run as root inside must not be able to replace this machine's /dev/null.
+mount -t tmpfs -o mode=755 tmpfs "$root/dev"
+for node in "null 1 3" "zero 1 5" "full 1 7" "random 1 8" "urandom 1 9" \
+  "tty 5 0"; do
+  set -- $node
+  mknod -m 666 "$root/dev/$1" c "$2" "$3"
+done
+mkdir "$root/dev/pts" "$root/dev/shm"
 mount -t devpts devpts "$root/dev/pts" -o newinstance,ptmxmode=0666
+ln -s pts/ptmx "$root/dev/ptmx"
+ln -s /proc/self/fd "$root/dev/fd"
+ln -s /proc/self/fd/0 "$root/dev/stdin"
+ln -s /proc/self/fd/1 "$root/dev/stdout"
+ln -s /proc/self/fd/2 "$root/dev/stderr"
 mount -t tmpfs tmpfs "$root/dev/shm"
 
 say "copying a clean clone of $(git -C "$repo" rev-parse --short HEAD)"
