@@ -16,39 +16,28 @@
 ///   which replaces the file only once the new one is complete.
 ///
 /// Without a stream the object reads and writes through a caller's memory
-/// buffer (SetBuf); id blocks are then 12 bytes (no end address). Offsets
-/// are signed 32-bit: a file is limited to 2^31 - 1 bytes. Every write to a
-/// stream checks it: a value, id block, text or array element whose bytes
-/// would end past offset 2^31 - 1 fails and writes nothing of itself; a
-/// stream without positions (a pipe) has no offsets and is not limited.
-/// A write asks the stream where it stands, so the limit holds whatever
-/// moved a shared stream since (a copy, an assigned file, the caller's own
-/// fseek or fwrite on a borrowed stream). Where the C library's stream
-/// state shows that nobody has used the stream since this object's last
-/// write (glibc), the position is taken from that write instead of asked.
-/// On a caller's stream opened for appending every write lands at the end
-/// of the file wherever the stream stands, and the addresses, positions
-/// and the limit follow it there (an end-address patch lands there too);
-/// each write there asks the system for the file's size (one fstat). The
-/// Windows runtime does not tell whether a stream appends: there such a
-/// stream is taken to write where it stands.
+/// buffer (SetBuf); id blocks are then 12 bytes (no end address).
 ///
-/// Held bytes. On a stream the file opened itself (OpenToWrite,
-/// OpenToAppend, OpenToReplace, and WriteNF or SaveNF by path), the bytes
-/// of a block are held in memory from its WriteIdBlock until the block is
-/// complete, so that UpdateIdBlock patches the end address there instead
-/// of seeking back on the stream; they then go to the stream in one piece.
-/// A block that outgrows 64 KiB goes on to the stream as it grows and has
-/// its end address patched there. Such a stream has no writers but this
-/// object, its copies and assigned files, which share what is held, and
-/// classes derived from it. Held bytes reach the stream at the block's
-/// completion and before anything else touches the stream: positioning
-/// (GetFilePosition included), reading, CloseFile, Commit, copying or
-/// assigning the owner, its destruction. A derived class that uses m_pFile
-/// directly while a block is being written calls GetFilePosition first. A
-/// borrowed stream (the stream constructor, a copy of it) has the caller as
-/// a writer too: nothing is held for it, and every byte reaches the stream
-/// in the call that writes it.
+/// Size limit. Offsets are signed 32-bit: a file is limited to 2^31 - 1
+/// bytes. A value, id block, text or array element whose bytes would end
+/// past that offset fails and writes nothing of itself, whatever moved a
+/// shared stream since the last write (a copy, an assigned file, the
+/// caller's own fseek or fwrite on a borrowed stream); a stream without
+/// positions (a pipe) is not limited. On a caller's stream opened for
+/// appending every write lands at the end of the file, wherever the stream
+/// stands, and addresses, positions and the limit follow it there (an
+/// end-address patch lands there too). The Windows runtime does not tell
+/// whether a stream appends: there such a stream is taken to write where
+/// it stands.
+///
+/// Streams the file opens itself (OpenToWrite, OpenToAppend,
+/// OpenToReplace, WriteNF or SaveNF by path) have no other writer than this
+/// object, its copies and assigned files: a block's bytes may be held in
+/// memory until the block is complete. A derived class that uses m_pFile
+/// directly while a block is being written calls GetFilePosition first,
+/// which hands them to the stream. A borrowed stream (the stream
+/// constructor, a copy of it) gets every byte in the call that writes it,
+/// and the caller may use it between calls.
 ///
 /// Operations return true on success (WriteIdBlock: the block's address, -1
 /// on failure) and never throw, also when memory runs short. After a

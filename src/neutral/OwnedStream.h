@@ -5,6 +5,21 @@
 // the replacement: the class's layout names it.) Copies and assigned
 // files share the owner's record, so that all of them write through the
 // same held bytes; only the owner frees it, after closing the stream.
+//
+// Held bytes: the bytes of a block are held from its WriteIdBlock until
+// the block is complete, so that UpdateIdBlock patches the end address in
+// memory instead of seeking back on the stream; they then go to the stream
+// in one piece. A block that outgrows 64 KiB goes on to the stream as it
+// grows and has its end address patched there. Held bytes reach the stream
+// at the block's completion and before anything else touches the stream:
+// positioning (GetFilePosition included), reading, CloseFile, Commit,
+// copying or assigning the owner, its destruction.
+//
+// The stream-state mark: a write asks the stream where it stands, unless
+// the C library's stream state (glibc) shows that nobody has used the
+// stream since this object's last write; then the position is taken from
+// that write. An appending stream is never marked: each write there asks
+// the system for the file's size (one fstat).
 #ifndef QVBASE_SRC_NEUTRAL_OWNEDSTREAM_H
 #define QVBASE_SRC_NEUTRAL_OWNEDSTREAM_H
 
