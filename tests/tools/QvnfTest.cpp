@@ -433,7 +433,7 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
       {dump + " --at 12345678901", 2, "~not an address"},
       {dump + " --at 0x80000000", 2, "~not an address"},
       {"dump --json " + missing + " --at 0", 2,
-       R"({"/file": ")" + missing + R"("})"},
+       R"({"/file": )" + json(missing).dump() + "}"},
       {"diff --json " + path + " " + Save(bytes, [](Bytes& b) { b[28] = 'u'; }),
        1,
        R"({"/header/0": {"a": "test", "b": "tesu", "field": "short_text"}})"},
@@ -485,7 +485,8 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
       {"tree --json " + Save(bytes, End(186, 0)), 1,
        R"j({"/blocks/2/problem": "never completed (end address 0)"})j"},
       {"tree --json " + deep, 0, "{\"" + tooDeep + "/too_deep\": true}"},
-      {"tree --json " + missing, 2, R"({"/file": ")" + missing + R"("})"},
+      {"tree --json " + missing, 2,
+       R"({"/file": )" + json(missing).dump() + "}"},
       {"check " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }), 1,
        "~header version is 1, not 20000701"},
       {"colors " + Save(bytes, [](Bytes& b) { PatchLe32(b, 121 + 12, 5); }), 1,
@@ -497,14 +498,16 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
                                }),
        1, R"({"/color_tables/1/problems": ["colour table has no count"]})"},
       {"info --json " + text, 1,
-       R"({"/error": ")" + text +
-           R"j(: not a neutral file (first block is not WyNF)"})j"},
+       R"({"/error": )" +
+           json(text + ": not a neutral file (first block is not WyNF)")
+               .dump() +
+           "}"},
       {"salvage --json " + Save(bytes, End(186, 99999)) + out, 1,
        R"({"/sound": false, "/entries/2/note":
            "end address 99999 is outside the file; now 278",
            "/entries/2/action": "repaired", "/out_size": 311})"},
       {"salvage --json " + missing + out, 2,
-       R"({"/file": ")" + missing + R"("})"},
+       R"({"/file": )" + json(missing).dump() + "}"},
       {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 8, 120); }) + out,
        1, "~header rebuilt: end address 120, not 121"},
       {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }) + out, 1,
