@@ -117,6 +117,18 @@ inline bool StreamHasError(std::FILE* stream) {
 #endif
 }
 
+/// Readies a stream that was written last for reading, as the C library
+/// asks between output and input (a seek to where it stands; the Windows
+/// runtime would otherwise hand out its write buffer's stale bytes). glibc
+/// switches by itself, so nothing is done there.
+inline void TurnToReading(std::FILE* stream) {
+#if defined(__GLIBC__)
+  static_cast<void>(stream);
+#else
+  std::fseek(stream, 0, SEEK_CUR);
+#endif
+}
+
 /// getc and ungetc without the stream's lock where the C library has
 /// them, for a stream that one thread uses at a time.
 inline int GetcStream(std::FILE* stream) {

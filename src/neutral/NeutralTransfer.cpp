@@ -172,8 +172,7 @@ std::size_t QvNeutralFile::StreamRoom(std::size_t need) {
 std::size_t QvNeutralFile::ReadSome(void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
-    if (m_Replace != nullptr && Replacement::Of(m_Replace)->pending.Active())
-      HandOver();
+    if (m_Replace != nullptr) Replacement::Of(m_Replace)->BeforeRead(m_pFile);
     // Bytes the stream has buffered are copied from there, as fread would.
     const char* at;
     const char* end;
@@ -201,6 +200,7 @@ std::size_t QvNeutralFile::WriteSome(const void* buf, std::size_t size) {
   if (size == 0) return 0;
   if (m_pFile != nullptr) {
     Replacement* record = Replacement::Of(m_Replace);
+    if (record != nullptr) record->wrote = true;
     if (record != nullptr && record->pending.Active()) {
       const std::size_t n = record->pending.Write(m_pFile, buf, size);
       if (n != size) NoteWriteFailure();
@@ -278,8 +278,7 @@ bool QvNeutralFile::ReadWords(void* values, int n) {
     return fit == left || qv::FailedRead(nullptr, m_Buf);
   }
 
-  if (m_Replace != nullptr && Replacement::Of(m_Replace)->pending.Active())
-    HandOver();
+  if (m_Replace != nullptr) Replacement::Of(m_Replace)->BeforeRead(m_pFile);
   if (left >= kDirectMinBytes / W) {
     const std::size_t direct = WordsInFile<W>(m_pFile, left);
     if (direct >= kDirectMinBytes / W) {

@@ -65,6 +65,7 @@ struct QvNeutralFile::Replacement {
   // The stream then stands where they end.
   bool HandOver(std::FILE* stream) {
     if (!pending.Active()) return true;
+    wrote = true;
     if (pending.HandOver(stream)) {
       Mark(stream, pending.Position());
       return true;
@@ -72,6 +73,18 @@ struct QvNeutralFile::Replacement {
     mark = qv::platform::StreamMark();
     failed = true;
     return false;
+  }
+
+  // Whether this record's last use of the stream was a write: the C
+  // library asks for a positioning before it is read (TurnToReading).
+  bool wrote = false;
+  // Readies the stream for a read: the held bytes go first, and a stream
+  // written last is turned to reading.
+  void BeforeRead(std::FILE* stream) {
+    if (pending.Active()) HandOver(stream);
+    if (!wrote) return;
+    wrote = false;
+    qv::platform::TurnToReading(stream);
   }
 
   // Where the stream stood, and its state then (see StreamMark): while its

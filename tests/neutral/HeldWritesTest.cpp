@@ -97,10 +97,6 @@ TEST(QvHeldWrites, ManyObjectsGiveTheBytesOfValueByValueWrites) {
 // stands mid-block; and the caller's own bytes between two objects on a
 // borrowed stream. Each file is what the same calls make value by value.
 TEST(QvHeldWrites, CopiesAndCallersWriteInTheirPlace) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "fails under MinGW/Wine since the 1.2.0 merges; not yet "
-                  "understood (see the closing note of this stop)";
-#endif
   const auto script = [](QvNeutralFile& nf, QvNeutralFile& other) {
     std::int32_t here = 0;
     const std::int32_t outer = nf.WriteIdBlock("Outer", 1);

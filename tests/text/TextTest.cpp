@@ -277,10 +277,6 @@ TEST(QvWordScan, FirstWordCheckWordAndTheTextAsItsOwnWord) {
 // Fixed cases that pin the writers' trimming rule, their result areas and
 // the readers' markers; values in general are left to NumberDiffTest.
 TEST(QvNumberWrite, TrimsBehindThePointEachFamilyInItsArea) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "fails under MinGW/Wine since the 1.2.0 merges; not yet "
-                  "understood (see the closing note of this stop)";
-#endif
   const std::pair<std::string, const char*> cases[] = {
       {QvWrite(1.5), "1.5"},
       {QvWrite(100.0), "100"},
@@ -303,11 +299,13 @@ TEST(QvNumberWrite, TrimsBehindThePointEachFamilyInItsArea) {
   EXPECT_EQ(want, std::string(QvWriteDouble("%.3f", 1e120, true)));
   EXPECT_EQ(std::string(150, ' ') + "2.5", QvWriteDouble("%153.1f", 2.5, true));
   EXPECT_EQ("2.5", std::string(QvWriteDouble("%-153.1f", 2.5, true)));
-  // Past 4096 the C library takes the width; past int, it refuses it.
+  // Past 4096 the C library takes the width; past int, glibc refuses it
+  // (the Windows runtime does not).
   EXPECT_EQ(std::string(4095, ' ') + "2.5",
             std::string(QvWriteDouble("%4098.1f", 2.5, true)));
-  const char* const tooWide = "%4294967296f";
-  EXPECT_STREQ("", QvWriteDouble(tooWide, 2.5, true));
+#if defined(__GLIBC__)
+  EXPECT_STREQ("", QvWriteDouble("%4294967296f", 2.5, true));
+#endif
   EXPECT_EQ(first, QvWrite(3.0));
   const char* edge = QvWriteFloat("%099.1f", 1.0f, false);
   EXPECT_EQ(std::string(96, '0') + "1.", edge);
