@@ -533,10 +533,6 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
 // header; an empty ColorTab 121..154; First 154..210, Second 210..266 and
 // Third 266..322, each holding five doubles.
 TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "fails under MinGW/Wine since the 1.2.0 merges; not yet "
-                  "understood (see the closing note of this stop)";
-#endif
   const std::string leavesPath = dir.File("leaves.qnf");
   {
     QvNeutralFile nf;
