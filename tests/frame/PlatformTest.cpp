@@ -14,40 +14,81 @@
 #include "support/FaultStream.h"
 #include "support/TempDir.h"
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace {
 
 // A path tells a file from a folder; a stream on a regular file tells its
 // file's length and its own position (buffered bytes not yet taken count as
-// unread); a callback stream has no file to tell about.
+// unread); a callback stream, a pipe and a stream whose descriptor is gone
+// have no file to tell about. An appending stream stands past the bytes it
+// holds at the end of its file. Refused: null arguments, a buffer that stdio
+// can't take because the bytes it holds can't be written, a count of
+// characters past any file (read through scratch where no seek reaches it).
 TEST(QvPlatform, StatOfPathsAndStreams) {
+  namespace p = qv::platform;
   qvtest::TempDir dir;
   const std::string ten = dir.File("ten");
   ASSERT_TRUE(qvtest::WriteAll(ten, "0123456789"));
-  qv::platform::FileStatus fs;
-  ASSERT_TRUE(qv::platform::StatPath(dir.Path().c_str(), &fs));
+  p::FileStatus fs;
+  ASSERT_TRUE(p::StatPath(dir.Path().c_str(), &fs));
   EXPECT_TRUE(fs.isDirectory && !fs.isRegular);
-  ASSERT_TRUE(qv::platform::StatPath(ten.c_str(), &fs));
+  ASSERT_TRUE(p::StatPath(ten.c_str(), &fs));
   EXPECT_TRUE(!fs.isDirectory && fs.isRegular);
-  EXPECT_FALSE(qv::platform::StatPath(dir.File("missing").c_str(), &fs));
-  EXPECT_FALSE(qv::platform::StatPath(nullptr, &fs));
-  std::FILE* f = std::fopen(ten.c_str(), "rb");
-  ASSERT_NE(nullptr, f);
-  char three[3];
-  ASSERT_EQ(3u, std::fread(three, 1, 3, f));
-  qv::platform::StreamStatus st;
+  EXPECT_FALSE(p::StatPath(dir.File("missing").c_str(), &fs));
+  std::string target;
   std::int64_t pos = -1;
-  EXPECT_TRUE(qv::platform::StatStream(f, &st));
+  p::StreamStatus st;
+  EXPECT_FALSE(
+      p::StatPath(nullptr, &fs) || p::StatStream(nullptr, &st) ||
+      p::OpenStream(nullptr, "rb") || p::OpenStream(ten.c_str(), nullptr) ||
+      p::ScanInt64(nullptr, &pos) || p::StreamPosition(nullptr, &pos) ||
+      p::WritePosition(nullptr, &pos) || p::ReplaceTarget(nullptr, &target) ||
+      p::ReplaceTarget("", &target));
+  std::FILE* f = p::OpenStream(ten.c_str(), "rb");
+  ASSERT_NE(nullptr, f);
+  char buf[64];
+  ASSERT_EQ(3u, std::fread(buf, 1, 3, f));
+  EXPECT_TRUE(p::StatStream(f, &st));
   EXPECT_TRUE(st.isRegular && st.size == 10);
-  EXPECT_TRUE(qv::platform::TellStream(f, &pos));
+  EXPECT_TRUE(p::TellStream(f, &pos));
   EXPECT_EQ(3, pos);
+  const std::uint64_t far = std::uint64_t{1} << 63;
+  EXPECT_FALSE(
+      p::SetStreamBuffer(nullptr, buf, 8) ||
+      p::SetStreamBuffer(f, nullptr, 8) || p::SetStreamBuffer(f, buf, 0) ||
+      p::SeekAfterChars(f, far, nullptr, 4) ||
+      p::SeekAfterChars(f, far, buf, 0) || p::SeekAfterChars(f, far, buf, 4));
+  EXPECT_TRUE(std::feof(f) && p::SeekAfterChars(f, 4, buf, 4));
+  EXPECT_EQ('4', std::fgetc(f));
+#if !defined(_WIN32)
+  close(fileno(f));  // the stream outlives its descriptor
+  EXPECT_FALSE(p::StatStream(f, &st));
   std::fclose(f);
-  EXPECT_FALSE(qv::platform::StatStream(nullptr, &st));
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  f = fdopen(fds[1], "ab");
+  ASSERT_NE(nullptr, f);
+  EXPECT_TRUE(std::fputc('x', f) == 'x' && !p::WritePosition(f, &pos) &&
+              !p::StreamPosition(f, &pos));
+  std::fclose(f);
+  close(fds[0]);
+#else
+  std::fclose(f);
+#endif
   if (!qvtest::FaultStream::Supported()) return;
-  qvtest::FaultStream store({'a', 'b'});
-  f = store.Open("rb");
+  qvtest::FaultPlan refuse;
+  refuse.failWritesAfter = 0;
+  qvtest::FaultStream store({'a', 'b'}, refuse);
+  f = store.Open("ab");
   st = {};
-  EXPECT_FALSE(qv::platform::StatStream(f, &st));
-  EXPECT_FALSE(st.isRegular);
+  EXPECT_FALSE(p::StatStream(f, &st) || st.isRegular);
+  EXPECT_TRUE(p::StreamAppends(f) && std::fputc('x', f) == 'x' &&
+              p::WritePosition(f, &pos) && p::StreamPosition(f, &pos));
+  EXPECT_EQ(3, pos);  // the end of the store and the byte held
+  EXPECT_FALSE(p::SetStreamBuffer(f, buf, sizeof buf));
   std::fclose(f);
 }
 
