@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QvBase/QvError.h>
 #include <QvBase/QvNeutralFile.h>
 
 #include <cstdint>
@@ -120,6 +121,8 @@ TEST(QvNeutralValues, ReadsReverseFourAndEightByteValuesOnlyWhenFlagged) {
     unsigned char raw[3];
     ASSERT_TRUE(nf.FreadLR(raw, 3));
     EXPECT_EQ(l2r ? Bytes({3, 2, 1}) : Bytes({1, 2, 3}), Bytes(raw, raw + 3));
+    nf.SetBuf(reinterpret_cast<char*>(b.data()), 2);
+    EXPECT_FALSE(nf.FreadLR(raw, 3));
   }
 }
 
@@ -178,8 +181,8 @@ TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
     const std::size_t w = reads[k].first;
     for (int n : {5, kBig}) {
       const std::size_t all = 3 + w * n;
-      for (std::size_t cut :
-           {all, all - 1, 3 + w * 33000 + 2, 3 + w * 3 + 1, std::size_t{5}}) {
+      for (std::size_t cut : {all, all - 1, 3 + w * 33000 + 2, 3 + w * 3 + 1,
+                              std::size_t{5}, std::size_t{3}}) {
         if (cut > all) continue;
         for (bool l2r : {false, true}) {
           SCOPED_TRACE(std::to_string(k) + " n " + std::to_string(n) + " cut " +
@@ -197,6 +200,7 @@ TEST(QvNeutralValues, ArrayReadsKeepWholeElementsBeforeACut) {
           MemFile mem(Bytes(bytes.begin(), bytes.begin() + cut), {}, "rb");
           const auto staged = ReadArray(mem.f, reads[k].second, w, n, l2r);
           EXPECT_EQ(cut == all, staged.second >= 0);
+          EXPECT_TRUE(cut == all || QvLastError() == QvError::Truncated);
           EXPECT_EQ(staged.second, direct.second);
           ASSERT_TRUE(want == staged.first && want == direct.first);
         }
@@ -215,6 +219,7 @@ TEST(QvNeutralValues, BoundedOrMissingBufferRefusesTransfers) {
   const int values[3] = {1, 2, 3};
   EXPECT_FALSE(nf.WriteInt(values, 3));
   EXPECT_FALSE(nf.WriteDouble(1.0));
+  EXPECT_EQ(QvError::TooLarge, QvLastError());
   EXPECT_FALSE(nf.WriteString("abc", 8));
   EXPECT_EQ(8, nf.BufSize());
   EXPECT_FALSE(nf.WriteString("a", 4));
@@ -228,6 +233,7 @@ TEST(QvNeutralValues, BoundedOrMissingBufferRefusesTransfers) {
   double d = 4;
   EXPECT_FALSE(nf.ReadInt(got, 3));
   EXPECT_FALSE(nf.ReadDouble(&d, 1));
+  EXPECT_EQ(QvError::Truncated, QvLastError());
   EXPECT_EQ(8, nf.BufSize());
   EXPECT_EQ(2, got[1]);
   EXPECT_EQ(9, got[2]);
@@ -246,18 +252,22 @@ TEST(QvNeutralValues, BoundedOrMissingBufferRefusesTransfers) {
                none.ReadFloat(&f, 1) || none.ReadDouble(&d, 1) ||
                none.ReadString(text, 8) || none.ReadBool(&b) ||
                none.ReadUChar(&c) || none.ReadWyBOOL(&c));
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
   EXPECT_FALSE(none.WriteInt(i) || none.WriteFloat(&f, 1) ||
                none.WriteDouble(d) || none.WriteString("", 2) ||
                none.WriteBool(b) || none.WriteUChar(c) ||
                none.UpdateIdBlock(0) || none.WriteIdBlock("x", 1) != -1);
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
   EXPECT_TRUE(i == 1 && u == 1 && f == 1 && d == 1 && b && c == 1);
   EXPECT_STREQ("keep", text);
   // On a stream, a negative width and an address no block can have fail
   // and write nothing; the base makes no object for any name.
   MemFile mem;
   QvNeutralFile onStream(mem.f);
-  EXPECT_FALSE(onStream.WriteString("a", -1) || onStream.UpdateIdBlock(-1) ||
-               onStream.UpdateIdBlock(INT32_MAX));
+  EXPECT_FALSE(onStream.WriteString("a", -1));
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
+  EXPECT_FALSE(onStream.UpdateIdBlock(-1) || onStream.UpdateIdBlock(INT32_MAX));
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
   EXPECT_TRUE(mem.Contents().empty());
   EXPECT_EQ(nullptr, onStream.Alloc("ColorTable"));
 }
@@ -314,9 +324,12 @@ TEST(QvNeutralContainer, OpenModesPositionsAndOrderFlag) {
   EXPECT_EQ(1, i);
 
   EXPECT_FALSE(nf.OpenToRead(dir.File("missing").c_str()));
+  EXPECT_EQ(QvError::CannotOpen, QvLastError());
   EXPECT_FALSE(nf.OpenToAppend(dir.File("missing").c_str()));
   EXPECT_FALSE(nf.OpenToWrite(dir.Path().c_str()));  // a folder
+  EXPECT_EQ(QvError::CannotOpen, QvLastError());
   EXPECT_FALSE(nf.OpenToRead(nullptr));
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
   EXPECT_FALSE(nf.FileOpen(path.c_str(), "w+b"));
   EXPECT_EQ(nullptr, nf.File());
   std::int32_t pos = 7;
@@ -349,6 +362,7 @@ TEST(QvNeutralContainer, IdBlocksInABufferHaveNoEndAddress) {
   QvNeutralFile::IdBlock block;
   nf.SetBuf(start);
   EXPECT_FALSE(nf.ScanIdBlock("Next", block));
+  EXPECT_EQ(QvError::BadArgument, QvLastError());
   EXPECT_EQ(0, nf.BufSize());
   nf.SetBuf(start, 36);
   ASSERT_TRUE(nf.ScanIdBlock("Next", block));
@@ -363,6 +377,7 @@ TEST(QvNeutralContainer, IdBlocksInABufferHaveNoEndAddress) {
   }
   nf.SetBuf(start, 35);
   EXPECT_FALSE(nf.ScanIdBlock("Next", block));
+  EXPECT_EQ(QvError::NotFound, QvLastError());
   EXPECT_EQ(24, nf.BufSize());
 }
 
@@ -396,6 +411,8 @@ TEST(QvNeutralOwnership, BorrowedStreamIsNeverClosedAndKeepsItsPosition) {
     }
     EXPECT_EQ(0, mem.stream.Closes());
     EXPECT_EQ(0, std::ferror(mem.f));  // the failed probe left no error
+    std::fgetc(mem.f);                 // an error of the caller's own stays
+    EXPECT_EQ(mode[1] != '+', ProbeFile(mem.f).File() && std::ferror(mem.f));
   }
 }
 

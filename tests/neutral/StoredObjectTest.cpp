@@ -1,4 +1,5 @@
 #include <QvBase/QvColorTable.h>
+#include <QvBase/QvError.h>
 #include <QvBase/QvNeutralFile.h>
 #include <QvBase/QvSerializableObj.h>
 #include <QvBase/QvWritableObj.h>
@@ -113,11 +114,13 @@ TEST(QvColorTable, CutOffTableKeepsColoursReadSoFar) {
     ASSERT_TRUE(qvtest::WriteAll(path, whole.data(), cut));
     back = one;
     EXPECT_FALSE(back.ReadNF(path.c_str()));
+    EXPECT_EQ(QvError::Truncated, QvLastError());
     EXPECT_EQ(Colors(cut == 137 ? one : two), Colors(back)) << cut;
   }
 
   QvNeutralFile detached;  // an unknown version leaves the table alone
   EXPECT_FALSE(back.ReadDataBlock(detached, 20000701));
+  EXPECT_EQ(QvError::Unsupported, QvLastError());
   EXPECT_EQ(2u, Colors(back).size());
 }
 
@@ -127,6 +130,7 @@ TEST(QvColorTable, TooManyAreNotStoredAndRemovalMovesTheRest) {
   QvNeutralFile nf;
   nf.SetBuf(buf);
   EXPECT_FALSE(t.WriteDataBlock(nf));
+  EXPECT_EQ(QvError::TooLarge, QvLastError());
   EXPECT_EQ(0, nf.BufSize());
   float last[4];
   ASSERT_TRUE(t.GetColor(255, last));
@@ -239,12 +243,14 @@ TEST(QvWritableObj, FailuresGiveFalse) {
   Polyline line;
   line.failWrite = true;
   EXPECT_FALSE(line.WriteNF(failed.c_str()));
+  EXPECT_EQ(QvError::WriteFailed, QvLastError());  // it gave no reason
   auto b = qvtest::ReadAll(failed);
   ASSERT_EQ(137u, b.size());
   EXPECT_EQ(Bytes(4, 0), Bytes(b.begin() + 129, b.begin() + 133));
   QvColorTable t;
   EXPECT_FALSE(t.ReadNF(failed.c_str()));
   EXPECT_FALSE(t.WriteNF(dir.File("no/such/folder.qnf").c_str()));
+  EXPECT_EQ(QvError::CannotOpen, QvLastError());
   QvNeutralFile nowhere;  // neither stream nor buffer: no id block
   EXPECT_FALSE(t.WriteNF(nowhere));
 
@@ -282,18 +288,24 @@ TEST(QvSerializableObj, BaseMovesNothingAndReadVersionIsShared) {
   QvSerializableObj::SetReadVersion(old);
 }
 
-// Every way a save can fail leaves the old file byte for byte and nothing
-// beside it.
+// Every way a save can fail gives its reason and leaves the old file byte
+// for byte and nothing beside it.
 TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
   qvtest::TempDir dir;
   const std::string target = dir.File("model.qnf");
   const std::string missing = dir.File("no-such-folder/model.qnf");
-  const std::vector<std::pair<const char*, std::function<bool()>>> cases = {
-      {"object write fails",
+  const struct {
+    const char* what;
+    QvError reason;
+    std::function<bool()> save;
+  } cases[] = {
+      {"object write fails", QvError::WriteFailed,
        [&] { return Filled(7, 1000, true).SaveNF(target.c_str()); }},
-      {"null path", [] { return Filled(7, 10).SaveNF(nullptr); }},
-      {"missing folder", [&] { return Filled(7, 10).SaveNF(missing.c_str()); }},
-      {"an earlier write failed",
+      {"null path", QvError::BadArgument,
+       [] { return Filled(7, 10).SaveNF(nullptr); }},
+      {"missing folder", QvError::CannotOpen,
+       [&] { return Filled(7, 10).SaveNF(missing.c_str()); }},
+      {"an earlier write failed", QvError::WriteFailed,
        [&] {
          // A write refused at the size limit, then good writes: the
          // first failure decides.
@@ -306,14 +318,14 @@ TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
        }},
       // A failure that stdio cannot see: a null array, a header whose
       // positioning fails. Only the replacement's own record knows.
-      {"a null array",
+      {"a null array", QvError::WriteFailed,
        [&] {
          QvNeutralFile nf;
          return nf.OpenToReplace(target.c_str()) &&
                 !nf.WriteInt(static_cast<const int*>(nullptr), 3) &&
                 nf.Commit();
        }},
-      {"the header's seek fails",
+      {"the header's seek fails", QvError::WriteFailed,
        [&] {
          qvtest::ProbeFile nf;
          if (!qvtest::FaultStream::Supported() ||
@@ -328,18 +340,19 @@ TEST(QvSave, FailuresKeepTheOldFileAndLeaveNothingBeside) {
          nf.SetFile(own);
          return header || nf.Commit();
        }},
-      {"commit without a replacement",
+      {"commit without a replacement", QvError::BadArgument,
        [&] {
          QvNeutralFile nf;
          return nf.Commit() || (nf.OpenToWrite(dir.File("other").c_str()) &&
                                 nf.CloseFile() && nf.Commit());
        }},
   };
-  for (const auto& [what, save] : cases) {
-    SCOPED_TRACE(what);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ASSERT_TRUE(Filled(1, 100).WriteNF(target.c_str()));
     const auto before = qvtest::ReadAll(target);
-    EXPECT_FALSE(save());
+    EXPECT_FALSE(c.save());
+    EXPECT_EQ(c.reason, QvLastError());
     EXPECT_EQ(before, qvtest::ReadAll(target));
     std::remove(dir.File("other").c_str());
     EXPECT_EQ(Names{"model.qnf"}, Entries(dir.Path()));
