@@ -71,6 +71,16 @@ TEST(LocalMessages, BlockLookupAgreesWithLineLookup) {
     }
     std::fclose(f);
   }
+  // A zero byte ends the text of the message it is in (past the lines
+  // that are read one by one).
+  ASSERT_TRUE(qvtest::WriteAll(
+      path, std::string(600, '\n') + std::string("KEY \"va\0lue\"\n", 13)));
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(nullptr, f);
+  std::string text;
+  EXPECT_TRUE(qv::FindLocalMessage(f, &scratch[0], "KEY", &text));
+  EXPECT_EQ("va", text);
+  std::fclose(f);
 }
 
 }  // namespace
