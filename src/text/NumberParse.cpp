@@ -76,9 +76,9 @@ bool NarrowExact(double d, double* out) {
   return true;
 }
 
-// The powers of ten from which on a value of at least one is past T's
-// largest finite value by more than half a unit in the last place, and up
-// to which a value below ten is under half T's smallest subnormal.
+// Rounded to nearest, a value of at least 10^kOver is past T's largest
+// finite value by more than half a unit in the last place (infinity), and
+// one below 10^kUnder is under half T's smallest subnormal (zero).
 template <typename T>
 struct Range;
 template <>
@@ -90,21 +90,37 @@ struct Range<float> {
   static constexpr int kOver = 39, kUnder = -46;
 };
 
+// How far ShortDecimal got with a decimal form that it gave up.
+enum class Short {
+  kValue,         // read
+  kNoDigits,      // no digit in the mantissa
+  kBadExponent,   // an exponent letter that no digit follows
+  kLongWhole,     // a 17th digit before the point, at *at
+  kLongFraction,  // a 17th digit behind the point, at *at
+  kInexact,       // a form up to *at that needs rounding, within reach of
+                  // T's range
+  kScan,          // nothing is known
+};
+
 // A short plain decimal at p (past its sign): at most 16 digits with an
 // optional point, and an optional exponent, whose digits (below 2^53) and
 // power of ten (at most 22 either way) are exact in a double, or whose
-// value lies so far out of T's range that it is infinity or zero. False
-// for anything else, with nothing written; a longer run of digits is given
-// up at its 17th. The scan stops at the first character that cannot
-// continue a number.
+// value lies so far out of T's range that it is infinity or zero. For
+// anything else, nothing is written and the result tells how far it got,
+// with *at where it stopped; a longer run of digits is given up at its
+// 17th. The scan stops at the first character that cannot continue a
+// number.
 template <typename T>
-bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
+Short ShortDecimal(const char* p, bool negative, T* out, const char** at) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
   std::uint64_t digits = 0;
   int room = 16;
   const char* const first = p;
   for (; IsDigit(*p); ++p) {
-    if (--room < 0) return false;
+    if (--room < 0) {
+      *at = p;
+      return Short::kLongWhole;
+    }
     digits = digits * 10 + static_cast<unsigned>(*p - '0');
   }
   bool any = p != first;
@@ -112,20 +128,23 @@ bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
   if (*p == '.') {
     const char* const fraction = ++p;
     for (; IsDigit(*p); ++p) {
-      if (--room < 0) return false;
+      if (--room < 0) {
+        *at = p;
+        return Short::kLongFraction;
+      }
       digits = digits * 10 + static_cast<unsigned>(*p - '0');
     }
     exponent = static_cast<int>(fraction - p);
     any = any || exponent != 0;
   }
-  if (!any) return false;
+  if (!any) return Short::kNoDigits;
   if (Lower(*p) == 'e') {
     const char sign = *++p;
     if (sign == '+' || sign == '-') ++p;
     int written = 0, k = 0;
     for (; k < 4 && IsDigit(p[k]); ++k) written = written * 10 + (p[k] - '0');
-    if (k == 0) return false;  // no exponent: the C library decides
-    if (k == 4)                // a long one, held far out of range
+    if (k == 0) return Short::kBadExponent;
+    if (k == 4)  // a long one, held far out of range
       for (; IsDigit(p[k]); ++k)
         if (written < 100000) written = written * 10 + (p[k] - '0');
     exponent += sign == '-' ? -written : written;
@@ -136,97 +155,138 @@ bool ShortDecimal(const char* p, bool negative, T* out, const char** stop) {
       !NarrowExact(ExactDecimal(digits, exponent), &v)) {
     // Rounded to nearest, digits * 10^exponent (digits below 10^16) is
     // infinity or zero from some way out of T's range on.
-    if (digits == 0 || exponent + 16 <= Range<T>::kUnder)
+    if (digits == 0 || exponent + 16 <= Range<T>::kUnder) {
       v = 0;
-    else if (exponent >= Range<T>::kOver)
+    } else if (exponent >= Range<T>::kOver) {
       v = std::numeric_limits<T>::infinity();
-    else
-      return false;
+    } else {
+      *at = p;
+      return Short::kInexact;
+    }
   }
   *out = negative ? -v : v;
-  *stop = p;
-  return true;
+  *at = p;
+  return Short::kValue;
 #else
   (void)p;
   (void)negative;
   (void)out;
-  (void)stop;
-  return false;
+  (void)at;
+  return Short::kScan;
 #endif
 }
 
-// The power of ten of the leading digit of the decimal between s and stop,
-// a form [digits][.digits][(e|E)[sign]digits] that holds a digit other
-// than 0, as far as it tells whether that is below 0; saturated far past
-// any floating-point range either way.
-long long DecimalMagnitude(const char* s, const char* stop) {
-  constexpr long long kFar = 1000000000000;
-  // The exponent first, from the end: a mantissa of n characters has its
-  // leading digit's power between -n and n - 1.
-  const char* e = stop;
-  while (e != s && IsDigit(e[-1])) --e;
-  if (e != s && e[-1] != '.') {
-    long long exponent = 0;
-    for (const char* d = e; d != stop && exponent < kFar; ++d)
-      exponent = exponent * 10 + (*d - '0');
-    if (e[-1] == '-') exponent = -exponent;
-    const long long n = (e[-1] == '+' || e[-1] == '-' ? e - 2 : e - 1) - s;
-    if (exponent >= n || exponent < 1 - n) return exponent;
-  }
-  // Else digit by digit.
-  const char* p = s;
-  while (p != stop && *p == '0') ++p;
-  const char* const whole = p;
-  while (p != stop && IsDigit(*p)) ++p;
-  long long magnitude = p - whole - 1;
-  if (p != stop && *p == '.') {
-    const char* const fraction = ++p;
-    if (magnitude < 0) {  // no digit but 0 before the point
-      while (p != stop && *p == '0') ++p;
-      magnitude = -(p - fraction) - 1;
-    }
-    while (p != stop && IsDigit(*p)) ++p;
-  }
+constexpr long long kFar = 1000000000000;
+
+// The end of the exponent at p (at its letter, if any), added to *power;
+// null for an exponent letter that no digit follows.
+const char* ScanExponent(const char* p, long long* power) {
+  if (Lower(*p) != 'e') return p;
+  const char* e = p + 1;
+  const bool negative = *e == '-';
+  if (*e == '+' || *e == '-') ++e;
+  if (!IsDigit(*e)) return nullptr;
   long long exponent = 0;
-  if (p != stop) {  // the exponent letter
-    const bool negative = *++p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    for (; p != stop && exponent < kFar; ++p)
-      exponent = exponent * 10 + (*p - '0');
-    if (negative) exponent = -exponent;
+  for (; IsDigit(*e); ++e)
+    if (exponent < kFar) exponent = exponent * 10 + (*e - '0');
+  *power += negative ? -exponent : exponent;
+  return e;
+}
+
+// A decimal form [digits][.digits][(e|E)[sign]digits] at p as
+// std::from_chars reads it: where it ends (null when an exponent letter
+// has no digit after it), whether its mantissa holds a digit and one other
+// than 0, and the power of ten of that digit (saturated far past any
+// floating-point range either way).
+struct DecimalForm {
+  const char* stop = nullptr;
+  long long power = 0;
+  bool anyDigit = false;
+  bool nonZero = false;
+};
+
+// (Out of line: it serves the rare forms, which should not cost the usual
+// ones registers.)
+[[gnu::noinline, gnu::cold]] DecimalForm ScanDecimal(const char* p) {
+  DecimalForm form;
+  const char* const whole = p;
+  while (*p == '0') ++p;
+  const char* const first = p;
+  while (IsDigit(*p)) ++p;
+  form.anyDigit = p != whole;
+  form.nonZero = p != first;
+  form.power = (p - first) - 1;
+  if (*p == '.') {
+    const char* const fraction = ++p;
+    if (!form.nonZero) {  // no digit but 0 before the point
+      while (*p == '0') ++p;
+      form.power = -(p - fraction) - 1;
+    }
+    const char* const rest = p;
+    while (IsDigit(*p)) ++p;
+    form.anyDigit = form.anyDigit || p != fraction;
+    form.nonZero = form.nonZero || p != rest;
   }
-  return magnitude + exponent;
+  form.stop = form.anyDigit ? ScanExponent(p, &form.power) : p;
+  return form;
 }
 
-// The value of the decimal between p (at its sign) and stop that
-// std::from_chars found out of T's range: past the largest finite value or
-// below half the smallest subnormal, by hundreds of powers of ten either
-// way. Rounded to nearest, that is infinity or zero with the text's sign.
+// The decimal form at p (at its sign) that ShortDecimal gave up at `at`. A
+// value so far out of T's range that, rounded to nearest, it is infinity or
+// zero is told so by the form's power of ten; the rest std::from_chars reads,
+// up to the form's end. A long form's power is bounded from above by the count
+// of its whole digits, and is that bound when the form starts with a digit
+// other than 0. A function of its own, so that the short texts' path pays
+// nothing for it.
 template <typename T>
-T OutOfRange(const char* p, const char* stop) {
+[[gnu::noinline]] Fast LongDecimal(const char* p, Short kind, const char* at,
+                                   T* value, const char** stop) {
   const bool negative = *p == '-';
-  const T v = DecimalMagnitude(p + negative, stop) >= 0
-                  ? std::numeric_limits<T>::infinity()
-                  : T(0);
-  return negative ? -v : v;
-}
-
-// The decimal form at p (at its sign) up to end read by std::from_chars;
-// a function of its own, so that the short texts' path pays nothing for it.
-template <typename T>
-[[gnu::noinline]] Fast FullRead(const char* p, const char* end, T* value,
-                                const char** stop) {
+  const char* const lead = p + negative;
+  if (kind == Short::kNoDigits) return Fast::kNoNumber;
+  if (kind == Short::kBadExponent) return Fast::kUnsure;  // the C library's
+  const char* end = at;
+  if (kind == Short::kScan) {
+    const DecimalForm form = ScanDecimal(lead);
+    if (!form.anyDigit) return Fast::kNoNumber;
+    end = form.stop;
+  } else if (kind != Short::kInexact) {
+    long long upper;  // at least the power of the leading digit
+    const char* q = at;
+    if (kind == Short::kLongWhole) {
+      while (IsDigit(*q)) ++q;
+      upper = q - lead - 1;
+      if (*q == '.') ++q;
+    } else {
+      const char* point = lead;
+      while (*point != '.') ++point;
+      upper = point - lead - 1;
+    }
+    while (IsDigit(*q)) ++q;
+    end = ScanExponent(q, &upper);
+    const bool exact = *lead != '0' && *lead != '.';
+    if (end != nullptr &&
+        (upper < Range<T>::kUnder || (exact && upper >= Range<T>::kOver))) {
+      const T v = upper < 0 ? T(0) : std::numeric_limits<T>::infinity();
+      *value = negative ? -v : v;
+      *stop = end;
+      return Fast::kValue;
+    }
+  }
+  if (end == nullptr) return Fast::kUnsure;  // the C library decides
   T v;
   const auto r = std::from_chars(p, end, v);
-  // Neither reads a text without digits (the forms above aside).
-  if (r.ec == std::errc::invalid_argument) return Fast::kNoNumber;
-  if (r.ptr < end && Lower(*r.ptr) == 'e') return Fast::kUnsure;
+  if (r.ptr != end) return Fast::kUnsure;
   if (r.ec != std::errc()) {
+    // Out of range: infinity or zero, told by the power of ten of the
+    // leading digit, which lies hundreds of powers away from 0.
     if (r.ec != std::errc::result_out_of_range) return Fast::kUnsure;
-    v = OutOfRange<T>(p, r.ptr);
+    v = ScanDecimal(lead).power >= 0 ? std::numeric_limits<T>::infinity()
+                                     : T(0);
+    if (negative) v = -v;
   }
   *value = v;
-  *stop = r.ptr;
+  *stop = end;
   return Fast::kValue;
 }
 
@@ -249,9 +309,13 @@ Fast FastRead(const char* s, const char* limit, T* value, const char** stop) {
   const char c = Lower(*lead);
   if (c == 'i' || c == 'n') return Fast::kUnsure;
   if (c == '0' && Lower(lead[1]) == 'x') return Fast::kUnsure;
-  if (ShortDecimal(lead, negative, value, stop)) return Fast::kValue;
-  return FullRead(p, limit != nullptr ? limit : p + std::strlen(p), value,
-                  stop);
+  const char* at = nullptr;
+  const Short kind = ShortDecimal(lead, negative, value, &at);
+  if (kind == Short::kValue) {
+    *stop = at;
+    return Fast::kValue;
+  }
+  return LongDecimal(p, kind, at, value, stop);
 }
 
 // Hands the text to the C library as a zero-terminated copy.
