@@ -1,12 +1,9 @@
 // Running out of memory at every allocation of an operation: the Nth
-// allocation fails, for N = 1, 2, ... until the operation completes
-// without meeting the failure, once failing the Nth alone and once the Nth
-// and every one after it. Each failure point runs in a child process of
-// its own. After the operation the child checks its result, that the
-// object is still right (the next call works), that nothing leaked
-// (blocks still allocated; the leak checker under the address sanitizer)
-// and no descriptor stayed open, and that a saved file on disk is the old
-// one or the new one whole. POSIX only (fork).
+// allocation fails (alone, and with every one after it), N = 1, 2, ...
+// until the operation meets no failure, each in a child process. The child
+// checks the result, that the object still works, that nothing leaked and
+// no descriptor stayed open, and that a saved file is the old or the new
+// one whole. POSIX only (fork).
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvError.h>
 #include <QvBase/QvFile.h>
@@ -32,14 +29,7 @@
 #include "support/OpenFiles.h"
 #include "support/TempDir.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QV_TEST_LSAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QV_TEST_LSAN 1
-#endif
-#endif
-#if defined(QV_TEST_LSAN)
+#if defined(QV_TEST_ASAN)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -95,10 +85,6 @@ struct Report {
   char notes[2048];
 };
 
-struct Totals {
-  int points = 0, clean = 0, bad = 0;
-};
-
 #if defined(QV_COVERAGE_BUILD)
 // A coverage build's counts are written at exit, which a child leaving by
 // _exit skips: it writes them itself.
@@ -124,7 +110,7 @@ void RunPoint(Operation op, const std::string& folder, long nth, bool onward,
   if (alloc::CoversMalloc() && alloc::Live() != live)
     probe.Note("%ld blocks left allocated; ", alloc::Live() - live);
   if (qvtest::OpenDescriptors() != fds) probe.Note("a descriptor left open; ");
-#if defined(QV_TEST_LSAN)
+#if defined(QV_TEST_ASAN)
   if (__lsan_do_recoverable_leak_check() != 0) probe.Note("a leak; ");
 #endif
   std::snprintf(report.notes, sizeof report.notes, "%s", probe.Notes());
@@ -137,7 +123,7 @@ void RunPoint(Operation op, const std::string& folder, long nth, bool onward,
 }
 
 // Runs op at every failure point, in both modes; reports the bad points.
-Totals Sweep(const char* name, Operation op) {
+void Sweep(const char* name, Operation op) {
   constexpr long kMostPoints = 4000;
   qvtest::TempDir dir;
   {
@@ -146,13 +132,13 @@ Totals Sweep(const char* name, Operation op) {
     op(warm);
     EXPECT_STREQ("", warm.Notes()) << name << " without a failure";
   }
-  Totals totals;
+  int points = 0, bad = 0;
   for (const bool onward : {false, true}) {
     for (long nth = 1; nth <= kMostPoints; ++nth) {
       int channel[2];
       if (pipe(channel) != 0) {
         ADD_FAILURE() << "pipe";
-        return totals;
+        return;
       }
       const std::string folder =
           dir.File("p" + std::to_string(nth) + (onward ? "o" : "n"));
@@ -170,24 +156,20 @@ Totals Sweep(const char* name, Operation op) {
       waitpid(child, &status, 0);
       std::filesystem::remove_all(folder);
       if (told && !report.reached) break;  // the operation completed
-      ++totals.points;
+      ++points;
       std::string problem = report.notes;
       if (!told || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         problem += WIFSIGNALED(status)
                        ? "killed by signal " + std::to_string(WTERMSIG(status))
                        : std::string("no report");
-      if (problem.empty()) {
-        ++totals.clean;
-      } else {
-        ++totals.bad;
+      if (!problem.empty()) {
+        ++bad;
         ADD_FAILURE() << name << ", allocation " << nth
                       << (onward ? " and on" : " only") << ": " << problem;
       }
     }
   }
-  std::printf("[ alloc    ] %-34s points %4d  clean %4d  bad %3d\n", name,
-              totals.points, totals.clean, totals.bad);
-  return totals;
+  std::printf("[ alloc    ] %-34s points %4d  bad %3d\n", name, points, bad);
 }
 
 // ---- The stored objects ---------------------------------------------------
@@ -250,121 +232,76 @@ void CheckSaved(Probe& p, bool ok, const std::string& path) {
   p.Expect(OnlyModel(p), "the folder holds more than the model file");
 }
 
-void SaveByPath(Probe& p) {
-  const std::string path = p.File("model.qnf");
-  Old().WriteNF(path.c_str());
-  const QvColorTable table = New();
-  p.Arm();
-  const bool ok = table.SaveNF(path.c_str());
-  p.Disarm();
-  CheckSaved(p, ok, path);
-  p.Expect(table.SaveNF(path.c_str()) && Holds(path, New()),
-           "the save again fails");
-}
-
-void ReplaceAndCommit(Probe& p) {
+// Saves the new table over the old by SaveNF, or by OpenToReplace and
+// Commit (without which the object discards the replacement); then again
+// without a failure.
+template <bool Replace>
+void Save(Probe& p) {
   const std::string path = p.File("model.qnf");
   Old().WriteNF(path.c_str());
   const QvColorTable table = New();
   QvNeutralFile file;
+  const auto save = [&] {
+    if (!Replace) return table.SaveNF(path.c_str());
+    return file.OpenToReplace(path.c_str()) &&
+           file.WriteHeader("short", "long") && table.WriteNF(file) &&
+           file.Commit();
+  };
   p.Arm();
-  bool ok = file.OpenToReplace(path.c_str());
-  ok = ok && file.WriteHeader("short", "long");
-  ok = ok && table.WriteNF(file);
-  ok = ok && file.Commit();  // else the object discards the replacement
+  const bool ok = save();
   p.Disarm();
   CheckSaved(p, ok, path);
-  p.Expect(file.OpenToReplace(path.c_str()) && file.WriteHeader("s", "l") &&
-               table.WriteNF(file) && file.Commit() && Holds(path, New()),
-           "the replacement again fails");
+  p.Expect(save() && Holds(path, New()), "the save again fails");
 }
 
-void WriteByPath(Probe& p) {
+// Writes the new table by path (How 0), through a QvNeutralFile that
+// opens the path (1), or into a stream after its header (2).
+template <int How>
+void Write(Probe& p) {
   const std::string path = p.File("model.qnf");
   const QvColorTable table = New();
+  std::FILE* stream = How == 2 ? std::fopen(path.c_str(), "wb") : nullptr;
+  QvNeutralFile file(stream);
+  if (How == 2) file.WriteHeader("short", "long");
   p.Arm();
-  const bool ok = table.WriteNF(path.c_str());
+  const bool ok = How == 0   ? table.WriteNF(path.c_str())
+                  : How == 2 ? table.WriteNF(stream)
+                             : file.OpenToWrite(path.c_str()) &&
+                                   file.WriteHeader("short", "long") &&
+                                   table.WriteNF(file);
+  if (How == 1) file.CloseFile();
   p.Disarm();
+  if (stream != nullptr) std::fclose(stream);
   CheckReason(p, ok);
   p.Expect(!ok || Holds(path, New()), "written, but not the table");
   p.Expect(table.WriteNF(path.c_str()) && Holds(path, New()),
            "the write again fails");
 }
 
-void WriteByFile(Probe& p) {
+// Loads the stored table over the old one by path (How 0), from a stream
+// (1) or through a QvNeutralFile (2): true means the stored table, false
+// the table as it was; then loads again by path without a failure.
+template <int How>
+void Load(Probe& p) {
   const std::string path = p.File("model.qnf");
-  const QvColorTable table = New();
+  New().WriteNF(path.c_str());
+  QvColorTable table = Old(), old = Old(), stored = New();
+  std::FILE* stream = How == 1 ? std::fopen(path.c_str(), "rb") : nullptr;
   QvNeutralFile file;
   p.Arm();
-  bool ok = file.OpenToWrite(path.c_str());
-  ok = ok && file.WriteHeader("short", "long") && table.WriteNF(file);
-  file.CloseFile();
+  const bool ok =
+      How == 0   ? table.ReadNF(path.c_str())
+      : How == 1 ? table.ReadNF(stream)
+                 : file.OpenToRead(path.c_str()) && table.LoadColorTable(file);
+  if (How == 2) file.CloseFile();
   p.Disarm();
+  if (stream != nullptr) std::fclose(stream);
   CheckReason(p, ok);
-  p.Expect(!ok || Holds(path, New()), "written, but not the table");
-}
-
-void WriteByStream(Probe& p) {
-  const std::string path = p.File("model.qnf");
-  const QvColorTable table = New();
-  std::FILE* stream = std::fopen(path.c_str(), "wb");
-  QvNeutralFile head(stream);
-  head.WriteHeader("short", "long");
-  p.Arm();
-  const bool ok = table.WriteNF(stream);
-  p.Disarm();
-  std::fclose(stream);
-  CheckReason(p, ok);
-  p.Expect(!ok || Holds(path, New()), "written, but not the table");
-}
-
-// ---- Loads -----------------------------------------------------------------
-
-// After a load: true means the stored table, false the table as it was.
-void CheckLoaded(Probe& p, bool ok, QvColorTable& table) {
-  CheckReason(p, ok);
-  QvColorTable old = Old(), stored = New();
   p.Expect(ok ? Same(table, stored) : Same(table, old),
            ok ? "loaded, but not the stored table"
-              : "a failed load changed "
-                "the table");
-}
-
-void LoadByPath(Probe& p) {
-  const std::string path = p.File("model.qnf");
-  New().WriteNF(path.c_str());
-  QvColorTable table = Old();
-  p.Arm();
-  const bool ok = table.ReadNF(path.c_str());
-  p.Disarm();
-  CheckLoaded(p, ok, table);
-  QvColorTable stored = New();
+              : "a failed load changed the table");
   p.Expect(table.ReadNF(path.c_str()) && Same(table, stored),
            "the load again fails");
-}
-
-void LoadByStream(Probe& p) {
-  const std::string path = p.File("model.qnf");
-  New().WriteNF(path.c_str());
-  QvColorTable table = Old();
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
-  p.Arm();
-  const bool ok = table.ReadNF(stream);
-  p.Disarm();
-  std::fclose(stream);
-  CheckLoaded(p, ok, table);
-}
-
-void LoadByFile(Probe& p) {
-  const std::string path = p.File("model.qnf");
-  New().WriteNF(path.c_str());
-  QvColorTable table = Old();
-  QvNeutralFile file;
-  p.Arm();
-  const bool ok = file.OpenToRead(path.c_str()) && table.LoadColorTable(file);
-  file.CloseFile();
-  p.Disarm();
-  CheckLoaded(p, ok, table);
 }
 
 // ---- Strings ---------------------------------------------------------------
@@ -399,17 +336,14 @@ void Formatting(Probe& p) {
              threw ? "a failed format changed the text"
                    : "a format gave a cut or empty text");
   }
-  bool threw = false;
   p.Arm();
   try {
     const QvStdString made("%s-%d", longPart.c_str(), 7);
     p.Disarm();
     p.Expect(made == longPart + "-7", "a formatted construction is cut");
   } catch (const std::bad_alloc&) {
-    threw = true;
   }
   p.Disarm();
-  static_cast<void>(threw);
 }
 
 void Words(Probe& p) {
@@ -539,20 +473,22 @@ void Ids(Probe& p) {
     ids.DelId(i);
     held[i] = 0;
   }
-  const auto smallestFree = [&held] {
-    unsigned id = 0;
-    while (held[id] != 0) ++id;
-    return id;
+  // Hands out n ids, each the smallest free one; notes the first that is
+  // not.
+  const auto handOut = [&](int n, const char* when) {
+    for (int step = 0; step < n; ++step) {
+      unsigned want = 0;
+      while (held[want] != 0) ++want;
+      const unsigned got = ids.GetNewId();
+      held[got] = 1;
+      if (got != want)
+        return p.Note("%sid %u handed out, not %u; ", when, got, want);
+    }
   };
   QvIdManager copy;
   p.Arm();
   try {
-    for (int step = 0; step < 400; ++step) {
-      const unsigned want = smallestFree();
-      const unsigned got = ids.GetNewId();
-      if (got != want) p.Note("id %u handed out, not %u; ", got, want);
-      held[got] = 1;
-    }
+    handOut(400, "");
     copy = ids;
     ids.Init();
     held.assign(held.size(), 0);
@@ -565,15 +501,7 @@ void Ids(Probe& p) {
       p.Note("id %u is %s; ", id, ids.IsUsed(id) ? "used" : "free");
       break;
     }
-  for (int step = 0; step < 100; ++step) {
-    const unsigned want = smallestFree();
-    const unsigned got = ids.GetNewId();
-    if (got != want) {
-      p.Note("afterwards id %u handed out, not %u; ", got, want);
-      break;
-    }
-    held[got] = 1;
-  }
+  handOut(100, "afterwards ");
 }
 
 // ---- The sweeps ------------------------------------------------------------
@@ -584,27 +512,21 @@ struct Case {
 };
 
 void SweepAll(const std::vector<Case>& cases) {
-  Totals all;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Totals t = Sweep(c.name, c.op);
-    all.points += t.points;
-    all.clean += t.clean;
-    all.bad += t.bad;
+    Sweep(c.name, c.op);
   }
-  std::printf("[ alloc    ] %-34s points %4d  clean %4d  bad %3d\n", "all",
-              all.points, all.clean, all.bad);
 }
 
 TEST(QvAllocFail, SavesAndLoads) {
-  SweepAll({{"SaveNF by path", SaveByPath},
-            {"OpenToReplace and Commit", ReplaceAndCommit},
-            {"WriteNF by path", WriteByPath},
-            {"WriteNF by QvNeutralFile", WriteByFile},
-            {"WriteNF by stream", WriteByStream},
-            {"ReadNF by path", LoadByPath},
-            {"ReadNF by stream", LoadByStream},
-            {"ReadNF by QvNeutralFile", LoadByFile}});
+  SweepAll({{"SaveNF by path", Save<false>},
+            {"OpenToReplace and Commit", Save<true>},
+            {"WriteNF by path", Write<0>},
+            {"WriteNF by QvNeutralFile", Write<1>},
+            {"WriteNF by stream", Write<2>},
+            {"ReadNF by path", Load<0>},
+            {"ReadNF by stream", Load<1>},
+            {"ReadNF by QvNeutralFile", Load<2>}});
 }
 
 TEST(QvAllocFail, TextsMessagesAndIds) {

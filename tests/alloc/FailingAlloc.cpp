@@ -10,14 +10,6 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QV_ALLOC_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QV_ALLOC_ASAN 1
-#endif
-#endif
-
 namespace qvtest::alloc {
 namespace {
 
@@ -60,10 +52,6 @@ void Resume() {
   g_armed = true;
 }
 
-long Counted() {
-  return g_counted;
-}
-
 long Refused() {
   return g_refused;
 }
@@ -73,7 +61,7 @@ long Live() {
 }
 
 bool CoversMalloc() {
-#if defined(QV_ALLOC_ASAN)
+#if defined(QV_TEST_ASAN)
   return false;
 #else
   return true;
@@ -84,7 +72,7 @@ bool CoversMalloc() {
 
 namespace alloc = qvtest::alloc;
 
-#if defined(QV_ALLOC_ASAN)
+#if defined(QV_TEST_ASAN)
 
 namespace {
 

@@ -8,6 +8,15 @@
 
 #include <cstddef>
 
+// Set under the address sanitizer, whose runtime keeps malloc for itself.
+#if defined(__SANITIZE_ADDRESS__)
+#define QV_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QV_TEST_ASAN 1
+#endif
+#endif
+
 namespace qvtest::alloc {
 
 /// Counts allocations from now on and fails the nth (1-based), and with
@@ -17,8 +26,6 @@ void Arm(long nth, bool onward);
 void Disarm();
 /// Fails again as armed before, counting on from where Disarm stopped.
 void Resume();
-/// Allocations counted since Arm.
-long Counted();
 /// Allocations refused since Arm.
 long Refused();
 /// Blocks allocated and not yet freed through the replaced functions;
