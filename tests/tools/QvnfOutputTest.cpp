@@ -87,20 +87,10 @@ TEST(QvnfOutput, JsonAsNlohmannLaysItOut) {
 }
 
 TEST(QvnfOutput, NumbersTextsAndFieldsAsPrintfWritesThem) {
-  const std::int64_t values[] = {0,
-                                 7,
-                                 -7,
-                                 99,
-                                 100,
-                                 99999,
-                                 100000,
-                                 -123456,
-                                 4294967295,
-                                 4294967296,
-                                 999999999999999999,
-                                 INT64_MAX,
-                                 INT64_MIN + 1};
-  for (std::int64_t v : values) {
+  for (std::int64_t v :
+       {0LL, 7LL, -7LL, 99LL, 100LL, 99999LL, 100000LL, -123456LL, 4294967295LL,
+        4294967296LL, 999999999999999999LL, 9223372036854775807LL,
+        -9223372036854775807LL}) {
     SCOPED_TRACE(v);
     const auto u = static_cast<std::uint64_t>(v < 0 ? -v : v);
     EXPECT_EQ(Printed("%llu", static_cast<long long>(u)).size(),

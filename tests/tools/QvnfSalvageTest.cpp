@@ -1,9 +1,6 @@
-// Salvage's promise on a file with one broken end address: sound files of
-// blocks of random sizes, nesting and data, written by the library, get
-// the end address of one top-level block set to 0, backwards, past the
-// file or into the data, and the salvage gives back the file as it was:
-// every block, in order, with its name, version and data whole, and
-// nothing else (but for an end address moved into the block's own data,
+// Random sound files with the end address of one top-level block set to
+// 0, backwards, past the file or into the data: the salvage gives back the
+// file as it was (but for an end address moved into the block's own data,
 // which also reads as an overwritten id block).
 #include <QvBase/QvColorTable.h>
 #include <QvBase/QvNeutralFile.h>
@@ -24,11 +21,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// Writes random blocks and notes where the top-level ones begin and where
-// the data of the blocks without nested ones lie. Leaf data begin with a
-// byte that is no printable character, so that no data look like a
-// nested block; a list of nested blocks is closed by a null block, unless
-// it is one block that fills its parent.
+// Writes random blocks, noting where the top-level ones begin and where
+// leaf data lie. Leaf data begin with a byte that no name holds, so that
+// none look like a nested block.
 class RandomFile {
  public:
   explicit RandomFile(unsigned seed) : rng_(seed) {}
@@ -119,11 +114,9 @@ TEST(QvnfSalvage, OneBrokenEndAddressLosesNothing) {
     for (unsigned i = 0; i < 4; ++i)
       damaged[at + 8 + i] = static_cast<unsigned char>(
           static_cast<std::uint64_t>(end) >> (8 * i));
-    // An end address moved into the block's own data, an id block or more
-    // before its end, also reads as a block whose id block was
-    // overwritten; that reading changes no end address and wins: the
-    // block ends there and the rest of its data become a filler block (or
-    // are cut off, at the end of the file).
+    // An end address moved an id block or more into the block's own data
+    // also reads as an overwritten id block, and that reading wins: the
+    // rest of the data become a filler block (cut off at the file's end).
     std::int64_t trueEnd = 0;
     for (unsigned i = 0; i < 4; ++i)
       trueEnd |= std::int64_t{sound[at + 8 + i]} << (8 * i);

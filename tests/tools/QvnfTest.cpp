@@ -81,9 +81,24 @@ void PatchLe32(Bytes& b, std::size_t at, std::int32_t v) {
         static_cast<unsigned char>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
-// A damage that sets the end address of the block at `block` to v.
-std::function<void(Bytes&)> End(std::size_t block, std::int32_t v) {
-  return [=](Bytes& b) { PatchLe32(b, block + 8, v); };
+// Damages: the 4-byte value at `at` set to v; the end address of the
+// block at `block` set to v; the file cut to n bytes; byte `at` set to v;
+// two in turn.
+using Damage = std::function<void(Bytes&)>;
+Damage Word(std::size_t at, std::int32_t v) {
+  return [=](Bytes& b) { PatchLe32(b, at, v); };
+}
+Damage End(std::size_t block, std::int32_t v) {
+  return Word(block + 8, v);
+}
+Damage Cut(std::size_t n) {
+  return [=](Bytes& b) { b.resize(n); };
+}
+Damage Set(std::size_t at, unsigned char v) {
+  return [=](Bytes& b) { b[at] = v; };
+}
+Damage Both(Damage a, Damage b) {
+  return [=](Bytes& x) { a(x), b(x); };
 }
 
 // "action address name" of each salvage line, joined by '|'.
@@ -147,11 +162,26 @@ class QvnfTest : public testing::Test {
     return qvtest::ReadAll(p);
   }
   // Saves b, changed by damage, to a new file.
-  std::string Save(Bytes b, const std::function<void(Bytes&)>& damage = {}) {
+  std::string Save(Bytes b, const Damage& damage = {}) {
     if (damage) damage(b);
     const std::string p = dir.File("f" + std::to_string(++n) + ".qnf");
     EXPECT_TRUE(qvtest::WriteAll(p, b.data(), b.size()));
     return p;
+  }
+  // Salvages b: the exit status and actions; the input is left as it
+  // was, and the output, which it returns, is sound (and, with `colours`,
+  // holds a colour table that reads).
+  Bytes Salvaged(const Bytes& b, int status, const std::string& actions,
+                 bool colours = true) {
+    const std::string in = Save(b), out = dir.File("out.qnf");
+    const QvnfRun run = Qvnf("salvage " + in + " " + out);
+    EXPECT_EQ(status, run.status) << run.out;
+    EXPECT_EQ(actions, Actions(run.out)) << run.out;
+    EXPECT_EQ(b, qvtest::ReadAll(in));
+    const QvnfRun check = Qvnf("check " + out);
+    EXPECT_EQ(0, check.status) << check.out;
+    EXPECT_TRUE(!colours || QvColorTable().ReadNF(out.c_str()));
+    return qvtest::ReadAll(out);
   }
   // Runs each row; out is the whole output (a raw string starts after its
   // first newline), a part of it after '~', a text it lacks after '!', a
@@ -192,9 +222,9 @@ class QvnfTest : public testing::Test {
 TEST_F(QvnfTest, SoundFileOutputs) {
   const std::string text = Save(Bytes(300, 'x')), same = Save(bytes);
   const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
-  const std::string cut301 = Save(bytes, [](Bytes& b) { b.resize(301); });
-  const std::string cut285 = Save(bytes, [](Bytes& b) { b.resize(285); });
-  auto diff = [this](std::function<void(Bytes&)> change) {
+  const std::string cut301 = Save(bytes, Cut(301));
+  const std::string cut285 = Save(bytes, Cut(285));
+  auto diff = [this](Damage change) {
     return "diff " + path + " " + Save(bytes, change);
   };
   ExpectOutputs({
@@ -239,40 +269,26 @@ TEST_F(QvnfTest, SoundFileOutputs) {
       {dump + " --block Outer --as words", 2, ""},
       // diff names only what differs.
       {"diff " + path + " " + same, 0, path + " and " + same + ": the same\n"},
-      {diff([](Bytes& b) { PatchLe32(b, 186 + 12, 20260102); }), 1,
+      {diff(Word(186 + 12, 20260102)), 1,
        "Outer #1 (at 186 | 186): version 20260101 | 20260102\n"},
-      {diff([](Bytes& b) { b[141] = 0x40; }), 1,
+      {diff(Set(141, 0x40)), 1,
        "ColorTab #1 (at 121 | 121): data first difference at offset 4: "
        "3f 00 00 00 00 00 00 00 | 40 00 00 00 00 00 00 00\n"},
-      {diff([](Bytes& b) { b.resize(278); }), 1,
-       "only in " + path + ": ColorTab #2 at 278\n"},
-      {diff([](Bytes& b) { b[28] = 'u'; }), 1,
-       "header short_text: test | tesu\n"},
+      {diff(Cut(278)), 1, "only in " + path + ": ColorTab #2 at 278\n"},
+      {diff(Set(28, 'u')), 1, "header short_text: test | tesu\n"},
       // The walk of the second file stops there: its last table is lost.
       {diff(End(186, 0)), 1,
        "only in " + path +
            ": ColorTab #2 at 278\nOuter #1 (at 186 | 186): "
            "damage sound | never completed (end address 0)\n"},
       // Damaged copies that differ only past the walk's end still differ.
-      {"diff " + cut301 + " " +
-           Save(bytes,
-                [](Bytes& b) {
-                  b.resize(301);
-                  b[296] = 'z';
-                }),
-       1,
+      {"diff " + cut301 + " " + Save(bytes, Both(Cut(301), Set(296, 'z'))), 1,
        "~ColorTab #2 (at 278 | 278): data to the end of the file first "
        "difference at offset 2: 79 4e 55 4c 4c | 7a 4e 55 4c 4c\n"},
-      {"diff " + cut285 + " " +
-           Save(bytes,
-                [](Bytes& b) {
-                  b.resize(285);
-                  b[283] = 'U';
-                }),
-       1, "other bytes first differ at offset 283: 54 61 | 55 61\n"},
-      {"diff --json " + cut285 + " " +
-           Save(bytes, [](Bytes& b) { b.resize(284); }),
-       1, R"({"/other_difference/offset": 284, "/same": false})"},
+      {"diff " + cut285 + " " + Save(bytes, Both(Cut(285), Set(283, 'U'))), 1,
+       "other bytes first differ at offset 283: 54 61 | 55 61\n"},
+      {"diff --json " + cut285 + " " + Save(bytes, Cut(284)), 1,
+       R"({"/other_difference/offset": 284, "/same": false})"},
       {"diff " + path + " " + text, 2, ""},
       {"diff " + path + " " + missing, 2, ""},
       {"diff " + path, 2, ""},
@@ -287,7 +303,7 @@ TEST_F(QvnfTest, SoundFileOutputs) {
       {"salvage --help", 0, ""},
       {"info --json " + path, 0,
        R"({"/byte_order": "little", "/file_size": 311})"},
-      {"blocks --json " + Save(bytes, [](Bytes& b) { b[121] = 0xff; }), 0,
+      {"blocks --json " + Save(bytes, Set(121, 0xff)), 0,
        R"({"/blocks/3/data_size": 17})"},  // a name that is not UTF-8
       {"colors --json " + path, 0, R"({"/color_tables/0/colors/1/3": 0.5})"},
       {"check --json " + Save(bytes, End(121, 0)), 1,
@@ -297,7 +313,7 @@ TEST_F(QvnfTest, SoundFileOutputs) {
            "/blocks/2/children/2/null": true, "/blocks/3/children": []})"},
       {dump + " --json --at 238", 0,
        R"({"/hex": "0000000000000440", "/data_address": 254})"},
-      {diff([](Bytes& b) { b[141] = 0x40; }) + " --json", 1,
+      {diff(Set(141, 0x40)) + " --json", 1,
        R"({"/changed/0/first_difference": 4, "/changed/1": null,
            "/only_in_a": []})"},
       {"salvage --json " + path + " " + dir.File("out.qnf"), 0,
@@ -308,9 +324,7 @@ TEST_F(QvnfTest, SoundFileOutputs) {
 // Each kind of damage is named; big-endian files and deep nesting are read.
 TEST_F(QvnfTest, DamagedAndUnusualFiles) {
   const std::string text = Save(Bytes(300, 'x')), tiny = Save(Bytes(10, 0));
-  auto check = [this](std::function<void(Bytes&)> damage) {
-    return "check " + Save(bytes, damage);
-  };
+  auto check = [this](Damage damage) { return "check " + Save(bytes, damage); };
   // A big-endian file: order byte 1, every 4-byte value of the header and
   // the colour table reversed, and a block holding the int -2 and the
   // float 1.5 most-significant first.
@@ -339,27 +353,24 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
            std::copy_n("WyNULL\0\0", 8, b.begin() + 278);
          }),
          1, "~block at 278: null block at top level"},
-        {check([](Bytes& b) { b[137] = 3; }), 1, "~count 3 disagrees"},
-        {check([](Bytes& b) { b[170] = 'X'; }), 1,
-         "~lacks its closing null block"},
-        {check([](Bytes& b) { b.resize(300); }), 1,
-         "~block at 278: end address 311 is outside"},
-        {check([](Bytes& b) { b.resize(100); }), 1, "~header cut off"},
+        {check(Set(137, 3)), 1, "~count 3 disagrees"},
+        {check(Set(170, 'X')), 1, "~lacks its closing null block"},
+        {check(Cut(300)), 1, "~block at 278: end address 311 is outside"},
+        {check(Cut(100)), 1, "~header cut off"},
         // info and colors tell a cut-off header or table, and exit 1.
-        {"info " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
+        {"info " + Save(bytes, Cut(60)), 1,
          "~problem:     header cut off: file is 60 bytes, a header needs "
          "121\n"},
-        {"info --json " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
+        {"info --json " + Save(bytes, Cut(60)), 1,
          R"({"/problem": "header cut off: file is 60 bytes, a header needs 121",
            "/header/name": "WyNF", "/header/long_text": ""})"},
-        {"colors " + Save(bytes, [](Bytes& b) { b.resize(300); }), 1,
+        {"colors " + Save(bytes, Cut(300)), 1,
          std::string(kColors) +
              "colour table at 278, version 20010104 (2001-01-04): 0 colours\n"
              "  ! end address 311 is outside the file (size 300)\n"},
         {"colors --json " + Save(bytes, End(186, 0)), 1,
          R"({"/color_tables/1": null, "/problem": "chain broken at 186: never completed (end address 0); no colour table after it is read"})"},
-        {"colors " + Save(bytes, [](Bytes& b) { b.resize(60); }), 1,
-         "~no colour table in "},
+        {"colors " + Save(bytes, Cut(60)), 1, "~no colour table in "},
 #if !defined(_WIN32)
         {"blocks " + be + " >/dev/full", 2,
          ""},  // output that cannot be written
@@ -383,19 +394,16 @@ TEST_F(QvnfTest, DamagedAndUnusualFiles) {
 // The JSON form of each report and each way a command can fail, with
 // the parts of the text forms that only damage or odd input reaches.
 TEST_F(QvnfTest, JsonFormsAndFailures) {
-  const std::string cut285 = Save(bytes, [](Bytes& b) { b.resize(285); });
-  const std::string cut301 = Save(bytes, [](Bytes& b) { b.resize(301); });
+  const std::string cut285 = Save(bytes, Cut(285));
+  const std::string cut301 = Save(bytes, Cut(301));
   const std::string missing = dir.File("missing.qnf"), dump = "dump " + path;
   const std::string escapes = Save(bytes, [](Bytes& b) {
     std::copy_n("\"\\\n\t", 4, b.begin() + 218);  // Inner1's data
   });
   // The last table four bytes longer; the header's short text with other
   // bytes after its zero.
-  const std::string longer = Save(bytes, [](Bytes& b) {
-    b.resize(315);
-    PatchLe32(b, 278 + 8, 315);
-  });
-  const std::string hidden = Save(bytes, [](Bytes& b) { b[35] = 'z'; });
+  const std::string longer = Save(bytes, Both(Cut(315), Word(278 + 8, 315)));
+  const std::string hidden = Save(bytes, Set(35, 'z'));
   // Eighteen blocks of different names, and the same without the last:
   // chains of more names than a short list keeps.
   std::string many[2];
@@ -434,26 +442,20 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
       {dump + " --at 0x80000000", 2, "~not an address"},
       {"dump --json " + missing + " --at 0", 2,
        R"({"/file": )" + json(missing).dump() + "}"},
-      {"diff --json " + path + " " + Save(bytes, [](Bytes& b) { b[28] = 'u'; }),
-       1,
+      {"diff --json " + path + " " + Save(bytes, Set(28, 'u')), 1,
        R"({"/header/0": {"a": "test", "b": "tesu", "field": "short_text"}})"},
       {"diff --json " + path + " " + hidden, 1,
        R"({"/header/0/field": "bytes"})"},
       {"diff " + path + " " + hidden, 1,
        "header bytes: differ at offset 35 | differ at offset 35\n"},
-      {"diff --json " + path + " " +
-           Save(bytes, [](Bytes& b) { b.resize(278); }),
-       1, R"({"/only_in_a/0": {"address": 278, "name": "ColorTab",
+      {"diff --json " + path + " " + Save(bytes, Cut(278)), 1,
+       R"({"/only_in_a/0": {"address": 278, "name": "ColorTab",
               "occurrence": 2}, "/only_in_b": []})"},
       {"diff --json " + path + " " + Save(bytes, End(186, 0)), 1,
        R"j({"/changed/0/damage_b": "never completed (end address 0)",
            "/changed/0/damage_a": "sound"})j"},
       {"diff --json " + cut301 + " " +
-           Save(bytes,
-                [](Bytes& b) {
-                  b.resize(301);
-                  b[296] = 'z';
-                }),
+           Save(bytes, Both(Cut(301), Set(296, 'z'))),
        1,
        R"({"/changed/0/to_end": true, "/changed/0/bytes_b": "7a 4e 55 4c 4c"})"},
       {"diff " + Save(bytes, End(186, 0)) + " " + Save(bytes, End(186, 5000)),
@@ -487,16 +489,12 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
       {"tree --json " + deep, 0, "{\"" + tooDeep + "/too_deep\": true}"},
       {"tree --json " + missing, 2,
        R"({"/file": )" + json(missing).dump() + "}"},
-      {"check " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }), 1,
+      {"check " + Save(bytes, Word(12, 1)), 1,
        "~header version is 1, not 20000701"},
-      {"colors " + Save(bytes, [](Bytes& b) { PatchLe32(b, 121 + 12, 5); }), 1,
+      {"colors " + Save(bytes, Word(121 + 12, 5)), 1,
        "~  ! colour table of unknown version 5\n"},
-      {"colors --json " + Save(bytes,
-                               [](Bytes& b) {
-                                 b.resize(294);
-                                 PatchLe32(b, 278 + 8, 294);
-                               }),
-       1, R"({"/color_tables/1/problems": ["colour table has no count"]})"},
+      {"colors --json " + Save(bytes, Both(Cut(294), Word(278 + 8, 294))), 1,
+       R"({"/color_tables/1/problems": ["colour table has no count"]})"},
       {"info --json " + text, 1,
        R"({"/error": )" +
            json(text + ": not a neutral file (first block is not WyNF)")
@@ -508,9 +506,9 @@ TEST_F(QvnfTest, JsonFormsAndFailures) {
            "/entries/2/action": "repaired", "/out_size": 311})"},
       {"salvage --json " + missing + out, 2,
        R"({"/file": )" + json(missing).dump() + "}"},
-      {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 8, 120); }) + out,
-       1, "~header rebuilt: end address 120, not 121"},
-      {"salvage " + Save(bytes, [](Bytes& b) { PatchLe32(b, 12, 1); }) + out, 1,
+      {"salvage " + Save(bytes, Word(8, 120)) + out, 1,
+       "~header rebuilt: end address 120, not 121"},
+      {"salvage " + Save(bytes, Word(12, 1)) + out, 1,
        "~header rebuilt: version 1, not 20000701"},
       {"salvage " + Save(Bytes(10, 0)) + out, 1,
        "~header rebuilt: cut off at 10 bytes"},
@@ -567,7 +565,7 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
   const struct {
     const char* what;
     const Bytes& base;
-    std::function<void(Bytes&)> damage;
+    Damage damage;
     int status;
     std::string actions;
     Bytes want;  // the output; empty: any that passes check
@@ -603,7 +601,7 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
        bytes},
       {"cyclic chain", bytes, End(186, 121), 1,
        head + "repaired 186 Outer|kept 278 ColorTab", bytes},
-      {"cut off", bytes, [](Bytes& b) { b.resize(300); }, 1,
+      {"cut off", bytes, Cut(300), 1,
        head + "kept 186 Outer|dropped 278 ColorTab",
        Bytes(bytes.begin(), bytes.begin() + 278)},
       {"too few bytes at the end for an id block", bytes,
@@ -626,18 +624,12 @@ TEST_F(QvnfTest, SalvageKeepsWhatCanBeRecovered) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string in = Save(c.base, c.damage), out = dir.File("out.qnf");
-    const Bytes b = qvtest::ReadAll(in);
-    const QvnfRun run = Qvnf("salvage " + in + " " + out);
-    EXPECT_EQ(c.status, run.status) << run.out;
-    EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
-    EXPECT_EQ(b, qvtest::ReadAll(in));  // the input is never written
-    const Bytes got = qvtest::ReadAll(out);
+    Bytes b = c.base;
+    c.damage(b);
+    const Bytes got = Salvaged(b, c.status, c.actions);
     if (!c.want.empty()) {
       EXPECT_EQ(c.want, got);
     }
-    EXPECT_EQ(0, Qvnf("check " + out).status) << Qvnf("check " + out).out;
-    EXPECT_TRUE(QvColorTable().ReadNF(out.c_str()));
   }
 }
 
@@ -739,18 +731,11 @@ TEST_F(QvnfTest, SalvageGivesBackEveryBlockWhole) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.actions);
-    const std::string in = Save(c.damaged), out = dir.File("out.qnf");
-    const QvnfRun run = Qvnf("salvage " + in + " " + out);
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(c.actions, Actions(run.out)) << run.out;
-    EXPECT_EQ(c.sound, qvtest::ReadAll(out));
+    EXPECT_EQ(c.sound, Salvaged(c.damaged, 1, c.actions, false));
   }
-  ExpectOutputs({
-      {"check " + Save(cases[2].damaged), 1,
-       "~block at 121: nested block L35 at 681: end address 769 lies past "
-       "its parent's data, which end at 761\n"},
-      {"check " + Save(cases[0].sound), 0, ""},
-  });
+  ExpectOutputs({{"check " + Save(cases[2].damaged), 1,
+                  "~block at 121: nested block L35 at 681: end address 769 "
+                  "lies past its parent's data, which end at 761\n"}});
 }
 
 }  // namespace
