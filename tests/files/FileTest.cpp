@@ -85,15 +85,12 @@ TEST(QvFile, LinesAndStringsComeInPiecesOfAtMost1023) {
 }
 
 // Strings are what fscanf's "%1023s" reads, zero bytes included, and
-// leave the stream where it leaves it: a file of words, white space of
-// every kind, zero bytes and long runs, read by strings and lines in a
-// random order beside fscanf and fgets on a stream of its own. The file
-// spans several stdio buffers, so strings also cross refills. The last
-// seed reads words with GetNextString: under the white-space set a
-// string's only word is the string up to a zero byte.
+// leave the stream where it does: random words, white space, zero bytes
+// and long runs over several stdio buffers, read by strings and lines
+// beside fscanf and fgets. The last seed reads by GetNextString, whose
+// word is the string up to a zero byte.
 TEST(QvFile, StringsAreWhatScanfReadsAcrossBuffers) {
-  // Letters, white space, and bytes just beside it that are none:
-  // control characters, '!', bytes with the high bit set.
+  // Letters, white space, and control characters, '!' and high bytes.
   const char kPieces[] = "ab \t\n\v\f\rab\x01!\x1f\xa0";
   for (unsigned seed : {1u, 2u, 3u}) {
     SCOPED_TRACE(seed);

@@ -92,10 +92,8 @@ TEST(QvPlatform, StatOfPathsAndStreams) {
   std::fclose(f);
 }
 
-// A stream whose mark matches an earlier one stands where it stood then:
-// random stdio calls on a file (writes, reads, seeks, flushes, a put-back
-// character) and after each the mark and ftell; equal marks never come
-// with different positions. Where marks can't be taken none is valid.
+// Random stdio calls on a file, after each its mark and ftell: equal
+// marks never come with different positions.
 TEST(QvPlatform, EqualStreamMarksMeanEqualPositions) {
   qvtest::TempDir dir;
   std::FILE* f = std::fopen(dir.File("marks").c_str(), "w+b");
@@ -132,13 +130,11 @@ TEST(QvPlatform, EqualStreamMarksMeanEqualPositions) {
   EXPECT_TRUE(matches > 0 || !qv::platform::kCanPeekBuffered);
 }
 
-// A seek within the buffer is what fseek is, a put into the buffer what
-// fwrite is: the same random stdio calls on two copies of a file, the
-// seeks and writes made once by SeekInBuffer and PutBuffered (fseek and
-// fwrite where they decline) and once by stdio; positions, bytes read, the
-// end-of-file flag and the files afterwards agree. (No put-back characters in
-// the mix: glibc's ftell after one that follows a write depends on where
-// the heap put its put-back area.)
+// SeekInBuffer and PutBuffered are fseek and fwrite: random stdio calls on
+// two copies of a file, once through them, once by stdio, agree in
+// positions, bytes read, end-of-file flag and the files. (No put-back
+// characters: glibc's ftell after one that follows a write depends on
+// where the heap put its put-back area.)
 TEST(QvPlatform, BufferShortcutsAreStdio) {
   qvtest::TempDir dir;
   std::string content(20000, '\0');

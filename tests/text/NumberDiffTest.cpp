@@ -1,11 +1,9 @@
-// Differential tests: the number readers, the value reads and the writers
-// against the C library's sscanf and snprintf in the "C" locale, over
-// generated cases from fixed seeds. Each runs under the "C" locale and again
-// under one with a decimal comma: the number texts must not follow the
-// process's locale, while string formatting does. Each runs in the four
-// rounding modes too, the C library's results computed in the same mode;
-// the file is built with -frounding-math so that no arithmetic here is
-// folded or moved as if rounding were always to nearest.
+// The number readers, value reads and writers against sscanf and snprintf
+// in the "C" locale, over generated cases from fixed seeds, under the "C"
+// locale and one with a decimal comma (number texts must not follow it,
+// string formatting does) and in every rounding mode (the file is built
+// with -frounding-math, so that nothing here is folded as if rounding to
+// nearest).
 #include <QvBase/QvNumberText.h>
 #include <QvBase/QvStdString.h>
 #include <gtest/gtest.h>
@@ -32,8 +30,7 @@ namespace {
 
 constexpr int kCases = 200000;
 
-// Words for the readers and (format, value) pairs for the writers, the same
-// on every platform.
+// Words for the readers and (format, value) pairs for the writers.
 struct NumberCases {
   explicit NumberCases(std::uint64_t seed) : state_(seed) {}
 
@@ -52,9 +49,8 @@ struct NumberCases {
     return s;
   }
 
-  // Decimal forms with signs, leading zeros, exponents and long digit runs;
-  // hexadecimal forms, inf and nan in any case, lone signs and points;
-  // trailing garbage and leading blanks.
+  // Decimal and hexadecimal forms, inf and nan in any case, lone signs and
+  // points, trailing garbage and leading blanks.
   std::string RealWord() {
     static const char* const kSpecial[] = {
         "inf",      "infinity", "nan",       "nan(123)",
@@ -94,8 +90,7 @@ struct NumberCases {
           c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       w += s;
     } else if (kind < 10) {
-      // A random bit pattern written out in one of the C library's forms,
-      // with the point as the decimal mark whatever the process's locale.
+      // A random bit pattern in one of printf's forms, with a point.
       double d;
       const std::uint64_t bits = Next();
       std::memcpy(&d, &bits, sizeof d);
@@ -137,9 +132,8 @@ struct NumberCases {
     return w + kTail[Below(sizeof kTail / sizeof *kTail)];
   }
 
-  // A decimal just past either end of the double or float range, or far
-  // past it, its power of ten split between the mantissa (leading zeros,
-  // long digit runs) and the exponent (of either sign, now and then of
+  // A decimal just or far past either end of the double or float range,
+  // its power of ten split between mantissa and exponent (now and then of
   // more digits than any integer holds).
   std::string OutOfRange() {
     std::string m;
@@ -190,10 +184,9 @@ struct NumberCases {
     return w;
   }
 
-  // A fixed-point format with an optional '-' flag, width (now and then
-  // past the 100-byte area) and precision (mostly 0 to 10, a lone point,
-  // now and then up to 59), or none, and "lf" for "f"; "%.3f" one time in
-  // four.
+  // A fixed-point format: an optional '-' flag, width (now and then past
+  // the 100-byte area), precision (mostly 0 to 10, a lone point, up to 59)
+  // or none, "f" or "lf"; "%.3f" one time in four.
   std::string Format() {
     if (Below(4) == 0) return "%.3f";
     std::string f = "%";
@@ -251,12 +244,10 @@ bool SameBits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// CLocaleScope: the C library's conversions in the "C" locale, whatever the
-// process's. kCommaLocale: a locale whose decimal point is a comma, by this
-// system's name for it.
+// CLocaleScope: the C library's conversions in the "C" locale.
+// kCommaLocale: a locale whose decimal point is a comma.
 #if defined(_WIN32)
-// Windows has no per-thread locale object of this kind: the process locale
-// is switched for the scope (the tests run on one thread).
+// No per-thread locale here: the process's is switched for the scope.
 class CLocaleScope {
  public:
   CLocaleScope() : old_(std::setlocale(LC_ALL, nullptr)) {
@@ -284,16 +275,12 @@ class CLocaleScope {
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
 #endif
 
-// A run's process locale and floating-point mode. `rounding` is set with
-// fesetround; on x86 `sse`, unless kSseAsSet, then sets the SSE unit's
-// rounding field alone (the x87 unit, and so fegetround and the C library,
-// keep `rounding`), as SIMD code does with _MM_SET_ROUNDING_MODE; and
-// `flush` sets the SSE unit's flush-to-zero and denormals-are-zero flags,
-// as -ffast-math start-up code does. The C library's results are computed
-// in the same mode (MinGW-w64's round to nearest in every mode, glibc's
-// follow it). The generated-case counts are divided by `share`: the later
-// runs send the texts down paths that the first ones already take, and
-// the every-precision test covers what they change.
+// A run's locale and floating-point mode: `rounding` by fesetround; on x86
+// `sse`, unless kSseAsSet, sets the SSE unit's rounding field alone (as
+// _MM_SET_ROUNDING_MODE does) and `flush` its flush-to-zero and
+// denormals-are-zero flags (as -ffast-math start-up code does). The case
+// counts are divided by `share`: later runs take the first ones' paths,
+// and EveryPrecision covers what they change.
 constexpr int kSseAsSet = -1;
 constexpr int kSseUp = 0x4000, kSseDown = 0x2000, kSseTowardZero = 0x6000;
 constexpr unsigned kFtz = 0x8000, kDaz = 0x40;  // MXCSR bits 15 and 6
@@ -326,8 +313,7 @@ void PrintTo(const Run& run, std::ostream* os) {
   *os << run.name;
 }
 
-// Every system the project builds on has a comma locale, so a missing one
-// fails the test with the way to get it.
+// A missing comma locale fails the test with the way to get it.
 class QvNumberDiff : public testing::TestWithParam<Run> {
  protected:
   static const char* Locale() { return GetParam().comma ? kCommaLocale : "C"; }
@@ -359,9 +345,8 @@ class QvNumberDiff : public testing::TestWithParam<Run> {
   }
 };
 
-// The comma locale in the default mode only: a directed mode sends every
-// text to the C-library calls in the "C" locale that the comma run already
-// reaches with the forms the fast paths leave.
+// The comma locale in the default mode only: a directed mode takes the
+// C-library paths that the comma run already reaches.
 INSTANTIATE_TEST_SUITE_P(LocalesAndModes, QvNumberDiff,
                          testing::ValuesIn(kRuns), [](const auto& info) {
                            return std::string(info.param.name);
@@ -405,8 +390,8 @@ bool SameRead(const QvStdString& s, int& pos, const char* word,
   return ok == Scan(word, conversion, &r) && SameBits(v, r);
 }
 
-// Runs `check` (which returns an empty text or a failure note) on `count`
-// generated cases; stops after ten failures.
+// Runs `check` (a failure note, or "") on `count` cases; stops after ten
+// failures.
 template <typename Check>
 void RunCases(std::uint64_t seed, int count, Check check) {
   NumberCases gen(seed);
@@ -466,9 +451,8 @@ TEST_P(QvNumberDiff, ValueReads) {
   });
 }
 
-// snprintf of the value as a double in the "C" locale, trimmed by the
-// writers' rule: behind a point, trailing '0' and blanks go, and the point
-// too when `drop` is set.
+// snprintf in the "C" locale, trimmed as the writers trim: behind a point
+// trailing '0' and blanks go, and with `drop` the point too.
 std::string Want(const char* format, double value, bool drop) {
   const CLocaleScope inC;
   std::string text(1024, '\0');
@@ -512,13 +496,11 @@ std::string Hex(std::uint64_t bits) {
   return buf;
 }
 
-// Every precision from 0 to 340, past the first significant digits of the
-// smallest subnormal (2^-1074 is about 4.9e-324), in three fixed-point
-// layouts, over subnormals of both signs, the edges of the normal range,
-// zeros and a random double and float of any magnitude; and the readers
-// over those texts and short exponent forms of the same values, one by one
-// and as the words of one line. All values come from bits: arithmetic in
-// a flushing mode would change them.
+// Every precision from 0 to 340 (past 2^-1074's first digits), in three
+// layouts, over subnormals, the normal range's edges, zeros and random
+// values; and the readers over those texts and exponent forms, one by one
+// and as the words of a line. Values come from bits: arithmetic in a
+// flushing mode would change them.
 TEST_P(QvNumberDiff, EveryPrecision) {
   constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
   constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
@@ -584,9 +566,8 @@ TEST_P(QvNumberDiff, EveryPrecision) {
   });
 }
 
-// String formatting follows the process's locale, while reading stays in
-// the "C" one (a comma ends the number); the calls leave the locale as it
-// was.
+// Formatting follows the process's locale, reading stays in "C" (a comma
+// ends the number); the locale is left as it was.
 TEST_P(QvNumberDiff, FormatFollowsTheLocale) {
   const bool comma = GetParam().comma;
   QvStdString s("%.1f", 2.5);
