@@ -3,8 +3,9 @@
 # interleaving), and prints for each N the least CPU time of every case
 # and QvBase's ratios, for the model stored as a block per node (qvbase)
 # and as one block of arrays (qvarrays): write and read against the best
-# peer (cereal, FlatBuffers) and against plain fwrite/fread, find by name
-# against the best peer and raw, and the end-address walk against the
+# peer (cereal, FlatBuffers mapping the file or reading it into a buffer)
+# and against plain fwrite/fread, find by name against the best peer, the
+# loaded FlatBuffers and raw, and the end-address walk against the
 # sequential read of the same file. On a machine that other work shares,
 # the least CPU time of several rounds varies least; the figures are
 # indicative.
@@ -58,7 +59,7 @@ for r in runs:
 if failed:
     print("FAILED:", ", ".join("/".join(map(str, k)) for k in sorted(failed)))
 
-peers = ["cereal", "flatbuffers"]
+peers = ["cereal", "flatbuffers", "fbloaded"]
 sizes = sorted({k[2] for k in best})
 print("Least CPU time (ms) over the rounds")
 print("%-12s %-12s %10s %10s %10s %10s %12s" %
@@ -87,14 +88,15 @@ for who, what in [("qvbase", "a block per node"),
                   ("qvarrays", "one block of arrays")]:
     print("QvBase's ratios, %s (least CPU time; below 1 is ahead)" % what)
     head = ["N", "write/peer", "read/peer", "write/raw", "read/raw",
-            "find/peer", "find/raw"] + (["walk/read"] if who == "qvbase" else [])
+            "find/peer", "find/fbloaded", "find/raw"] + (["walk/read"] if who == "qvbase" else [])
     print("| " + " | ".join(head) + " |")
     print("|" + "---|" * len(head))
     for n in sizes:
         cells = [str(n)] + [ratio(op, n, against, who) for op, against in
                             [("write", "peer"), ("read", "peer"),
                              ("write", "raw"), ("read", "raw"),
-                             ("find", "peer"), ("find", "raw")]]
+                             ("find", "peer"), ("find", "fbloaded"),
+                             ("find", "raw")]]
         if who == "qvbase":
             walk = best.get(("walk", "qvbase", n))
             read = best.get(("read", "qvbase", n))
