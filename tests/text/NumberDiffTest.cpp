@@ -79,6 +79,8 @@ struct NumberCases {
                                         "p3", "i", "0x", "."};
     const int lead = Below(16);
     std::string w = lead == 0 ? " " : lead == 1 ? "\t\n\v\f\r " : "";
+    // Control characters next to white space, which nothing skips.
+    if (lead == 2) w = std::string(1, "\x08\x0e\x1c\x1f"[Below(4)]);
     if (const int sign = Below(6); sign < 2) w += "-+"[sign];
     const int kind = Below(40);
     if (kind < 4) {
