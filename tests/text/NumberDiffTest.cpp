@@ -218,12 +218,16 @@ struct NumberCases {
     if (kind < 8) {
       using L = std::numeric_limits<double>;
       const double inf = L::infinity(), tiny = L::denorm_min();
-      const double kFixed[3][6] = {
+      // Whole values at the edges of 64 and 128 bits, and 10^20 and 10^22
+      // (exact: 19-digit blocks of zeros).
+      const double kFixed[4][6] = {
           {0.0, -0.0, inf, -inf, L::quiet_NaN(), tiny},
           {-tiny, L::max(), 4503599627370496.0, 4503599627370495.5,
            -4503599627370497.0, 9007199254740993.0},
-          {0.0005, 0.0015, 0.0025, -0.0004999, 0.9995, 999.9995}};
-      return kFixed[Below(3)][Below(6)];
+          {0.0005, 0.0015, 0.0025, -0.0004999, 0.9995, 999.9995},
+          {0x1p64, -0x1.fffffffffffffp63, 0x1p128, -0x1.fffffffffffffp127, 1e20,
+           -1e22}};
+      return kFixed[Below(4)][Below(6)];
     }
     if (kind < 14) {  // decimal-looking values of everyday size
       const auto n = static_cast<std::int64_t>(Next() % 2000000001);
@@ -234,6 +238,13 @@ struct NumberCases {
     if (kind < 17)  // an exponent where fixed-point texts stay short
       bits = (bits & 0x800FFFFFFFFFFFFFull) |
              (static_cast<std::uint64_t>(990 + Below(80)) << 52);
+    if (kind == 19) {  // a whole number, mostly below 2^131; now and then
+                       // a power of two
+      const int e = Below(4) == 0 ? Below(972) : Below(80);
+      bits = (Below(4) == 0 ? bits & 0x8000000000000000ull
+                            : bits & 0x800FFFFFFFFFFFFFull) |
+             (static_cast<std::uint64_t>(1075 + e) << 52);
+    }
     std::memcpy(&d, &bits, sizeof d);
     return d;
   }
@@ -518,8 +529,11 @@ TEST_P(QvNumberDiff, EveryPrecision) {
         (gen.Next() & (kFraction >> 20)) | sign,  // small ones
         std::uint64_t{1} << 52 | sign,            // the smallest normal
         (gen.Next() & ~kSign) % (std::uint64_t{60} << 52) | sign,
-        kSign,                                      // -0
-        std::uint64_t{0x7FEFFFFFFFFFFFFF},          // the largest double
+        kSign,                              // -0
+        std::uint64_t{0x7FEFFFFFFFFFFFFF},  // the largest double
+        // a whole number from 2^52 to 2^128
+        (gen.Next() & (kSign | kFraction)) |
+            static_cast<std::uint64_t>(1075 + gen.Below(76)) << 52,
         gen.Next() % (std::uint64_t{0x7FF} << 52),  // any finite one
     };
     std::string line;
