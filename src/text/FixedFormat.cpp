@@ -3,9 +3,12 @@
 // finite double below 2^53 in magnitude is m / 2^s with integers m < 2^53
 // and s > 0, so value * 10^N = m * 10^N / 2^s, and the quotient and
 // remainder of that division give the digits and the exact rounding (half
-// to even, as the C library rounds a value exactly half-way). Every other
-// value goes to std::to_chars(fixed, N), which writes the exact decimal
-// expansion rounded the same way.
+// to even, as the C library rounds a value exactly half-way). A value of
+// 2^52 or more is a whole number m * 2^s, whose digits WholeText writes:
+// by integer arithmetic below 2^128 (below 2^64 without a 128-bit type),
+// by std::to_chars(fixed, 0) above. Every other value goes to
+// std::to_chars(fixed, N), which writes the exact decimal expansion
+// rounded the same way.
 #include "text/FixedFormat.h"
 
 #include <charconv>
@@ -92,6 +95,66 @@ std::size_t FormatScaled(char* out, double value, int precision) {
   return len;
 }
 
+// 10^0 to 10^38.
+struct Pow10Table {
+  Wide p[39];
+  constexpr Pow10Table() : p() {
+    Wide v = 1;
+    for (int i = 0; i < 39 && (i < 20 || sizeof(Wide) > 8); ++i, v *= 10)
+      p[i] = v;
+  }
+};
+constexpr Pow10Table kPow10WideTable;
+constexpr const Wide* kPow10Wide = kPow10WideTable.p;
+
+// "00" to "99", for writing two digits at a time.
+constexpr char kDigitPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334"
+    "3536373839404142434445464748495051525354555657585960616263646566676869"
+    "707172737475767778798081828384858687888990919293949596979899";
+
+// Writes the decimal digits of v backwards, two at a time, ending just
+// before `end`.
+char* WritePairs(char* end, std::uint64_t v) {
+  while (v >= 100) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * (v % 100), 2);
+    v /= 100;
+  }
+  if (v >= 10) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * v, 2);
+  } else {
+    *--end = static_cast<char>('0' + v);
+  }
+  return end;
+}
+
+// Writes the 8 digits of v < 10^8 at `out`, in pairs that do not wait for
+// each other.
+void Write8(char* out, std::uint32_t v) {
+  const std::uint32_t hi = v / 10000, lo = v % 10000;
+  std::memcpy(out, kDigitPairs + 2 * (hi / 100), 2);
+  std::memcpy(out + 2, kDigitPairs + 2 * (hi % 100), 2);
+  std::memcpy(out + 4, kDigitPairs + 2 * (lo / 100), 2);
+  std::memcpy(out + 6, kDigitPairs + 2 * (lo % 100), 2);
+}
+
+constexpr std::uint64_t k10e8 = 100000000, k10e16 = k10e8 * k10e8;
+
+// Writes the digits of v backwards, ending just before `end`: 16 at a time
+// while more remain, then the leading ones.
+char* WriteWholeDigits(char* end, std::uint64_t v) {
+  while (v >= k10e16) {
+    const std::uint64_t q = v / k10e16, r = v - q * k10e16;
+    end -= 16;
+    Write8(end, static_cast<std::uint32_t>(r / k10e8));
+    Write8(end + 8, static_cast<std::uint32_t>(r % k10e8));
+    v = q;
+  }
+  return WritePairs(end, v);
+}
+
 // Reads up to kMaxField from the digits at f; false past it.
 bool ReadField(const char*& f, int* value) {
   int v = 0;
@@ -120,6 +183,50 @@ bool ParseFixedLayout(const char* format, FixedLayout* layout) {
   if (*format++ != 'f' || *format != '\0') return false;
   *layout = s;
   return true;
+}
+
+std::size_t WholeText(char* out, double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  // |value| = m * 2^shift, of 53 + shift bits.
+  const int shift = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
+  const std::uint64_t m =
+      (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
+  const std::size_t sign = bits >> 63;
+  // A number of b + 1 bits, b < 128, has floor(b log10 2) + 1 digits or
+  // one more; (b * 1233) >> 12 is that floor for every such b.
+  int digits = (((52 + shift) * 1233) >> 12) + 1;
+  char* end;
+  if (shift <= 11) {  // below 2^64
+    const std::uint64_t v = m << shift;
+    if (digits < 20 && v >= kPow10Wide[digits]) ++digits;
+    end = out + sign + digits;
+    WriteWholeDigits(end, v);
+#if defined(__SIZEOF_INT128__)
+  } else if (shift <= 75) {  // below 2^128
+    Wide v = static_cast<Wide>(m) << shift;
+    if (digits < 39 && v >= kPow10Wide[digits]) ++digits;
+    end = out + sign + digits;
+    char* p = end;
+    while ((v >> 64) != 0) {  // 16 digits off by a wide division
+      const Wide q = v / k10e16;
+      const auto r = static_cast<std::uint64_t>(v - q * k10e16);
+      p -= 16;
+      Write8(p, static_cast<std::uint32_t>(r / k10e8));
+      Write8(p + 8, static_cast<std::uint32_t>(r % k10e8));
+      v = q;
+    }
+    WriteWholeDigits(p, static_cast<std::uint64_t>(v));
+#endif
+  } else {
+    return static_cast<std::size_t>(std::to_chars(out, out + WholeBound(value),
+                                                  value,
+                                                  std::chars_format::fixed, 0)
+                                        .ptr -
+                                    out);
+  }
+  if (sign != 0) *out = '-';
+  return static_cast<std::size_t>(end - out);
 }
 
 std::size_t FixedBound(double value, const FixedLayout& layout) {

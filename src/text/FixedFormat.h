@@ -5,6 +5,8 @@
 #define QVBASE_SRC_TEXT_FIXEDFORMAT_H
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace qv::text {
 
@@ -22,6 +24,29 @@ bool ParseFixedLayout(const char* format, FixedLayout* layout);
 /// At least the length of the text FormatFixed writes for the finite
 /// `value`.
 std::size_t FixedBound(double value, const FixedLayout& layout);
+
+/// True for a finite `value` of magnitude 2^52 or more: a whole number,
+/// whose fixed-point texts end in a point and zeros only.
+inline bool IsWhole(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const auto biased = static_cast<unsigned>((bits >> 52) & 0x7ff);
+  return biased >= 1075 && biased < 0x7ff;  // 2^52 <= |value| < infinity
+}
+
+/// At least the length of WholeText's text for `value` (IsWhole holds).
+inline std::size_t WholeBound(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  // As in FixedBound: |value| < 2^k, with one digit to spare.
+  const int k = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
+  return 1 + static_cast<std::size_t>(((k * 1233) >> 12) + 2);
+}
+
+/// Writes the sign and integer digits of `value` (IsWhole holds) as
+/// "%.0f" writes them into `out` (WholeBound(value) bytes), without a
+/// terminating zero, and returns their length.
+std::size_t WholeText(char* out, double value);
 
 /// Writes the finite `value` by `layout` into `out` (at least `bound` + 1
 /// bytes, where `bound` is FixedBound's) with its terminating zero and

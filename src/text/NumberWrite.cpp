@@ -2,9 +2,10 @@
 // fixed-point formats "%[-][width][.N][l]f" have a fast writer for finite
 // values that rounds to nearest; other formats and values, every value in
 // a directed rounding mode and subnormals where the mode flushes them go
-// to the C library. Each family owns one result area of 100 bytes; a
-// longer text moves to a heap area of the family that grows as needed and
-// is kept for later calls.
+// to the C library. A whole value (2^52 or more) is written without the
+// point and zeros that the trim would remove again. Each family owns one
+// result area of 100 bytes; a longer text moves to a heap area of the
+// family that grows as needed and is kept for later calls.
 #include <QvBase/QvNumberText.h>
 
 #include <cmath>
@@ -63,6 +64,44 @@ void Trim(char* text, std::size_t length, bool hasPoint, bool dropPoint) {
     text[i + 1] = '\0';
 }
 
+// The trimmed text of a whole value (IsWhole) by `layout`: FormatFixed
+// would write its digits, and with a precision a point and zeros that the
+// trim takes away again (and the blanks of a left-aligned field with
+// them), so the result is written at once: the digits where the text
+// starts in an area that surely holds it, then the blanks around them.
+[[gnu::noinline]] const char* WriteWhole(ResultText& area, double value,
+                                         const FixedLayout& layout,
+                                         bool dropPoint) {
+  const auto width = static_cast<std::size_t>(layout.width);
+  const std::size_t bound = WholeBound(value) + 1;
+  char* out = area.Reserve(bound > width ? bound : width);
+  const std::size_t len = WholeText(out, value);
+  std::size_t before = 0, after = 0, point = 0;  // blanks and the point
+  if (layout.precision == 0) {
+    if (width > len) (layout.left ? after : before) = width - len;
+  } else {
+    const std::size_t full =
+        len + 1 + static_cast<std::size_t>(layout.precision);
+    if (!layout.left && width > full) before = width - full;
+    point = dropPoint ? 0 : 1;
+  }
+  const std::size_t n = before + len + point + after;
+  if (n < ResultText::kSmall && out != area.Small()) {
+    // The bound was above the text: it belongs in the small area.
+    std::memcpy(area.Small(), out, len);
+    out = area.Small();
+  }
+  if (before != 0) {
+    std::memmove(out + before, out, len);
+    std::memset(out, ' ', before);
+  }
+  char* p = out + before + len;
+  if (point != 0) *p++ = '.';
+  if (after != 0) std::memset(p, ' ', after);
+  p[after] = '\0';
+  return out;
+}
+
 const char* Write(ResultText& area, const char* format, double value,
                   bool dropPoint) {
   char* out = area.Small();
@@ -81,6 +120,7 @@ const char* Write(ResultText& area, const char* format, double value,
   const FloatMode mode = CurrentFloatMode();
   if ((mode.Default() || (mode.Nearest() && !IsSubnormal(value))) &&
       std::isfinite(value) && ParseFixedLayout(format, &layout)) {
+    if (IsWhole(value)) return WriteWhole(area, value, layout, dropPoint);
     const std::size_t bound = FixedBound(value, layout);
     out = area.Reserve(bound);
     n = FormatFixed(out, bound, value, layout);
