@@ -169,6 +169,11 @@ bool ReadField(const char*& f, int* value) {
 }  // namespace
 
 bool ParseFixedLayout(const char* format, FixedLayout* layout) {
+  if (format[0] == '%' && format[1] == '.' && format[2] >= '0' &&
+      format[2] <= '9' && format[3] == 'f' && format[4] == '\0') {
+    *layout = FixedLayout{0, format[2] - '0', false};  // "%.Nf"
+    return true;
+  }
   if (*format++ != '%') return false;
   FixedLayout s;
   while (*format == '-') {
