@@ -248,6 +248,17 @@ TEST(QvFile, NextStringWalksWordsAcrossLines) {
   fx2.file.GetFirstWord();
   EXPECT_EQ(Words({"b", "c", "d", "e"}),
             Drain(fx2.file, &QvFile::GetNextString));
+  // Separators without white space cut the strings into words.
+  ReadFixture fx3("a,b c");
+  fx3.file.SetSeparator(",");
+  EXPECT_EQ(Words({"a", "b", "c"}), Drain(fx3.file, &QvFile::GetNextString));
+  // A string that starts with a zero byte holds no word, in the stream's
+  // buffer as across its refill (the buffer is 128 KiB).
+  for (const std::size_t pad : {std::size_t{0}, std::size_t{131070}}) {
+    SCOPED_TRACE(pad);
+    ReadFixture fz(std::string(pad, ' ') + std::string("x \0ab ef", 8), false);
+    EXPECT_EQ(Words({"x", "ef"}), Drain(fz.file, &QvFile::GetNextString));
+  }
 }
 
 TEST(QvFile, CopiesStartClosedAndEveryStreamClosesOnce) {
