@@ -21,9 +21,6 @@ namespace {
 
 constexpr int kMaxField = 4096;
 
-constexpr std::uint64_t kPow10[] = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
-
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 Wide;
 constexpr int kMaxExactPrecision = 9;  // m * 10^9 < 2^83
@@ -31,6 +28,18 @@ constexpr int kMaxExactPrecision = 9;  // m * 10^9 < 2^83
 typedef std::uint64_t Wide;
 constexpr int kMaxExactPrecision = 3;  // m * 10^3 < 2^63
 #endif
+
+// 10^0 to 10^38 (to 10^19 where Wide has 64 bits).
+struct Pow10Table {
+  Wide p[39];
+  constexpr Pow10Table() : p() {
+    Wide v = 1;
+    for (int i = 0; i < 39 && (i < 20 || sizeof(Wide) > 8); ++i, v *= 10)
+      p[i] = v;
+  }
+};
+constexpr Pow10Table kPow10Table;
+constexpr const Wide* kPow10 = kPow10Table.p;
 
 // |value| * 10^precision rounded to an integer, when |value| < 2^53 and the
 // result is below 2^64; false otherwise.
@@ -80,7 +89,7 @@ std::size_t FormatScaled(char* out, double value, int precision) {
   if (precision > kMaxExactPrecision ||
       !ScaledRound(std::fabs(value), precision, &scaled))
     return 0;
-  const std::uint64_t unit = kPow10[precision];
+  const auto unit = static_cast<std::uint64_t>(kPow10[precision]);
   char digits[48];
   char* const end = digits + sizeof digits;
   char* p = end;
@@ -94,18 +103,6 @@ std::size_t FormatScaled(char* out, double value, int precision) {
   std::memcpy(out, p, len);
   return len;
 }
-
-// 10^0 to 10^38.
-struct Pow10Table {
-  Wide p[39];
-  constexpr Pow10Table() : p() {
-    Wide v = 1;
-    for (int i = 0; i < 39 && (i < 20 || sizeof(Wide) > 8); ++i, v *= 10)
-      p[i] = v;
-  }
-};
-constexpr Pow10Table kPow10WideTable;
-constexpr const Wide* kPow10Wide = kPow10WideTable.p;
 
 // "00" to "99", for writing two digits at a time.
 constexpr char kDigitPairs[] =
@@ -204,13 +201,13 @@ std::size_t WholeText(char* out, double value) {
   char* end;
   if (shift <= 11) {  // below 2^64
     const std::uint64_t v = m << shift;
-    if (digits < 20 && v >= kPow10Wide[digits]) ++digits;
+    if (digits < 20 && v >= kPow10[digits]) ++digits;
     end = out + sign + digits;
     WriteWholeDigits(end, v);
 #if defined(__SIZEOF_INT128__)
   } else if (shift <= 75) {  // below 2^128
     Wide v = static_cast<Wide>(m) << shift;
-    if (digits < 39 && v >= kPow10Wide[digits]) ++digits;
+    if (digits < 39 && v >= kPow10[digits]) ++digits;
     end = out + sign + digits;
     char* p = end;
     while ((v >> 64) != 0) {  // 16 digits off by a wide division
@@ -224,25 +221,18 @@ std::size_t WholeText(char* out, double value) {
     WriteWholeDigits(p, static_cast<std::uint64_t>(v));
 #endif
   } else {
-    return static_cast<std::size_t>(std::to_chars(out, out + WholeBound(value),
-                                                  value,
-                                                  std::chars_format::fixed, 0)
-                                        .ptr -
-                                    out);
+    return static_cast<std::size_t>(
+        std::to_chars(out, out + IntegerBound(value), value,
+                      std::chars_format::fixed, 0)
+            .ptr -
+        out);
   }
   if (sign != 0) *out = '-';
   return static_cast<std::size_t>(end - out);
 }
 
 std::size_t FixedBound(double value, const FixedLayout& layout) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  // |value| < 2^k, so it has at most floor(k log10 2) + 1 integer digits,
-  // also once rounded; 1233 / 4096 is a little below log10 2, hence one
-  // digit more.
-  const int k = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
-  const int intDigits = k > 0 ? ((k * 1233) >> 12) + 2 : 1;
-  std::size_t n = 1 + static_cast<std::size_t>(intDigits);
+  std::size_t n = IntegerBound(value);
   if (layout.precision > 0) n += 1 + static_cast<std::size_t>(layout.precision);
   const auto width = static_cast<std::size_t>(layout.width);
   return n > width ? n : width;

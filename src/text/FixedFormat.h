@@ -34,17 +34,20 @@ inline bool IsWhole(double value) {
   return biased >= 1075 && biased < 0x7ff;  // 2^52 <= |value| < infinity
 }
 
-/// At least the length of WholeText's text for `value` (IsWhole holds).
-inline std::size_t WholeBound(double value) {
+/// At least the length of the sign and integer digits of the finite
+/// `value` written to any precision.
+inline std::size_t IntegerBound(double value) {
   std::uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  // As in FixedBound: |value| < 2^k, with one digit to spare.
+  // |value| < 2^k, so it has at most floor(k log10 2) + 1 integer digits,
+  // also once rounded; 1233 / 4096 is a little below log10 2, hence one
+  // digit more.
   const int k = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
-  return 1 + static_cast<std::size_t>(((k * 1233) >> 12) + 2);
+  return 1 + static_cast<std::size_t>(k > 0 ? ((k * 1233) >> 12) + 2 : 1);
 }
 
 /// Writes the sign and integer digits of `value` (IsWhole holds) as
-/// "%.0f" writes them into `out` (WholeBound(value) bytes), without a
+/// "%.0f" writes them into `out` (IntegerBound(value) bytes), without a
 /// terminating zero, and returns their length.
 std::size_t WholeText(char* out, double value);
 

@@ -73,7 +73,7 @@ void Trim(char* text, std::size_t length, bool hasPoint, bool dropPoint) {
                                          const FixedLayout& layout,
                                          bool dropPoint) {
   const auto width = static_cast<std::size_t>(layout.width);
-  const std::size_t bound = WholeBound(value) + 1;
+  const std::size_t bound = IntegerBound(value) + 1;
   char* out = area.Reserve(bound > width ? bound : width);
   const std::size_t len = WholeText(out, value);
   std::size_t before = 0, after = 0, point = 0;  // blanks and the point
